@@ -1,0 +1,25 @@
+// Date numbers (1995, 1995.3, 1995.012, 1995.6) and bank period indexes, and
+// the look-up of a series name in the bank's name pool.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// What dateToIndex returns for a date of no frequency (thousandths 450 or negative).
+inline constexpr int32_t kInvalidDateIndex = INT32_MIN;
+
+// Bank period index of a date number; sets model.frequency. Returns
+// kInvalidDateIndex for a date that is neither annual, monthly, quarterly nor
+// semi-annual.
+int32_t dateToIndex(double date);
+
+// Prints "\nBad date <text>: ..." for a date the caller could not convert.
+void reportBadDate(const char* text);
+
+// The date of the period after `date`, at model.frequency (model.dateStep for
+// quarterly and monthly dates).
+float nextDate(float date);
+
+// Position of the first of the first `count` names equal to `name`, or -1.
+int32_t findName(const std::vector<uint16_t>& offsets, const std::vector<char>& pool,
+                 const char* name, int32_t count);

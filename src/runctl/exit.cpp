@@ -1,0 +1,9 @@
+// Fatal ends of the run, unwound to the caller of the run sequence.
+#include "runctl/exit.h"
+
+#include "runctl/console.h"
+
+void endProcess(int code) {
+    flushConsole();
+    throw ProcessExit{code};
+}
