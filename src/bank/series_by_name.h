@@ -1,0 +1,17 @@
+// One series of the workspace bank by name, over the bank's whole period range.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// Values indexed by bank period index; at least 600 entries, bankLength when longer.
+using ValueTable = std::vector<float>;
+
+// A zeroed table for the open bank.
+ValueTable makeValueTable();
+
+// Reads the named series; sets model.frequency from its record. 0 or -1.
+int readSeries(const char* name, ValueTable& table);
+// Writes the table under the name, appending the name to the index when new,
+// and rewrites the index file. Returns the bank position, or -1.
+int32_t writeSeries(const char* name, const ValueTable& table);

@@ -1,0 +1,9 @@
+// Start-up: command line, vorn.cfg, the bank, vorn.lag, the run mode, the
+// first fixer line, the dates and the seed.
+#pragma once
+
+#include <cstdio>
+
+void configureRun(int argc, char** argv);
+// One entry of vorn.cfg into buffer (room for a token); 0, or -1 after the bad-entry message.
+int readConfigEntry(char* buffer, FILE* config);
