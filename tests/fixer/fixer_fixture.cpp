@@ -96,6 +96,7 @@ void FixerTest::makeBank(const BankLayout& layout, int32_t modelSeries, double d
     writeFile(scratch.file("bws.bnk"), data);
     writeFile(scratch.file("bws.ind"), index);
 
+    ConsoleCapture quiet;  // readIndex reports "Index read."
     openBankFile("bws.bnk", &model.bankDataFile);
     openBankFile("bws.ind", &model.bankIndexFile);
     ASSERT_EQ(readIndex(model.bankIndexFile, model.nameCount), 0);
