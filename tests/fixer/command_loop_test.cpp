@@ -19,58 +19,51 @@ protected:
         model.maxIterations = 200;
         model.staticSimulation = 'n';
     }
-    // Output of the loop over `text`, with `typed` as the console's input.
-    std::string outputOf(const std::string& text, const std::string& typed = "") {
-        ConsoleCapture capture(typed);
-        result = runCommands(text);
-        return capture.output();
-    }
-    int result = 0;
 };
 
 TEST_F(CommandLoopTest, GoAndRunEndTheLoop) {
-    EXPECT_EQ(outputOf("go\nstatic\n"), "");
+    EXPECT_EQ(run("go\nstatic\n"), "");
     EXPECT_EQ(result, kFixerGo);
     EXPECT_EQ(model.staticSimulation, 'n');  // lines after go are never read
-    outputOf("run\n");
+    run("run\n");
     EXPECT_EQ(result, kFixerGo);
 }
 
 TEST_F(CommandLoopTest, EndOfInputGives101) {
-    EXPECT_EQ(outputOf("static\n"), "");
+    EXPECT_EQ(run("static\n"), "");
     EXPECT_EQ(result, kFixerEndOfInput);
     EXPECT_EQ(model.staticSimulation, 'y');
 }
 
 TEST_F(CommandLoopTest, NumbersCommentsAndBlankLinesDoNothing) {
-    EXPECT_EQ(outputOf("1 2 3\n\n# note\n   \n4.5E3 - , ;\n"), "");
+    EXPECT_EQ(run("1 2 3\n\n# note\n   \n4.5E3 - , ;\n"), "");
     EXPECT_EQ(result, kFixerEndOfInput);
 }
 
 TEST_F(CommandLoopTest, UnknownWordIsBadCodeAndSkipsItsStatement) {
-    EXPECT_EQ(outputOf("bogus a +\ngo\nstatic\n"), "\n bad code ");
+    EXPECT_EQ(run("bogus a +\ngo\nstatic\n"), "\n bad code ");
     EXPECT_EQ(model.staticSimulation, 'y');  // "go" was part of the bad statement
     EXPECT_EQ(result, kFixerEndOfInput);
 }
 
 TEST_F(CommandLoopTest, ColonIsBadCode) {
-    EXPECT_EQ(outputOf(": static\ngo\n"), "\n bad code ");
+    EXPECT_EQ(run(": static\ngo\n"), "\n bad code ");
     EXPECT_EQ(model.staticSimulation, 'n');
     EXPECT_EQ(result, kFixerGo);
 }
 
 TEST_F(CommandLoopTest, QuotedStatementIsIgnoredAndTheRestOfTheLineIsRead) {
-    EXPECT_EQ(outputOf("\"a note\" go\n"), "");
+    EXPECT_EQ(run("\"a note\" go\n"), "");
     EXPECT_EQ(result, kFixerGo);
 }
 
 TEST_F(CommandLoopTest, FailingCommandDoesNotSkipItsLine) {
-    EXPECT_EQ(outputOf("pr 5 go\n"), "\n no name in pr line \n ");
+    EXPECT_EQ(run("pr 5 go\n"), "\n no name in pr line \n ");
     EXPECT_EQ(result, kFixerGo);
 }
 
 TEST_F(CommandLoopTest, CommandsAreLowerCase) {
-    EXPECT_EQ(outputOf("GO\nStatic\n"), "\n bad code \n bad code ");
+    EXPECT_EQ(run("GO\nStatic\n"), "\n bad code \n bad code ");
     EXPECT_EQ(result, kFixerEndOfInput);
 }
 
@@ -84,7 +77,7 @@ class KeywordTest : public CommandLoopTest, public ::testing::WithParamInterface
 // Each word is followed by a line end; a command shows itself by the message it
 // gives for its missing operand.
 TEST_P(KeywordTest, MatchesWholeOrFirstN) {
-    EXPECT_EQ(outputOf(std::string(GetParam().word) + "\n", "\x1b"), GetParam().output);
+    EXPECT_EQ(run(std::string(GetParam().word) + "\n", "\x1b"), GetParam().output);
 }
 
 constexpr const char* kBadCode = "\n bad code ";
@@ -112,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
                       WordCase{"statics", kBadCode}, WordCase{"gone", kBadCode}));
 
 TEST_F(CommandLoopTest, StaticWholeWord) {
-    outputOf("static\n");
+    run("static\n");
     EXPECT_EQ(model.staticSimulation, 'y');
 }
 
@@ -126,38 +119,38 @@ TEST_F(CommandLoopTest, EveryWordBeginningWithQEndsTheProcessWith13) {
 }
 
 TEST_F(CommandLoopTest, AddprintNOnlyTurnsEchoOff) {
-    EXPECT_EQ(outputOf("addprint n\n"), "\naddprint is 0\n");
+    EXPECT_EQ(run("addprint n\n"), "\naddprint is 0\n");
     EXPECT_EQ(model.addPrint, 0);
-    EXPECT_EQ(outputOf("addprint no\n"), "\naddprint is 1\n");
+    EXPECT_EQ(run("addprint no\n"), "\naddprint is 1\n");
     EXPECT_EQ(model.addPrint, 1);
-    outputOf("addprint n\naddprint yes\n");
+    run("addprint n\naddprint yes\n");
     EXPECT_EQ(model.addPrint, 1);
 }
 
 TEST_F(CommandLoopTest, AddprintWithoutNameKeepsTheSetting) {
     model.addPrint = 1;
-    EXPECT_EQ(outputOf("addprint 0\n"), std::string("addprint 0\n") + kAddprintFormat);
+    EXPECT_EQ(run("addprint 0\n"), std::string("addprint 0\n") + kAddprintFormat);
     EXPECT_EQ(model.addPrint, 1);
 }
 
 TEST_F(CommandLoopTest, MaxiterTakesLeadingDigits) {
-    outputOf("maxiter 50\n");
+    run("maxiter 50\n");
     EXPECT_EQ(model.maxIterations, 50);
-    outputOf("maxi 1.5E3\n");
+    run("maxi 1.5E3\n");
     EXPECT_EQ(model.maxIterations, 1);
-    EXPECT_EQ(outputOf("maxiter x 7\n"), "");  // x is consumed, 7 passed over
+    EXPECT_EQ(run("maxiter x 7\n"), "");  // x is consumed, 7 passed over
     EXPECT_EQ(model.maxIterations, 1);
 }
 
 TEST_F(CommandLoopTest, MaxiterBelowOneIsRefused) {
-    EXPECT_EQ(outputOf("maxiter 0\n"), "\nmaxiter must be 1 or more; it stays at 200.\n");
+    EXPECT_EQ(run("maxiter 0\n"), "\nmaxiter must be 1 or more; it stays at 200.\n");
     EXPECT_EQ(model.maxIterations, 200);
-    EXPECT_EQ(outputOf("maxiter .5\n"), "\nmaxiter must be 1 or more; it stays at 200.\n");
+    EXPECT_EQ(run("maxiter .5\n"), "\nmaxiter must be 1 or more; it stays at 200.\n");
     EXPECT_EQ(model.maxIterations, 200);
 }
 
 TEST_F(CommandLoopTest, MaxiterBeyond32BitsStaysAtTheLargest) {
-    outputOf("maxiter 99999999999999\n");
+    run("maxiter 99999999999999\n");
     EXPECT_EQ(model.maxIterations, INT32_MAX);
 }
 
@@ -215,7 +208,7 @@ protected:
 };
 
 TEST_F(TitleTest, RestOfTheLineBecomesTheTitle) {
-    EXPECT_EQ(outputOf("title My bank, 2001 # not a comment\nstatic\n"), "");
+    EXPECT_EQ(run("title My bank, 2001 # not a comment\nstatic\n"), "");
     std::string expected = "My bank, 2001 # not a comment";
     expected.resize(80, '\0');
     EXPECT_EQ(bankTitle(), expected);
@@ -223,22 +216,22 @@ TEST_F(TitleTest, RestOfTheLineBecomesTheTitle) {
 }
 
 TEST_F(TitleTest, FirstTwoLettersAreEnough) {
-    outputOf("titanic sinks\n");
+    run("titanic sinks\n");
     EXPECT_EQ(bankTitle().substr(0, 6), std::string("sinks\0", 6));
 }
 
 TEST_F(TitleTest, CarriageReturnBeforeLineFeedIsPartOfIt) {
-    outputOf("ti old style\r\n");
+    run("ti old style\r\n");
     EXPECT_EQ(bankTitle().substr(0, 11), std::string("old style\r\0", 11));
 }
 
 TEST_F(TitleTest, TitleKeepsAtMost79Characters) {
-    outputOf("title " + std::string(100, 'x') + "\n");
+    run("title " + std::string(100, 'x') + "\n");
     EXPECT_EQ(bankTitle(), std::string(79, 'x') + '\0');
 }
 
 TEST_F(TitleTest, TitleAloneClearsTheField) {
-    outputOf("title\ngo\n");
+    run("title\ngo\n");
     EXPECT_EQ(bankTitle(), std::string(80, '\0'));
     EXPECT_EQ(result, kFixerGo);
 }

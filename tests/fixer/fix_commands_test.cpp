@@ -20,11 +20,6 @@ protected:
         makeBank(layout, 3, 2000.4, 2002.4);
         model.addPrint = 0;
     }
-    std::string run(const std::string& text) {
-        ConsoleCapture capture;
-        runCommands(text);
-        return capture.output();
-    }
     struct TableCopy {
         int32_t count;
         std::vector<char> type;

@@ -59,6 +59,12 @@ std::vector<Token> FixerTest::tokensOf(const std::string& text) {
 
 int FixerTest::runCommands(const std::string& text) { return fixerLoop(readFrom(text)); }
 
+std::string FixerTest::run(const std::string& text, const std::string& typed) {
+    ConsoleCapture capture(typed);
+    result = runCommands(text);
+    return capture.output();
+}
+
 int FixerTest::runConsole(const std::string& firstLine) {
     model.lineBuffer = firstLine + "\r\n";
     model.linePos = 0;

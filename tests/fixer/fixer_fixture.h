@@ -44,6 +44,10 @@ protected:
     std::vector<Token> tokensOf(const std::string& text);
     // fixerLoop over `text` as a command file, as the add command would run it.
     int runCommands(const std::string& text);
+    // The same with `typed` as the console's input; returns the console output
+    // and leaves the loop's result in `result`.
+    std::string run(const std::string& text, const std::string& typed = "");
+    int result = 0;
     // The console loop after start-up placed `firstLine` (e.g. "add model.fix")
     // in the line buffer; console input comes from the ConsoleCapture in use.
     int runConsole(const std::string& firstLine);

@@ -23,17 +23,11 @@ protected:
         FixerTest::SetUp();
         open(80);
     }
-    std::string run(const std::string& text) {
-        ConsoleCapture capture;
-        result = runCommands(text);
-        return capture.output();
-    }
     // Periods 40..49 of the series.
     std::vector<float> around(const std::string& name) {
         std::vector<float> values = bankValues(name);
         return std::vector<float>(values.begin() + 40, values.begin() + 50);
     }
-    int result = 0;
 };
 
 TEST_F(MatupTest, DatedRowsFillBetweenAndZeroElsewhere) {

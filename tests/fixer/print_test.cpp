@@ -19,11 +19,6 @@ protected:
         makeBank(layout, 1, date1, date2);
         model.addPrint = 0;
     }
-    std::string run(const std::string& text) {
-        ConsoleCapture capture;
-        runCommands(text);
-        return capture.output();
-    }
 };
 
 TEST_F(PrintTest, AnnualFiveYearsALine) {

@@ -22,13 +22,7 @@ protected:
         makeBank(layout, 3, 2000.4, 2002.4);
         model.addPrint = 0;
     }
-    std::string run(const std::string& text, const std::string& typed = "") {
-        ConsoleCapture capture(typed);
-        result = runCommands(text);
-        return capture.output();
-    }
     std::vector<float> before(const std::string& name) { return bankValues(name); }
-    int result = 0;
 };
 
 TEST_F(UpdateTest, PlusAddsOverTheRunsPeriods) {
