@@ -1,5 +1,6 @@
 // The help command: pages of 24 lines, the page prompt, the index and topics.
 #include <string>
+#include <vector>
 
 #include "fixer/fixer_fixture.h"
 #include "fixer/help_command.h"
@@ -137,6 +138,42 @@ TEST_F(HelpTest, EscapeInsideTheIndexOnlyEndsTheIndex) {
     runCommands("help\n");
     EXPECT_EQ(capture.output(), kClear + lines(1, 24) + kPrompt);
     EXPECT_EQ(capture.remainingInput(), "");
+}
+
+}  // namespace
+
+namespace {
+
+// The help pages shipped with the example working directory: every topic the
+// index offers has its file, and every line fits the screen in one piece.
+TEST(ShippedHelpTest, IndexTopicsExistAndLinesFitTheScreen) {
+    std::string dir = std::string(EXAMPLE_DIR) + "/";
+    std::string index = readFile(dir + "rhelp.hlp");
+    ASSERT_FALSE(index.empty());
+    std::vector<std::string> files{"rhelp.hlp"};
+    size_t start = 0;
+    while (start < index.size()) {
+        size_t end = index.find('\n', start);
+        std::string line = index.substr(start, end - start);
+        start = end == std::string::npos ? index.size() : end + 1;
+        // Topic lines read "     c   description".
+        size_t first = line.find_first_not_of(' ');
+        if (first == 5 && line.size() > 9 && line.compare(6, 3, "   ") == 0) {
+            files.push_back(std::string("rhelp.") + line[first]);
+        }
+    }
+    ASSERT_GE(files.size(), 6u);
+    for (const std::string& name : files) {
+        std::string text = readFile(dir + name);
+        EXPECT_FALSE(text.empty()) << name;
+        size_t lineStart = 0;
+        while (lineStart < text.size()) {
+            size_t end = text.find('\n', lineStart);
+            ASSERT_NE(end, std::string::npos) << name << " must end with a line feed";
+            EXPECT_LE(end - lineStart, 79u) << name;
+            lineStart = end + 1;
+        }
+    }
 }
 
 }  // namespace
