@@ -132,7 +132,8 @@ char skipStatement(FILE* input) {
     for (;;) {
         char kind = nextToken(text, input);
         if (kind == kTokenEnd) return kTokenEnd;
-        if (kind == kTokenLineEnd && !(before && std::strchr("+-/*,_", before))) return kTokenLineEnd;
+        bool continued = before && std::strchr("+-/*,_", before);
+        if (kind == kTokenLineEnd && !continued) return kTokenLineEnd;
         before = kind;
     }
 }

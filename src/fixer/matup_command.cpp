@@ -42,7 +42,9 @@ bool readRows(std::vector<MatupRow>& rows, bool startMode, int32_t r, FILE* inpu
             printOut("\nSeries too long for mdata  %s\n", model.lastTokenText);
             return false;
         }
-        for (MatupRow& row : rows) row[static_cast<size_t>(c)] = static_cast<float>(readNumber(input));
+        for (MatupRow& row : rows) {
+            row[static_cast<size_t>(c)] = static_cast<float>(readNumber(input));
+        }
         if (nextToken(text, input) != kTokenLineEnd) return true;
     }
 }

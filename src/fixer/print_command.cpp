@@ -73,7 +73,8 @@ int printCommand(FILE* input) {
             if (j == 6) printOut("\n\t\t ");
             printOut(" %10.3f", table[static_cast<size_t>(i + j)]);
         }
-        model.currentDate = static_cast<float>(static_cast<double>(model.currentDate) + layout.labelStep);
+        double next = static_cast<double>(model.currentDate) + layout.labelStep;
+        model.currentDate = static_cast<float>(next);
     }
     printOut("\n");
     return 0;

@@ -39,9 +39,9 @@ void titleCommand() {
     // The rest of the line after the character that ended the keyword.
     char field[kBankTitleSize] = {};
     const std::string& line = model.lineBuffer;
-    for (size_t i = model.linePos, n = 0; i < line.size() && line[i] != '\n' && n < kBankTitleSize - 1;
-         ++i, ++n) {
-        field[n] = line[i];
+    size_t n = 0;
+    for (size_t i = model.linePos; i < line.size() && line[i] != '\n' && n < kBankTitleSize - 1; ++i) {
+        field[n++] = line[i];
     }
     if (model.bankDataFile && std::fseek(model.bankDataFile, kBankTitleOffset, SEEK_SET) == 0) {
         std::fwrite(field, 1, sizeof field, model.bankDataFile);

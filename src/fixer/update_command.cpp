@@ -14,7 +14,8 @@ namespace {
 // Every period after the base period up to the end date, inside the record.
 void applyOperation(ValueTable& table, char operation, float operand) {
     int32_t first = std::max(model.startIndex + 1, 0);
-    int32_t last = std::min({model.endIndex, model.bankLength - 1, static_cast<int32_t>(table.size()) - 1});
+    int32_t tableEnd = static_cast<int32_t>(table.size()) - 1;
+    int32_t last = std::min({model.endIndex, model.bankLength - 1, tableEnd});
     for (int32_t k = first; k <= last; ++k) {
         float& value = table[static_cast<size_t>(k)];
         double before = value;
