@@ -22,7 +22,7 @@ TEST_F(TokenTest, CommentIsOneLineEnd) {
     EXPECT_EQ(tokensOf("# a comment, with \"quotes\"\ngo\n"), expected);
 }
 
-TEST_F(TokenTest, CommentAtEndOfInputIsEnd) {
+TEST_F(TokenTest, CommentOnLastLineWithoutLineFeed) {
     FILE* input = readFrom("# last");
     char text[kTokenSize];
     EXPECT_EQ(nextToken(text, input), kTokenLineEnd);  // the line is completed with "\r\n"
