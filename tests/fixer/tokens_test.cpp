@@ -10,12 +10,25 @@
 namespace {
 
 class TokenTest : public FixerTest {
+public:
+    using FixerTest::readFrom;
+
 protected:
     void SetUp() override {
         FixerTest::SetUp();
         model.addPrint = 0;
     }
 };
+
+// The kind skipStatement returns and the first word after the statement it
+// skipped, as "f next".
+std::string afterSkipped(TokenTest& test, const std::string& text) {
+    FILE* input = test.readFrom(text);
+    char kind = skipStatement(input);
+    char word[kTokenSize];
+    nextToken(word, input);
+    return std::string(1, kind) + " " + word;
+}
 
 TEST_F(TokenTest, CommentIsOneLineEnd) {
     std::vector<Token> expected{{'f', "#"}, {'a', "go"}, {'f', "\n"}};
@@ -138,37 +151,21 @@ TEST_F(TokenTest, ReadNumberAtEndOfInput) {
 }
 
 TEST_F(TokenTest, SkipStatementFollowsContinuationLines) {
-    FILE* input = readFrom("cta x +\n5\nnext\n");
-    EXPECT_EQ(skipStatement(input), kTokenLineEnd);
-    char text[kTokenSize];
-    EXPECT_EQ(nextToken(text, input), kTokenName);
-    EXPECT_STREQ(text, "next");
+    EXPECT_EQ(afterSkipped(*this, "cta x +\n5\nnext\n"), "f next");
 }
 
 TEST_F(TokenTest, EachContinuationCharacterContinues) {
     for (const char* ending : {"+", "-", "/", "*", ",", "_"}) {
-        FILE* input = readFrom(std::string("a ") + ending + "\nb\nnext\n");
-        EXPECT_EQ(skipStatement(input), kTokenLineEnd) << ending;
-        char text[kTokenSize];
-        nextToken(text, input);
-        EXPECT_STREQ(text, "next") << ending;
+        EXPECT_EQ(afterSkipped(*this, std::string("a ") + ending + "\nb\nnext\n"), "f next") << ending;
     }
 }
 
 TEST_F(TokenTest, NameEndingInUnderscoreDoesNotContinue) {
-    FILE* input = readFrom("a b_\nnext\n");
-    EXPECT_EQ(skipStatement(input), kTokenLineEnd);
-    char text[kTokenSize];
-    nextToken(text, input);
-    EXPECT_STREQ(text, "next");
+    EXPECT_EQ(afterSkipped(*this, "a b_\nnext\n"), "f next");
 }
 
 TEST_F(TokenTest, EmptyStatementEndsAtFirstLineEnd) {
-    FILE* input = readFrom("\nnext\n");
-    EXPECT_EQ(skipStatement(input), kTokenLineEnd);
-    char text[kTokenSize];
-    nextToken(text, input);
-    EXPECT_STREQ(text, "next");
+    EXPECT_EQ(afterSkipped(*this, "\nnext\n"), "f next");
 }
 
 TEST_F(TokenTest, SkipStatementAtEndOfInput) {
