@@ -161,7 +161,7 @@ TEST_F(Stochastic, TrialsMeansAndStandardDeviations) {
                                   "\nEffective trials are\t  5\n"))
         << run.out;
     BankImage sigma = bank("sigma");
-    EXPECT_TRUE(sigma.title().starts_with("Sigma bank with 5 trials.ter"));  // the rest of the copied title stays
+    EXPECT_TRUE(sigma.title().starts_with("Sigma bank with 5 trials.y 1980-2009"));  // the rest of the copied title stays
     EXPECT_EQ(sigma.names, start.names);  // copied before the fixer added invest:f
     for (int t = kForecastBase; t <= kForecastBase + 8; ++t) {
         EXPECT_EQ(sigma.value("govt", t), 0.0f) << t;
