@@ -10,6 +10,7 @@
 #include <string>
 
 #include "bank/bank_file.h"
+#include "bank/bank_header.h"
 #include "bank/byte_order.h"
 #include "fixer/reader.h"
 #include "runctl/console.h"
@@ -52,9 +53,11 @@ void readBankFiles() {
     model.addPrint = 1;
 
     if (readIndex(model.bankIndexFile, model.nameCount) == -1) endProcess(7);
-    readInt16(model.bankDataFile, model.bankBaseYear);
-    readInt16(model.bankDataFile, model.bankBaseMonth);
-    readInt16(model.bankDataFile, model.bankLength);
+    BankHeader header;
+    if (readBankHeader(model.bankDataFile, header) == -1) endProcess(6);
+    model.bankBaseYear = header.baseYear;
+    model.bankBaseMonth = header.baseMonth;
+    model.bankLength = header.length;
 }
 
 void readLagTable() {
@@ -64,7 +67,7 @@ void readLagTable() {
         endProcess(8);
     }
     uint16_t count = 0;
-    readUint16(lags, count);
+    readUint16s(lags, &count, 1);
     model.seriesCount = count;
     printOut("\n %d series in this model.\n", model.seriesCount);
     try {

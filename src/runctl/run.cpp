@@ -26,6 +26,11 @@ void checkRunIsPossible() {
         printOut("\nThe end date comes before the start date.\n");
         endProcess(1);
     }
+    if (model.seriesCount > model.nameCount) {
+        printOut("\nvorn.lag declares %d series, but the bank holds only %d.\n", model.seriesCount,
+                 model.nameCount);
+        endProcess(1);
+    }
     if (checkRunFitsBank() == -1 || checkModelRequirements() == -1) endProcess(1);
 }
 
