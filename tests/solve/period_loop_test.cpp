@@ -30,19 +30,28 @@ protected:
     }
 };
 
-TEST_F(ConvergenceTest, ChangeOfTwoTenthsConverges) {
-    ConsoleCapture console;
-    EXPECT_EQ(passFrom(10.2f, 10.0f), 1);
-    EXPECT_EQ(passFrom(10.0f, 10.2f), 1);
-    EXPECT_EQ(console.output(), "cR           10.00, cR           10.20, ");
-}
-
-TEST_F(ConvergenceTest, AnyLargerChangeDoesNot) {
-    ConsoleCapture console;
-    EXPECT_EQ(passFrom(0.2f, 0.0f), 0);  // 0.2f is a little above 0.2
-    EXPECT_EQ(passFrom(10.0f, std::nextafter(10.2f, 11.0f)), 0);
-    EXPECT_EQ(passFrom(std::nextafter(0.2f, 0.0f), 0.0f), 1);
-    EXPECT_EQ(console.output(), "cR            0.00, ");
+TEST_F(ConvergenceTest, ChangeOfAtMostTwoTenthsConvergesAndPrintsConsumption) {
+    struct Case {
+        float before, after;
+        char maximize;
+        int converged;
+        const char* printed;
+    };
+    const Case cases[] = {
+        {10.2f, 10.0f, 'n', 1, "cR           10.00, "},
+        {10.0f, 10.2f, 'n', 1, "cR           10.20, "},
+        {0.2f, 0.0f, 'n', 0, ""},  // 0.2f is a little above 0.2
+        {10.0f, std::nextafter(10.2f, 11.0f), 'n', 0, ""},
+        {std::nextafter(0.2f, 0.0f), 0.0f, 'n', 1, "cR            0.00, "},
+        {1.0f, 1.0f, 'y', 1, ""},  // quiet while maximizing
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.before << " -> " << c.after);
+        model.maximize = c.maximize;
+        ConsoleCapture console;
+        EXPECT_EQ(passFrom(c.before, c.after), c.converged);
+        EXPECT_EQ(console.output(), c.printed);
+    }
 }
 
 TEST_F(ConvergenceTest, UndefinedChangeCountsAsConverged) {
@@ -50,13 +59,6 @@ TEST_F(ConvergenceTest, UndefinedChangeCountsAsConverged) {
     ConsoleCapture console;
     EXPECT_EQ(passFrom(5.0f, 0.0f), 1);
     EXPECT_TRUE(std::isnan(model.series[7][1]));
-}
-
-TEST_F(ConvergenceTest, QuietWhileMaximizing) {
-    model.maximize = 'y';
-    ConsoleCapture console;
-    EXPECT_EQ(passFrom(1.0f, 1.0f), 1);
-    EXPECT_EQ(console.output(), "");
 }
 
 class RunTrial : public SolveTest {
@@ -83,6 +85,7 @@ TEST_F(RunTrial, NoPeriodsMeansTheBasePassOnly) {
 
 TEST_F(RunTrial, SolvesEveryPeriodUntilConsumptionSettles) {
     fillConvergingEconomy();
+    for (int t = 0; t < kBankLength; ++t) bank[10][t] = 1400.0f + 10.0f * t;
     prepare(3);
     ConsoleCapture console;
     EXPECT_EQ(runTrial(0), 1);
@@ -92,53 +95,37 @@ TEST_F(RunTrial, SolvesEveryPeriodUntilConsumptionSettles) {
         EXPECT_NE(out.find(date), std::string::npos) << date;
     EXPECT_EQ(out.find("Iteration"), std::string::npos);
     for (int t = 1; t <= 3; ++t) EXPECT_LT(offEquilibrium(model.series[7][t]), 0.5) << t;
+    for (int t = 2; t <= 3; ++t)  // a dynamic simulation chains the solved values
+        EXPECT_EQ(model.series[11][t],
+                  static_cast<float>(static_cast<double>(model.series[10][t]) - model.series[10][t - 1]));
     EXPECT_EQ(model.dateStep, 0.1f);
     EXPECT_NEAR(model.currentDate, 1995.4, 1e-3);
     EXPECT_EQ(model.currentIndex, kStart + 3);
-}
-
-TEST_F(RunTrial, StochasticTrialNamesItsNumber) {
-    fillConvergingEconomy();
-    prepare(1);
-    model.randomCoefficients = 1;
-    ConsoleCapture console;
-    EXPECT_EQ(runTrial(4), 1);
-    EXPECT_EQ(console.output().rfind("\n\nLoading data for trial 4\nData loaded; starting forecast", 0), 0u);
 }
 
 TEST_F(RunTrial, ReadsTheCoefficientsForEveryTrial) {
     fillConvergingEconomy();
     coefficients[0][0] = 50.0f;
     coefficients[1][1] = 0.5f;
-    prepare(1);
     bank[11][kStart - 1] = 8.0f;  // s11(t - 2) for period 1
-    openBank();
+    prepare(1);
+    model.randomCoefficients = 1;  // zero draw matrices leave the stored values
     ConsoleCapture console;
-    runTrial(0);
+    EXPECT_EQ(runTrial(4), 1);
+    EXPECT_EQ(console.output().rfind("\n\nLoading data for trial 4\nData loaded; starting forecast", 0), 0u);
     EXPECT_EQ(model.coef[0][0], 50.0f);
     EXPECT_EQ(model.series[4][1], 50.0f);
     EXPECT_EQ(model.series[12][1], 4.0f);
     EXPECT_EQ(model.series[4][0], 100.0f);  // untouched by the base pass
 }
 
-TEST_F(RunTrial, MissingValuesTakeThePreviousPeriod) {
+TEST_F(RunTrial, LoadsMissingValuesAndFixValuesPeriodByPeriod) {
     fillConvergingEconomy();
-    bank[8][kStart + 2] = 480.0f;
+    bank[8][kStart + 2] = 480.0f;  // the missing marker takes the previous period, values beside it do not
     bank[8][kStart + 3] = -0.000001f;
     bank[9][kStart + 3] = -0.0000012f;
     bank[0][kStart + 3] = -0.0000008f;
     bank[26][kStart + 1] = -0.000001f;
-    prepare(3);
-    ConsoleCapture console;
-    runTrial(0);
-    EXPECT_EQ(model.series[8][3], 480.0f);
-    EXPECT_EQ(model.series[9][3], -0.0000012f);
-    EXPECT_EQ(model.series[0][3], -0.0000008f);
-    EXPECT_EQ(model.series[26][1], 100.0f);
-}
-
-TEST_F(RunTrial, FixValuesComeFromTheBankPeriodByPeriod) {
-    fillConvergingEconomy();
     for (int t = 1; t <= 3; ++t) bank[40][kStart + t] = 10.0f * t;
     prepare(3);
     model.fixType[1] = 'c';
@@ -147,6 +134,10 @@ TEST_F(RunTrial, FixValuesComeFromTheBankPeriodByPeriod) {
     model.fixCount = 2;
     ConsoleCapture console;
     runTrial(0);
+    EXPECT_EQ(model.series[8][3], 480.0f);
+    EXPECT_EQ(model.series[9][3], -0.0000012f);
+    EXPECT_EQ(model.series[0][3], -0.0000008f);
+    EXPECT_EQ(model.series[26][1], 100.0f);
     for (int t = 1; t <= 3; ++t) EXPECT_EQ(model.series[12][t], 10.0f * t) << t;
 }
 
@@ -177,75 +168,44 @@ TEST_F(RunTrial, StaticSimulationSolvesFromLoadedLags) {
     for (int t = 1; t <= 3; ++t) EXPECT_LT(offEquilibrium(model.series[7][t]), 0.5) << t;
 }
 
-TEST_F(RunTrial, DynamicSimulationChainsSolvedValues) {
-    fillConvergingEconomy();
-    for (int t = 0; t < kBankLength; ++t) bank[10][t] = 1400.0f + 10.0f * t;
-    prepare(3);
-    ConsoleCapture console;
-    runTrial(0);
-    for (int t = 2; t <= 3; ++t)
-        EXPECT_EQ(model.series[11][t],
-                  static_cast<float>(static_cast<double>(model.series[10][t]) - model.series[10][t - 1]));
-}
-
-TEST_F(RunTrial, PromptAnswersComeFromBufferedInput) {
-    fillOscillatingEconomy();
-    prepare(1);
-    ConsoleCapture console("m\ng");
-    EXPECT_EQ(runTrial(0), 1);
-    EXPECT_EQ(console.output(), kLoaded + "\n 1995.200 " + "\nIteration count = 200 ." + kPrompt +
-                                    "\nIteration count = 400 ." + kPrompt + "\nIteration count = 600 ." +
-                                    kPrompt);
-    EXPECT_EQ(model.series[7][1], 0.0f);  // the value of the 600th pass
-    EXPECT_EQ(console.remainingInput(), "");
-}
-
-TEST_F(RunTrial, GoAcceptsThePeriodAndMovesOn) {
-    fillOscillatingEconomy();
-    prepare(2);
-    model.maxIterations = 3;
-    ConsoleCapture console("gg");
-    EXPECT_EQ(runTrial(0), 1);
-    EXPECT_EQ(console.output(), kLoaded + "\n 1995.200 \nIteration count = 3 ." + kPrompt +
-                                    "\n 1995.300 \nIteration count = 3 ." + kPrompt);
-    EXPECT_EQ(model.series[7][1], 100.0f);  // the third pass from 0
-}
-
-TEST_F(RunTrial, ExitEndsTheRunWithThree) {
-    fillOscillatingEconomy();
-    prepare(2);
-    ConsoleCapture console("e\n");
-    EXPECT_EQ(exitCodeOf([] { runTrial(0); }), 3);
-    EXPECT_EQ(console.output(), kLoaded + "\n 1995.200 \nIteration count = 200 ." + kPrompt);
-}
-
-TEST_F(RunTrial, EndOfInputEndsTheRunWithThree) {
-    fillOscillatingEconomy();
-    prepare(1);
-    ConsoleCapture console("m");
-    EXPECT_EQ(exitCodeOf([] { runTrial(0); }), 3);
-    EXPECT_EQ(model.iterationCount, 400);
-}
-
-TEST_F(RunTrial, PassLimitBelowOneAsksAfterEveryPass) {
-    fillOscillatingEconomy();
-    prepare(1);
-    model.maxIterations = 0;
-    ConsoleCapture console("mg");
-    EXPECT_EQ(runTrial(0), 1);
-    EXPECT_EQ(console.output(), kLoaded + "\n 1995.200 \nIteration count = 1 ." + kPrompt +
-                                    "\nIteration count = 2 ." + kPrompt);
-}
-
-TEST_F(RunTrial, StochasticTrialGivesUpWithoutAsking) {
-    fillOscillatingEconomy();
-    prepare(2);
-    model.randomErrors = 1;
-    ConsoleCapture console("e");
-    EXPECT_EQ(runTrial(2), 0);
-    EXPECT_EQ(console.output(), "\n\nLoading data for trial 2\nData loaded; starting forecast\n          \n 1995.200 ");
-    EXPECT_EQ(model.iterationCount, 200);
-    EXPECT_EQ(console.remainingInput(), "e");
+TEST_F(RunTrial, OperatorPromptAndStochasticGiveUp) {
+    const std::string firstPeriod = kLoaded + "\n 1995.200 ";
+    auto asked = [](int passes) { return "\nIteration count = " + std::to_string(passes) + " ." + kPrompt; };
+    struct Case {
+        const char* input;
+        int32_t periods, maxIterations, trial;  // a trial above 0 runs with random errors
+        int exitCode, returned;                 // -1: none
+        std::string output;
+        int32_t passes;
+        float consumption;  // period 1 after the last pass: 100 after odd passes
+        const char* remaining;
+    };
+    const Case cases[] = {
+        // Answers come from buffered input; anything but g or e asks for more passes.
+        {"m\ng", 1, 200, 0, -1, 1, firstPeriod + asked(200) + asked(400) + asked(600), 600, 0, ""},
+        {"gg", 2, 3, 0, -1, 1, firstPeriod + asked(3) + "\n 1995.300 " + asked(3), 3, 100, ""},
+        {"e\n", 2, 200, 0, 3, -1, firstPeriod + asked(200), 200, 0, "\n"},
+        {"m", 1, 200, 0, 3, -1, firstPeriod + asked(200) + asked(400), 400, 0, ""},  // end of input
+        {"mg", 1, 0, 0, -1, 1, firstPeriod + asked(1) + asked(2), 2, 0, ""},  // asks after every pass
+        {"e", 2, 200, 2, -1, 0,
+         "\n\nLoading data for trial 2\nData loaded; starting forecast\n          \n 1995.200 ", 200, 0, "e"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        SetUp();
+        fillOscillatingEconomy();
+        prepare(c.periods);
+        model.maxIterations = c.maxIterations;
+        model.randomErrors = c.trial > 0 ? 1 : 0;
+        ConsoleCapture console(c.input);
+        int returned = -1;
+        EXPECT_EQ(exitCodeOf([&] { returned = runTrial(c.trial); }), c.exitCode);
+        EXPECT_EQ(returned, c.returned);
+        EXPECT_EQ(console.output(), c.output);
+        EXPECT_EQ(model.iterationCount, c.passes);
+        EXPECT_EQ(model.series[7][1], c.consumption);
+        EXPECT_EQ(console.remainingInput(), c.remaining);
+    }
 }
 
 TEST_F(RunTrial, LoadingFailureEndsWithTwo) {
