@@ -1,6 +1,6 @@
 // heart.dim and heart.dat: layouts, refusals with their messages and exit
 // codes, random coefficient draws, and blocks written then read back.
-#include <cmath>
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,8 +13,10 @@
 
 namespace {
 
+using Equations = std::vector<std::pair<char, int16_t>>;  // kind, coefficient count
+
 // Equation tables as readEquationDimensions and allocateWorkspace leave them.
-void prepareEquations(const std::vector<std::pair<char, int16_t>>& equations) {
+void prepareEquations(const Equations& equations) {
     model.equationCount = static_cast<int16_t>(equations.size());
     model.declaredEquationCount = model.equationCount;
     model.coef.assign(equations.size(), FloatVector{});
@@ -37,6 +39,14 @@ std::vector<float> coefficientsOf(int e) {
     return values;
 }
 
+// An n x n matrix from its values row by row.
+FloatMatrix matrixOf(int n, const std::vector<float>& rowByRow) {
+    FloatMatrix matrix = allocMatrix(0, n - 1, 0, n - 1);
+    for (int i = 0; i < n; ++i)
+        for (int k = 0; k < n; ++k) matrix[i][k] = rowByRow[static_cast<size_t>(i * n + k)];
+    return matrix;
+}
+
 // Runs `body` expecting it to end the process; returns the code and the error text.
 template <typename Body>
 std::pair<int, std::string> refusal(Body body) {
@@ -45,7 +55,17 @@ std::pair<int, std::string> refusal(Body body) {
     return {code, console.errors()};
 }
 
-const char* kThreeEquations =
+std::string zeroRows(int n) {
+    std::string rows;
+    for (int i = 0; i < n; ++i) {
+        for (int k = 0; k < n; ++k) rows += k ? " 0" : "0";
+        rows += "\n";
+    }
+    return rows;
+}
+
+const Equations kThreeKinds = {{'s', 13}, {'s', 4}, {'x', 4}};
+const std::string kThreeEquations =
     "invest   investment, equation 0\n"
     "coeff =\n"
     "1.5 0.25 0.01\n"
@@ -54,12 +74,8 @@ const char* kThreeEquations =
     "0.11\n"
     "rho = 0.5\n"
     "SEE = 12.25\n"
-    "draw matrix follows\n"
-    "0 0 0 0 0 0 0 0 0 0 0 0 0\n0 0 0 0 0 0 0 0 0 0 0 0 0\n0 0 0 0 0 0 0 0 0 0 0 0 0\n"
-    "0 0 0 0 0 0 0 0 0 0 0 0 0\n0 0 0 0 0 0 0 0 0 0 0 0 0\n0 0 0 0 0 0 0 0 0 0 0 0 0\n"
-    "0 0 0 0 0 0 0 0 0 0 0 0 0\n0 0 0 0 0 0 0 0 0 0 0 0 0\n0 0 0 0 0 0 0 0 0 0 0 0 0\n"
-    "0 0 0 0 0 0 0 0 0 0 0 0 0\n0 0 0 0 0 0 0 0 0 0 0 0 0\n0 0 0 0 0 0 0 0 0 0 0 0 0\n"
-    "0 0 0 0 0 0 0 0 0 0 0 0 0\n"
+    "draw matrix follows\n" +
+    zeroRows(13) +
     "invent\n"
     "coeff anything\n"
     "0.3\n-0.1\n0.05 -0.02\n"
@@ -74,99 +90,61 @@ const char* kThreeEquations =
 using HeartDim = ModelTest;
 
 TEST_F(HeartDim, ReadsKindsAndCounts) {
-    writeFile("heart.dim", "3\ns13\ns4\nx4\n");
-    EXPECT_EQ(readEquationDimensions(), 3);
-    EXPECT_EQ(model.declaredEquationCount, 3);
-    EXPECT_EQ(model.equationKind, (std::vector<char>{'s', 's', 'x'}));
-    EXPECT_EQ(model.coefCount, (std::vector<int16_t>{13, 4, 4}));
-}
-
-TEST_F(HeartDim, AllowsLeadingBlanksAndTextAfterTheDeclaredCount) {
-    writeFile("heart.dim", "  2 equations\ns  13\nx 4  \n");
-    EXPECT_EQ(readEquationDimensions(), 2);
-    EXPECT_EQ(model.coefCount, (std::vector<int16_t>{13, 4}));
-}
-
-TEST_F(HeartDim, TrailingEmptyLineIsAnEquationWithoutCoefficients) {
-    writeFile("heart.dim", "3\ns13\ns4\n\n");
-    EXPECT_EQ(readEquationDimensions(), 3);
-    EXPECT_EQ(model.equationKind[2], '\n');
-    EXPECT_EQ(model.coefCount[2], 0);
-}
-
-TEST_F(HeartDim, FewerLinesThanDeclaredKeepTheDeclaredTables) {
-    writeFile("heart.dim", "5\ns13");
-    EXPECT_EQ(readEquationDimensions(), 1);
-    EXPECT_EQ(model.declaredEquationCount, 5);
-    EXPECT_EQ(model.coefCount.size(), 5u);
-    EXPECT_EQ(model.coefCount[0], 13);
-}
-
-TEST_F(HeartDim, MissingFileEndsWithThree) {
-    auto [code, errors] = refusal([] { readEquationDimensions(); });
-    EXPECT_EQ(code, 3);
-    EXPECT_EQ(errors, "Cannot open heart.dim\n");
-}
-
-TEST_F(HeartDim, EmptyFileEndsEarly) {
-    writeFile("heart.dim", "");
-    auto [code, errors] = refusal([] { readEquationDimensions(); });
-    EXPECT_EQ(code, 3);
-    EXPECT_EQ(errors, "heart.dim ends before the number of equations\n");
-}
-
-TEST_F(HeartDim, DeclaredCountMustBeAWholeNumber) {
-    for (const char* first : {"three\n", "-3\n", "40000\n", "\n"}) {
-        writeFile("heart.dim", first);
+    struct Case {
+        std::string text;
+        int read, declared;
+        std::vector<char> kinds;
+        std::vector<int16_t> counts;
+    };
+    const Case cases[] = {
+        {"3\ns13\ns4\nx4\n", 3, 3, {'s', 's', 'x'}, {13, 4, 4}},
+        {"  2 equations\ns  13\nx 4  \n", 2, 2, {'s', 'x'}, {13, 4}},  // blanks and trailing text
+        {"2\ns13" + std::string(15, ' ') + "\ns4\n", 2, 2, {'s', 's'}, {13, 4}},  // 18 characters
+        {"3\ns13\ns4\n\n", 3, 3, {'s', 's', '\n'}, {13, 4, 0}},  // an empty line: no coefficients
+        {"5\ns13", 1, 5, {'s', '\0', '\0', '\0', '\0'}, {13, 0, 0, 0, 0}},  // the declared tables stand
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
         resetModelState();
-        auto [code, errors] = refusal([] { readEquationDimensions(); });
-        EXPECT_EQ(code, 3) << first;
-        EXPECT_EQ(errors, "heart.dim: the number of equations is not a whole number from 0 to 32767\n")
-            << first;
+        writeFile("heart.dim", c.text);
+        EXPECT_EQ(readEquationDimensions(), c.read);
+        EXPECT_EQ(model.declaredEquationCount, c.declared);
+        EXPECT_EQ(model.equationKind, c.kinds);
+        EXPECT_EQ(model.coefCount, c.counts);
     }
 }
 
-TEST_F(HeartDim, CoefficientCountMustBeAWholeNumber) {
-    for (const char* second : {"s1x\n", "s-4\n", "s 4 5\n", "s99999\n"}) {
-        writeFile("heart.dim", std::string("3\ns13\n") + second);
+TEST_F(HeartDim, RefusalsEndWithThree) {
+    const std::string count = "heart.dim: the number of equations is not a whole number from 0 to 32767\n";
+    const std::string coefficients =
+        "heart.dim: the coefficient count of equation 2 is not a whole number from 0 to 32767\n";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "heart.dim ends before the number of equations\n"},
+        {"three\n", count}, {"-3\n", count}, {"40000\n", count}, {"\n", count},
+        {"3\ns13\ns1x\n", coefficients}, {"3\ns13\ns-4\n", coefficients},
+        {"3\ns13\ns 4 5\n", coefficients}, {"3\ns13\ns99999\n", coefficients},
+        {"2\ns13\ns4\nx4\n", "heart.dim declares 2 equations but holds a line for equation 3\n"},
+        {"2\ns13\ns4" + std::string(17, ' ') + "\n",  // 19 characters
+         "heart.dim: the line of equation 2 is longer than 18 characters\n"},
+        {"2 equations in the model\ns13\ns4\n", "heart.dim: its first line is longer than 18 characters\n"},
+    };
+    for (const auto& [text, message] : cases) {
+        SCOPED_TRACE(text);
         resetModelState();
-        auto [code, errors] = refusal([] { readEquationDimensions(); });
-        EXPECT_EQ(code, 3) << second;
-        EXPECT_EQ(errors,
-                  "heart.dim: the coefficient count of equation 2 is not a whole number from 0 to 32767\n")
-            << second;
+        writeFile("heart.dim", text);
+        EXPECT_EQ(refusal([] { readEquationDimensions(); }), std::make_pair(3, message));
     }
-}
-
-TEST_F(HeartDim, MoreLinesThanDeclaredAreRefused) {
-    writeFile("heart.dim", "2\ns13\ns4\nx4\n");
-    auto [code, errors] = refusal([] { readEquationDimensions(); });
-    EXPECT_EQ(code, 3);
-    EXPECT_EQ(errors, "heart.dim declares 2 equations but holds a line for equation 3\n");
-}
-
-TEST_F(HeartDim, LinesLongerThanEighteenCharactersAreRefused) {
-    writeFile("heart.dim", "2\ns13\ns4" + std::string(17, ' ') + "\n");  // 19 characters
-    auto [code, errors] = refusal([] { readEquationDimensions(); });
-    EXPECT_EQ(code, 3);
-    EXPECT_EQ(errors, "heart.dim: the line of equation 2 is longer than 18 characters\n");
-
-    writeFile("heart.dim", "2 equations in the model\ns13\ns4\n");
-    resetModelState();
-    auto [firstCode, firstErrors] = refusal([] { readEquationDimensions(); });
-    EXPECT_EQ(firstCode, 3);
-    EXPECT_EQ(firstErrors, "heart.dim: its first line is longer than 18 characters\n");
-
-    writeFile("heart.dim", "2\ns13" + std::string(15, ' ') + "\ns4\n");  // 18 are fine
-    resetModelState();
-    EXPECT_EQ(readEquationDimensions(), 2);
+    std::remove("heart.dim");
+    EXPECT_EQ(refusal([] { readEquationDimensions(); }),
+              std::make_pair(3, std::string("Cannot open heart.dim\n")));
 }
 
 using HeartDat = ModelTest;
 
-TEST_F(HeartDat, ReadsEveryBlockOfTheLayout) {
+TEST_F(HeartDat, ReadsEveryBlockOfTheLayoutAgainOnEveryReading) {
     writeFile("heart.dat", kThreeEquations);
-    prepareEquations({{'s', 13}, {'s', 4}, {'x', 4}});
+    prepareEquations(kThreeKinds);
+    model.rngSeed = 1;
     readCoefficients();
     EXPECT_EQ(coefficientsOf(0), (std::vector<float>{1.5f, 0.25f, 0.01f, 0.02f, 0.03f, 0.04f, 0.05f,
                                                      0.06f, 0.07f, 0.08f, 0.09f, 0.10f, 0.11f}));
@@ -176,13 +154,9 @@ TEST_F(HeartDat, ReadsEveryBlockOfTheLayout) {
     EXPECT_EQ(model.errorSee[0], 12.25f);
     EXPECT_EQ(model.errorRho[1], -0.25f);
     EXPECT_EQ(model.errorSee[1], 3.0f);
-    EXPECT_EQ(model.errorRho[2], 0.0f);  // an ordinary equation has none
-}
+    EXPECT_EQ(model.errorRho[2], 0.0f);      // an ordinary equation has none
+    EXPECT_FALSE(model.random.initialised);  // without draws no deviate is taken
 
-TEST_F(HeartDat, EveryReadingStartsAgainFromTheFile) {
-    writeFile("heart.dat", kThreeEquations);
-    prepareEquations({{'s', 13}, {'s', 4}, {'x', 4}});
-    readCoefficients();
     FILE* stream = model.coefficientStream;
     model.coef[2][0] = 99.0f;
     model.errorSee[1] = 0.0f;
@@ -192,99 +166,73 @@ TEST_F(HeartDat, EveryReadingStartsAgainFromTheFile) {
     EXPECT_EQ(model.errorSee[1], 3.0f);
 }
 
-TEST_F(HeartDat, MissingFileEndsWithThree) {
-    prepareEquations({{'x', 1}});
-    auto [code, errors] = refusal([] { readCoefficients(); });
-    EXPECT_EQ(code, 3);
-    EXPECT_EQ(errors, "Cannot open heart.dat\n");
-}
-
-TEST_F(HeartDat, KeywordMustBeLowerCaseCoeff) {
-    writeFile("heart.dat", "invest\ncoeff\n1\nimports line\nCoeff =\n2\n");
-    prepareEquations({{'x', 1}, {'x', 1}});
-    auto [code, errors] = refusal([] { readCoefficients(); });
-    EXPECT_EQ(code, 4);
-    EXPECT_EQ(errors,
-              "\nFound Coeff when I was expecting  Coeff\nbefore equation 2 for imports (?) in heart.dat\n");
-}
-
-TEST_F(HeartDat, RefusesNamesAndKeywordsLongerThanNineteenCharacters) {
-    writeFile("heart.dat", "abcdefghijklmnopqrst\ncoeff\n1\n");
-    prepareEquations({{'x', 1}});
-    auto [code, errors] = refusal([] { readCoefficients(); });
-    EXPECT_EQ(code, 4);
-    EXPECT_EQ(errors, "\nheart.dat: the name abcdefghijklmnopqrst of equation 1 is longer than 19 characters\n");
-
-    writeFile("heart.dat", "abcdefghijklmnopqrs\ncoefficientsfollowing\n1\n");
-    resetModelState();
-    prepareEquations({{'x', 1}});
-    auto [keywordCode, keywordErrors] = refusal([] { readCoefficients(); });
-    EXPECT_EQ(keywordCode, 4);
-    EXPECT_EQ(keywordErrors,
-              "\nheart.dat: the keyword of equation 1 for abcdefghijklmnopqrs is longer than 19 characters\n");
-}
-
-TEST_F(HeartDat, RefusesFieldsThatAreNotNumbers) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"invest\ncoeff\n1.5x 2\n", "1.5x in the coefficients"},
-        {"invest\ncoeff\nnan 2\n", "nan in the coefficients"},
-        {"invest\ncoeff\n1e999 2\n", "1e999 in the coefficients"},
-        {"invest\ncoeff\n1 2\nrho = high\n", "high in the rho"},
-        {"invest\ncoeff\n1 2\nrho = 0.5\nSEE = 0x10\n", "0x10 in the SEE"},
-        {"invest\ncoeff\n1 2\nrho = 0.5\nSEE = 1\n\n1 0\n0 one\n", "one in the draw matrix"},
+TEST_F(HeartDat, Refusals) {
+    const Equations ordinary = {{'x', 1}}, twoOrdinary = {{'x', 1}, {'x', 1}}, stochastic = {{'s', 2}},
+                    thenOrdinary = {{'s', 2}, {'x', 1}};
+    auto invalid = [](const std::string& field) {
+        return "\nheart.dat: " + field + " of equation 1 for invest is not a valid number\n";
     };
-    for (const auto& [text, field] : cases) {
-        writeFile("heart.dat", text);
+    auto endsIn = [](const std::string& part) {
+        return "\nheart.dat ends in the " + part + " of equation 1 for invest\n";
+    };
+    struct Case {
+        const char* text;  // null: no heart.dat
+        Equations equations;
+        int code;
+        std::string message;
+    };
+    const Case cases[] = {
+        {nullptr, ordinary, 3, "Cannot open heart.dat\n"},
+        {"invest\ncoeff\n1\nimports line\nCoeff =\n2\n", twoOrdinary, 4,
+         "\nFound Coeff when I was expecting  Coeff\nbefore equation 2 for imports (?) in heart.dat\n"},
+        {"abcdefghijklmnopqrst\ncoeff\n1\n", ordinary, 4,
+         "\nheart.dat: the name abcdefghijklmnopqrst of equation 1 is longer than 19 characters\n"},
+        {"abcdefghijklmnopqrs\ncoefficientsfollowing\n1\n", ordinary, 4,
+         "\nheart.dat: the keyword of equation 1 for abcdefghijklmnopqrs is longer than 19 characters\n"},
+        {"invest\ncoeff\n1.5x 2\n", stochastic, 4, invalid("1.5x in the coefficients")},
+        {"invest\ncoeff\nnan 2\n", stochastic, 4, invalid("nan in the coefficients")},
+        {"invest\ncoeff\n1e999 2\n", stochastic, 4, invalid("1e999 in the coefficients")},
+        {"invest\ncoeff\n1 2\nrho = high\n", stochastic, 4, invalid("high in the rho")},
+        {"invest\ncoeff\n1 2\nrho = 0.5\nSEE = 0x10\n", stochastic, 4, invalid("0x10 in the SEE")},
+        {"invest\ncoeff\n1 2\nrho = 0.5\nSEE = 1\n\n1 0\n0 one\n", stochastic, 4,
+         invalid("one in the draw matrix")},
+        {"invest\n", thenOrdinary, 4, endsIn("keyword")},
+        {"invest\ncoeff\n1\n", thenOrdinary, 4, endsIn("coefficients")},
+        {"invest\ncoeff\n1 2\n", thenOrdinary, 4, endsIn("rho")},
+        {"invest\ncoeff\n1 2\nrho 0.5\nSEE 1\n", thenOrdinary, 4, endsIn("rho")},
+        {"invest\ncoeff\n1 2\nrho = 0.5\n", thenOrdinary, 4, endsIn("SEE")},
+        {"invest\ncoeff\n1 2\nrho = 0.5\nSEE = 1\n\n1 0 0\n", thenOrdinary, 4, endsIn("draw matrix")},
+        {"invest\ncoeff\n1 2\nrho = 0.5\nSEE = 1\n\n1 0\n0 1\n", thenOrdinary, 4,
+         "\nheart.dat ends before equation 2\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text ? c.text : "no file");
         resetModelState();
-        prepareEquations({{'s', 2}});
-        auto [code, errors] = refusal([] { readCoefficients(); });
-        EXPECT_EQ(code, 4) << text;
-        EXPECT_EQ(errors, "\nheart.dat: " + field + " of equation 1 for invest is not a valid number\n");
+        if (c.text) writeFile("heart.dat", c.text);
+        prepareEquations(c.equations);
+        EXPECT_EQ(refusal([] { readCoefficients(); }), std::make_pair(c.code, c.message));
     }
 }
 
-TEST_F(HeartDat, RefusesBlocksThatEndEarly) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"invest\n", "\nheart.dat ends in the keyword of equation 1 for invest\n"},
-        {"invest\ncoeff\n1\n", "\nheart.dat ends in the coefficients of equation 1 for invest\n"},
-        {"invest\ncoeff\n1 2\n", "\nheart.dat ends in the rho of equation 1 for invest\n"},
-        {"invest\ncoeff\n1 2\nrho 0.5\nSEE 1\n", "\nheart.dat ends in the rho of equation 1 for invest\n"},
-        {"invest\ncoeff\n1 2\nrho = 0.5\n", "\nheart.dat ends in the SEE of equation 1 for invest\n"},
-        {"invest\ncoeff\n1 2\nrho = 0.5\nSEE = 1\n\n1 0 0\n",
-         "\nheart.dat ends in the draw matrix of equation 1 for invest\n"},
-        {"invest\ncoeff\n1 2\nrho = 0.5\nSEE = 1\n\n1 0\n0 1\n", "\nheart.dat ends before equation 2\n"},
+TEST_F(HeartDat, NoMemoryEndsTheRun) {
+    struct Case {
+        int randomCoefficients, allocations, code;
     };
-    for (const auto& [text, message] : cases) {
-        writeFile("heart.dat", text);
+    // Without draws the draw matrix fails; with them the deviates after the
+    // matrix's row table and its 13 rows.
+    for (const Case& c : {Case{0, 0, 4}, Case{1, 14, 9}}) {
+        SCOPED_TRACE(c.code);
         resetModelState();
-        prepareEquations({{'s', 2}, {'x', 1}});
-        auto [code, errors] = refusal([] { readCoefficients(); });
-        EXPECT_EQ(code, 4) << text;
-        EXPECT_EQ(errors, message) << text;
+        writeFile("heart.dat", kThreeEquations);
+        prepareEquations(kThreeKinds);
+        model.randomCoefficients = c.randomCoefficients;
+        ConsoleCapture console;
+        limitAllocations(c.allocations);
+        const int code = exitCodeOf([] { readCoefficients(); });
+        limitAllocations(-1);
+        EXPECT_EQ(code, c.code);
+        EXPECT_EQ(console.output(), "Not enough space.\n");
     }
-}
-
-TEST_F(HeartDat, NoMemoryForTheDrawMatrixEndsWithFour) {
-    writeFile("heart.dat", kThreeEquations);
-    prepareEquations({{'s', 13}, {'s', 4}, {'x', 4}});
-    ConsoleCapture console;
-    limitAllocations(0);
-    int code = exitCodeOf([] { readCoefficients(); });
-    limitAllocations(-1);
-    EXPECT_EQ(code, 4);
-    EXPECT_EQ(console.output(), "Not enough space.\n");
-}
-
-TEST_F(HeartDat, NoMemoryForTheDeviatesEndsWithNine) {
-    writeFile("heart.dat", kThreeEquations);
-    prepareEquations({{'s', 13}, {'s', 4}, {'x', 4}});
-    model.randomCoefficients = 1;
-    ConsoleCapture console;
-    limitAllocations(14);  // the matrix's row table and its 13 rows
-    int code = exitCodeOf([] { readCoefficients(); });
-    limitAllocations(-1);
-    EXPECT_EQ(code, 9);
-    EXPECT_EQ(console.output(), "Not enough space.\n");
 }
 
 TEST_F(HeartDat, StochasticEquationWithoutCoefficientsHasNoMatrix) {
@@ -297,36 +245,28 @@ TEST_F(HeartDat, StochasticEquationWithoutCoefficientsHasNoMatrix) {
     EXPECT_EQ(model.coef[1][0], 7.0f);
 }
 
-using CoefficientDraws = ModelTest;
-
-// The deviates the draws take: the first n of a fresh stream from seed 1.
-std::vector<float> deviatesFromSeedOne(int n) {
-    resetModelState();
-    model.rngSeed = 1;
-    std::vector<float> z;
-    for (int k = 0; k < n; ++k) z.push_back(static_cast<float>(normalDeviate()));
-    resetModelState();
-    return z;
-}
-
-TEST_F(CoefficientDraws, WithoutDrawsTheStoredValuesStand) {
-    writeFile("heart.dat", kThreeEquations);
-    prepareEquations({{'s', 13}, {'s', 4}, {'x', 4}});
-    model.rngSeed = 1;
-    readCoefficients();
-    EXPECT_EQ(coefficientsOf(1), (std::vector<float>{0.3f, -0.1f, 0.05f, -0.02f}));
-    EXPECT_FALSE(model.random.initialised);  // no deviate was drawn
-}
+class CoefficientDraws : public ModelTest {
+protected:
+    // The deviates the draws take, the first n of a fresh stream from seed 1,
+    // and a model ready to draw from the same stream.
+    std::vector<float> drawnDeviates(int n) {
+        model.rngSeed = 1;
+        std::vector<float> z;
+        for (int k = 0; k < n; ++k) z.push_back(static_cast<float>(normalDeviate()));
+        resetModelState();
+        model.rngSeed = 1;
+        model.randomCoefficients = 1;
+        return z;
+    }
+};
 
 TEST_F(CoefficientDraws, CoefficientsMoveByTheMatrixTimesDeviates) {
-    const std::vector<float> z = deviatesFromSeedOne(4);
+    const std::vector<float> z = drawnDeviates(4);
     writeFile("heart.dat",
               "first\ncoeff\n1 2\nrho = 0\nSEE = 1\n\n0 1\n0 0\n"
               "second\ncoeff\n5 6\nrho = 0\nSEE = 1\n\n2 0\n0.5 3\n"
               "plain\ncoeff\n9\n");
     prepareEquations({{'s', 2}, {'s', 2}, {'x', 1}});
-    model.rngSeed = 1;
-    model.randomCoefficients = 1;
     readCoefficients();
     // Row i of the matrix meets the deviates in column order: M[i][k] * z[k].
     EXPECT_EQ(model.coef[0][0], static_cast<float>(1.0f + static_cast<double>(z[1])));
@@ -338,11 +278,9 @@ TEST_F(CoefficientDraws, CoefficientsMoveByTheMatrixTimesDeviates) {
 }
 
 TEST_F(CoefficientDraws, EachReadingDrawsAfreshAroundTheStoredValues) {
-    const std::vector<float> z = deviatesFromSeedOne(2);
+    const std::vector<float> z = drawnDeviates(2);
     writeFile("heart.dat", "only\ncoeff\n1\nrho = 0\nSEE = 1\n\n1\n");
     prepareEquations({{'s', 1}});
-    model.rngSeed = 1;
-    model.randomCoefficients = 1;
     readCoefficients();
     EXPECT_EQ(model.coef[0][0], static_cast<float>(1.0 + z[0]));
     readCoefficients();
@@ -361,20 +299,13 @@ std::string writtenBlock(const char* name, char kind, const std::vector<float>& 
     return readFile("block.txt");
 }
 
-TEST_F(CoefficientWriter, OrdinaryBlockStandsThreeValuesToALine) {
+TEST_F(CoefficientWriter, BlocksStandThreeValuesToALineWithRhoSeeAndTheMatrix) {
     EXPECT_EQ(writtenBlock("invest", 'x', {1, 2, 3, 4, 5, 6, 7.5f}, 0, 0, FloatMatrix{}),
               "invest\ncoeff =\n"
               "1.000000  2.000000  3.000000  \n"
               "4.000000  5.000000  6.000000  \n"
               "7.500000  \n");
-}
-
-TEST_F(CoefficientWriter, StochasticBlockCarriesRhoSeeAndTheMatrix) {
-    FloatMatrix matrix = allocMatrix(0, 1, 0, 1);
-    matrix[0][0] = 1.5f;
-    matrix[0][1] = -0.25f;
-    matrix[1][0] = 0.0f;
-    matrix[1][1] = 2.0f;
+    FloatMatrix matrix = matrixOf(2, {1.5f, -0.25f, 0.0f, 2.0f});
     EXPECT_EQ(writtenBlock("invent", 's', {0.3f, -0.1f}, 0.75f, 3.5f, matrix),
               "invent\ncoeff =\n"
               "0.300000  -0.100000  \n"
@@ -388,14 +319,11 @@ TEST_F(CoefficientWriter, StochasticBlockCarriesRhoSeeAndTheMatrix) {
 
 TEST_F(CoefficientWriter, WrittenBlocksReadBack) {
     prepareEquations({{'s', 13}, {'\n', 0}, {'s', 4}, {'x', 4}});
-    FloatMatrix big = allocMatrix(0, 12, 0, 12);
-    for (int i = 0; i < 13; ++i)
-        for (int k = 0; k < 13; ++k) big[i][k] = static_cast<float>(i * 13 + k) / 7.0f;
-    FloatMatrix small = allocMatrix(0, 3, 0, 3);
-    for (int i = 0; i < 4; ++i)
-        for (int k = 0; k < 4; ++k) small[i][k] = i == k ? 0.125f : -0.5f;
-    std::vector<float> first;
+    std::vector<float> first, bigValues, smallValues;
     for (int k = 0; k < 13; ++k) first.push_back(static_cast<float>(k) * 1.0625f - 3.0f);
+    for (int k = 0; k < 13 * 13; ++k) bigValues.push_back(static_cast<float>(k) / 7.0f);
+    for (int k = 0; k < 16; ++k) smallValues.push_back(k % 5 == 0 ? 0.125f : -0.5f);  // 0.125 on the diagonal
+    FloatMatrix big = matrixOf(13, bigValues), small = matrixOf(4, smallValues);
     const std::vector<float> third{0.3f, -0.1f, 0.05f, -0.02f};
     const std::vector<float> fourth{10, 0.1f, 0.05f, 0.12f};
 
@@ -433,9 +361,8 @@ TEST_F(CoefficientWriter, WrittenBlocksReadBack) {
 }
 
 TEST_F(CoefficientWriter, ReportsAStreamThatCannotBeWritten) {
-    FILE* readOnly = std::fopen("block.txt", "w+");
-    std::fclose(readOnly);
-    readOnly = std::fopen("block.txt", "r");
+    writeFile("block.txt", "");
+    FILE* readOnly = std::fopen("block.txt", "r");
     const float value = 1.0f;
     EXPECT_EQ(writeCoefficientBlock(readOnly, "invest", 'x', &value, 1, 0, 0, FloatMatrix{}), -1);
     std::fclose(readOnly);
