@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "bank/bank_file.h"
 #include "runctl/arrays.h"
 #include "state/model_state.h"
 #include "stochastic/coefficients.h"
@@ -17,20 +18,12 @@ using Equations = std::vector<std::pair<char, int16_t>>;  // kind, coefficient c
 
 // Equation tables as readEquationDimensions and allocateWorkspace leave them.
 void prepareEquations(const Equations& equations) {
-    model.equationCount = static_cast<int16_t>(equations.size());
-    model.declaredEquationCount = model.equationCount;
-    model.coef.assign(equations.size(), FloatVector{});
-    for (size_t e = 0; e < equations.size(); ++e) {
-        model.equationKind.push_back(equations[e].first);
-        model.coefCount.push_back(equations[e].second);
-        if (equations[e].second > 0) {
-            model.coef[e] = allocVector(0, equations[e].second - 1);
-            for (int k = 0; k < equations[e].second; ++k) model.coef[e][k] = 0.0f;
-        }
+    model.equationCount = model.declaredEquationCount = static_cast<int16_t>(equations.size());
+    for (const auto& [kind, count] : equations) {
+        model.equationKind.push_back(kind);
+        model.coefCount.push_back(count);
     }
-    model.errorRho = allocVector(0, model.equationCount - 1);
-    model.errorSee = allocVector(0, model.equationCount - 1);
-    for (int e = 0; e < model.equationCount; ++e) model.errorRho[e] = model.errorSee[e] = 0.0f;
+    ASSERT_EQ(allocateWorkspace(), 0);
 }
 
 std::vector<float> coefficientsOf(int e) {
