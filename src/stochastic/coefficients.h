@@ -3,6 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "runctl/arrays.h"
 
 // Reads heart.dim into equationKind, coefCount, declaredEquationCount; returns
 // the number of equation lines.
@@ -10,3 +15,36 @@ int16_t readEquationDimensions();
 // Reads heart.dat into coef, errorRho, errorSee; draws random coefficients when
 // randomCoefficients is 1.
 void readCoefficients();
+
+// One equation's block of heart.dat as read. Owns its draw matrix.
+struct CoefficientBlock {
+    std::string name;           // first word of the block, at most 19 characters
+    std::vector<float> values;  // coefCount[equation] coefficients
+    float rho = 0.0f;           // stochastic equations only
+    float see = 0.0f;           // stochastic equations only
+    FloatMatrix matrix;         // stochastic equations with coefficients: rows, columns 0..n-1
+
+    CoefficientBlock() = default;
+    ~CoefficientBlock() { freeMatrix(matrix); }
+    CoefficientBlock(const CoefficientBlock&) = delete;
+    CoefficientBlock& operator=(const CoefficientBlock&) = delete;
+};
+
+// Opens heart.dat into model.coefficientStream on the first call ("Cannot open
+// heart.dat\n" on the error stream, exit 3) and rewinds it to its start.
+void openCoefficientFile();
+
+// Reads the next block of model.coefficientStream as the block of `equation`
+// (its kind and count from equationKind and coefCount; the line end after the
+// block is skipped unless it is the last equation). Replaces what `block`
+// held. A block that ends early, holds a field that is not a number, a name or
+// keyword longer than 19 characters, or a keyword other than "coeff" ends the
+// run with a message on the error stream and exit code 4.
+void readCoefficientBlock(int equation, CoefficientBlock& block);
+
+// Writes one block in the layout readCoefficientBlock reads: the name, "coeff =",
+// the values three to a line and, for kind 's', rho, SEE, an empty line and the
+// count x count matrix a row to a line. 0, or -1 when the stream reports a
+// write error.
+int writeCoefficientBlock(FILE* out, const char* name, char kind, const float* values, int count,
+                          float rho, float see, const FloatMatrix& matrix);

@@ -1,0 +1,102 @@
+// One solution run: load the series, read the coefficients, make the base
+// pass, then solve each period by Gauss-Seidel passes until the check series
+// settles, asking the operator when a period will not converge. Static
+// simulation solves each period from the loaded, not the solved, lags.
+#include "solve/period_loop.h"
+
+#include <cmath>
+
+#include "bank/bank_file.h"
+#include "runctl/console.h"
+#include "runctl/dates.h"
+#include "runctl/exit.h"
+#include "solve/model.h"
+#include "state/model_state.h"
+#include "stochastic/coefficients.h"
+
+namespace {
+
+constexpr double kTolerance = 0.2;
+
+bool inMissingBand(float value) { return value >= kMissingBandLow && value <= kMissingBandHigh; }
+
+bool stochastic() { return model.randomErrors == 1 || model.randomCoefficients == 1; }
+
+// Swaps the current period of every series with its column of staticValues.
+void exchangeStaticValues(int32_t t) {
+    for (int32_t j = 0; j < model.seriesCount; ++j) {
+        float held = model.series[j][t];
+        model.series[j][t] = model.staticValues[j][t];
+        model.staticValues[j][t] = held;
+    }
+}
+
+// Passes until the period converges or the operator accepts it; false when a
+// stochastic trial gives up. A pass limit below 1 asks after every pass.
+bool solvePeriod() {
+    const int32_t limit = model.maxIterations > 0 ? model.maxIterations : 1;
+    while (!passConverged()) {
+        ++model.iterationCount;
+        if (model.iterationCount % limit != 0) continue;
+        if (stochastic()) return false;
+        printOut("\nIteration count = %d .", model.iterationCount);
+        printOut(" More iterations? Go to next period? Exit? (m,g,e):");
+        const int answer = readChar();
+        // With the input at its end nobody can answer: the run ends as on 'e'.
+        if (answer == 'e' || answer == EOF) endProcess(3);
+        if (answer == 'g') break;
+    }
+    return true;
+}
+
+}  // namespace
+
+int passConverged() {
+    const float before = model.series[kCheckSeries][model.period];
+    evaluateModel();
+    const float after = model.series[kCheckSeries][model.period];
+    const double change = std::fabs(static_cast<double>(before) - after);
+    if (change > kTolerance) return 0;  // an undefined change counts as converged
+    if (model.maximize != 'y') printOut("cR        %8.2f, ", static_cast<double>(after));
+    return 1;
+}
+
+int runTrial(int32_t trial) {
+    if (stochastic())
+        printOut("\n\nLoading data for trial %d", trial);
+    else
+        printOut("\n\nLoading data");
+    if (model.maximize != 'y' && loadAllSeries() == -1) endProcess(2);
+    printOut("\nData loaded; starting forecast");
+    const bool staticRun = model.staticSimulation == 'y';
+    if (staticRun)
+        for (int32_t i = 0; i < model.seriesCount; ++i)
+            for (int32_t t = 1; t < model.periodCount; ++t) model.staticValues[i][t] = model.series[i][t];
+
+    model.period = 0;
+    model.currentIndex = model.startIndex;
+    model.currentDate = model.startDate;
+    if (model.maximize != 'y') readCoefficients();
+    model.maximize = 'n';
+    printOut("\n          ");
+    passConverged();
+
+    model.dateStep = 1.0f;
+    if (model.frequency == 4) model.dateStep = 0.1f;
+    if (model.frequency == 12) model.dateStep = 0.001f;
+    for (model.period = 1; model.period <= model.periodCount; ++model.period) {
+        const int32_t t = model.period;
+        model.currentDate = nextDate(model.currentDate);
+        printOut("\n %8.3f ", static_cast<double>(model.currentDate));
+        model.iterationCount = 0;
+        model.currentIndex = model.startIndex + t;
+        for (int32_t i = 0; i < model.seriesCount; ++i)
+            if (inMissingBand(model.series[i][t])) model.series[i][t] = model.series[i][t - 1];
+        if (!solvePeriod()) return 0;
+        if (staticRun && t < model.periodCount) exchangeStaticValues(t);
+    }
+    if (staticRun)
+        for (int32_t t = 1; t < model.periodCount; ++t)
+            for (int32_t i = 0; i < model.seriesCount; ++i) model.series[i][t] = model.staticValues[i][t];
+    return 1;
+}

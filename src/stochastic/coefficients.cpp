@@ -1,0 +1,133 @@
+// heart.dim, read once at start-up, and the reading of heart.dat into the
+// coefficient tables at the start of every solution run, with the random
+// coefficient draws of a stochastic run.
+#include "stochastic/coefficients.h"
+
+#include <cctype>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "runctl/console.h"
+#include "runctl/exit.h"
+#include "state/model_state.h"
+#include "stochastic/random.h"
+
+namespace {
+
+constexpr size_t kMaxDimensionLine = 18;  // characters before the line end
+constexpr int kDimensionExit = 3;
+
+struct FileCloser {
+    void operator()(FILE* stream) const { std::fclose(stream); }
+};
+using OwnedFile = std::unique_ptr<FILE, FileCloser>;
+
+// One line without its line end; false at the end of the file with nothing read.
+bool readDimensionLine(FILE* in, std::string& line) {
+    line.clear();
+    int c;
+    while ((c = std::getc(in)) != EOF && c != '\n') line.push_back(static_cast<char>(c));
+    return c != EOF || !line.empty();
+}
+
+constexpr const char* kBlanks = " \t\r\v\f";
+
+bool isBlank(char c) { return std::strchr(kBlanks, c) != nullptr && c != '\0'; }
+
+// A whole number from 0 to 32767 starting at `from` after blanks. With
+// `restIgnored` false only blanks may follow it.
+bool parseCount(const std::string& line, size_t from, bool restIgnored, int16_t& count) {
+    size_t at = from;
+    while (at < line.size() && isBlank(line[at])) ++at;
+    size_t digits = at;
+    long value = 0;
+    while (at < line.size() && std::isdigit(static_cast<unsigned char>(line[at]))) {
+        value = value * 10 + (line[at] - '0');
+        if (value > INT16_MAX) return false;
+        ++at;
+    }
+    if (at == digits) return false;
+    if (!restIgnored) {
+        while (at < line.size() && isBlank(line[at])) ++at;
+        if (at != line.size()) return false;
+    }
+    count = static_cast<int16_t>(value);
+    return true;
+}
+
+// coefficients[i] += M[i][k] * z[k] over every i and k, z fresh standard normal deviates.
+void drawCoefficients(FloatVector& coefficients, const FloatMatrix& matrix, int n) {
+    FloatVector z = allocVector(0, n - 1);
+    if (!z) endProcess(9);
+    for (int k = 0; k < n; ++k) z[k] = static_cast<float>(normalDeviate());
+    for (int i = 0; i < n; ++i)
+        for (int k = 0; k < n; ++k)
+            coefficients[i] = static_cast<float>(static_cast<double>(matrix[i][k]) * z[k] + coefficients[i]);
+    freeVector(z);
+}
+
+}  // namespace
+
+int16_t readEquationDimensions() {
+    OwnedFile in(std::fopen("heart.dim", "r"));
+    if (!in) {
+        printErr("Cannot open heart.dim\n");
+        endProcess(kDimensionExit);
+    }
+    std::string line;
+    if (!readDimensionLine(in.get(), line)) {
+        printErr("heart.dim ends before the number of equations\n");
+        endProcess(kDimensionExit);
+    }
+    int16_t declared = 0;
+    if (line.size() > kMaxDimensionLine) {
+        printErr("heart.dim: its first line is longer than 18 characters\n");
+        endProcess(kDimensionExit);
+    }
+    if (!parseCount(line, 0, true, declared)) {
+        printErr("heart.dim: the number of equations is not a whole number from 0 to 32767\n");
+        endProcess(kDimensionExit);
+    }
+    model.declaredEquationCount = declared;
+    model.equationKind.assign(static_cast<size_t>(declared), '\0');
+    model.coefCount.assign(static_cast<size_t>(declared), 0);
+
+    int16_t lines = 0;
+    while (readDimensionLine(in.get(), line)) {
+        const int equation = lines + 1;
+        if (lines == declared) {
+            printErr("heart.dim declares %d equations but holds a line for equation %d\n", declared,
+                     equation);
+            endProcess(kDimensionExit);
+        }
+        if (line.size() > kMaxDimensionLine) {
+            printErr("heart.dim: the line of equation %d is longer than 18 characters\n", equation);
+            endProcess(kDimensionExit);
+        }
+        // An empty line is an equation of kind line end; a blank count is 0 coefficients.
+        model.equationKind[lines] = line.empty() ? '\n' : line[0];
+        const bool countGiven = line.find_first_not_of(kBlanks, 1) != std::string::npos;
+        if (countGiven && !parseCount(line, 1, false, model.coefCount[lines])) {
+            printErr("heart.dim: the coefficient count of equation %d is not a whole number from 0 to 32767\n",
+                     equation);
+            endProcess(kDimensionExit);
+        }
+        ++lines;
+    }
+    return lines;
+}
+
+void readCoefficients() {
+    openCoefficientFile();
+    CoefficientBlock block;
+    for (int e = 0; e < model.equationCount; ++e) {
+        readCoefficientBlock(e, block);
+        const int n = model.coefCount[e];
+        for (int k = 0; k < n; ++k) model.coef[e][k] = block.values[static_cast<size_t>(k)];
+        if (model.equationKind[e] != 's') continue;
+        model.errorRho[e] = block.rho;
+        model.errorSee[e] = block.see;
+        if (model.randomCoefficients == 1 && n > 0) drawCoefficients(model.coef[e], block.matrix, n);
+    }
+}
