@@ -1,0 +1,65 @@
+// Positions in the data file, opening the bank's files, and the check that a
+// run's periods with their lags stay inside every series record.
+#include "bank/bank_file.h"
+
+#include <string>
+
+#include "runctl/console.h"
+#include "runctl/exit.h"
+#include "state/model_state.h"
+
+long recordOffset(int32_t k) {
+    return kBankHeaderSize + static_cast<long>(k) * (4L * model.bankLength + 1);
+}
+
+long valueOffset(int32_t k, int32_t p) { return recordOffset(k) + 1 + 4L * p; }
+
+void openBankFile(const char* name, FILE** slot) {
+    FILE* stream = std::fopen(name, "r+b");
+    if (!stream) {
+        printOut("\nCannot open %s.\n", name);
+        endProcess(5);
+    }
+    *slot = stream;
+    if (std::fseek(stream, 0, SEEK_SET) != 0) {
+        printOut("\nCannot do initial seek on %s.\n", name);
+        endProcess(6);
+    }
+}
+
+namespace {
+
+// "series 3 (GDP)", or "series 3" when the index has no name for it.
+std::string seriesLabel(int32_t i) {
+    std::string label = "series " + std::to_string(i);
+    if (i < model.nameCount) label += std::string(" (") + (model.namePool.data() + model.nameOffsets[i]) + ")";
+    return label;
+}
+
+}  // namespace
+
+int checkRunFitsBank() {
+    if (model.startIndex < 0) {
+        printOut("\nThe run starts at bank period %d, before the bank's first period 0.\n",
+                 model.startIndex);
+        return -1;
+    }
+    if (model.endIndex >= model.bankLength) {
+        printOut("\nThe run ends at bank period %d, beyond the bank's last period %d.\n",
+                 model.endIndex, model.bankLength - 1);
+        return -1;
+    }
+    for (int32_t i = 0; i < model.seriesCount; ++i) {
+        int32_t lag = model.seriesLags[i];
+        if (lag < 0) {
+            printOut("\n%s has a negative lag %d.\n", seriesLabel(i).c_str(), lag);
+            return -1;
+        }
+        if (model.startIndex - lag < 0) {
+            printOut("\n%s needs bank period %d for its %d lags, before the bank's first period 0.\n",
+                     seriesLabel(i).c_str(), model.startIndex - lag, lag);
+            return -1;
+        }
+    }
+    return 0;
+}

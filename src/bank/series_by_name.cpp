@@ -1,0 +1,79 @@
+// One series of the workspace bank by name: its record is the frequency byte
+// and bankLength values, and neither operation goes outside that record.
+#include "bank/series_by_name.h"
+
+#include <algorithm>
+
+#include "bank/bank_file.h"
+#include "bank/byte_order.h"
+#include "bank/name_index.h"
+#include "runctl/console.h"
+#include "runctl/dates.h"
+#include "state/model_state.h"
+
+namespace {
+
+// The table must hold every period of the record; a negative length has no record.
+bool tableFitsRecord(const ValueTable& table) {
+    if (model.bankLength < 0 || table.size() < static_cast<size_t>(model.bankLength)) {
+        printOut("\nA value table of %zu periods cannot hold a bank series of %d periods.\n",
+                 table.size(), model.bankLength);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+ValueTable makeValueTable() {
+    return ValueTable(static_cast<size_t>(std::max<int32_t>(kValueTableLength, model.bankLength)), 0.0f);
+}
+
+int readSeries(const char* name, ValueTable& table) {
+    int32_t k = findName(model.nameOffsets, model.namePool, name, model.nameCount);
+    if (k < 0) {
+        printOut("\nCannot find %s", name);
+        return -1;
+    }
+    if (!tableFitsRecord(table)) return -1;
+    if (std::fseek(model.bankDataFile, recordOffset(k), SEEK_SET) != 0) {
+        printOut(" \n cannot fseek ");
+        return -1;
+    }
+    int frequencyByte = std::fgetc(model.bankDataFile);
+    size_t wanted = static_cast<size_t>(model.bankLength);
+    if (frequencyByte == EOF || readFloats(model.bankDataFile, table.data(), wanted) != wanted) {
+        printOut(" \n cannot read %s from %d ", name, k);
+        return -1;
+    }
+    model.frequency = static_cast<int8_t>(frequencyByte);
+    return 0;
+}
+
+int32_t writeSeries(const char* name, const ValueTable& table) {
+    if (!tableFitsRecord(table)) return -1;
+    AppendedName undo{};
+    int32_t k = findName(model.nameOffsets, model.namePool, name, model.nameCount);
+    if (k < 0) {
+        k = appendName(name, undo);
+        if (k < 0) return -1;
+    }
+    if (std::fseek(model.bankDataFile, recordOffset(k), SEEK_SET) != 0) {
+        printOut("\nCannot position to write.");
+        takeBackName(undo);
+        return -1;
+    }
+    size_t wanted = static_cast<size_t>(model.bankLength);
+    if (std::fputc(model.frequency & 0xFF, model.bankDataFile) == EOF ||
+        writeFloats(model.bankDataFile, table.data(), wanted) != wanted ||
+        std::fflush(model.bankDataFile) != 0) {
+        printOut("\n Cannot write %s on %f", name, static_cast<double>(k));
+        takeBackName(undo);
+        return -1;
+    }
+    if (writeIndex(model.bankIndexFile, model.nameOffsets, model.namePool, model.nameCount) != 0) {
+        takeBackName(undo);
+        return -1;
+    }
+    return k;
+}

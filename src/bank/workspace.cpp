@@ -1,0 +1,99 @@
+// The run's workspace: the series table with its lag slots, the coefficient
+// and error vectors, loading every model series for the run's periods and
+// writing the solved periods back.
+#include <new>
+
+#include "bank/bank_file.h"
+#include "bank/byte_order.h"
+#include "runctl/console.h"
+#include "runctl/exit.h"
+#include "state/model_state.h"
+
+namespace {
+
+[[noreturn]] void memoryAllGone(int code) {
+    printOut("Memory all gone.\n");
+    endProcess(code);
+}
+
+}  // namespace
+
+int allocateWorkspace() {
+    for (FloatVector& v : model.series) freeVector(v);
+    try {
+        model.series.assign(static_cast<size_t>(model.seriesCount), FloatVector{});
+    } catch (const std::bad_alloc&) {
+        memoryAllGone(12);
+    }
+    for (int32_t i = 0; i < model.seriesCount; ++i) {
+        FloatVector v = allocVector(-model.seriesLags[i], model.periodCount);
+        if (!v) {
+            printOut("Not enough space for a forecast this long.");
+            printOut(" Reduce length of forecast.\n");
+            return -1;
+        }
+        for (int32_t t = v.lo; t <= v.hi; ++t) v[t] = 0.0f;
+        model.series[i] = v;
+    }
+    if (model.equationCount <= 0) return 0;
+
+    for (FloatVector& v : model.coef) freeVector(v);
+    try {
+        model.coef.assign(static_cast<size_t>(model.equationCount), FloatVector{});
+    } catch (const std::bad_alloc&) {
+        memoryAllGone(12);
+    }
+    for (int32_t e = 0; e < model.equationCount; ++e) {
+        if (model.coefCount[e] == 0) continue;
+        model.coef[e] = allocVector(0, model.coefCount[e] - 1);
+        if (!model.coef[e]) memoryAllGone(13);
+        for (int32_t k = 0; k < model.coefCount[e]; ++k) model.coef[e][k] = 0.0f;
+    }
+
+    freeVector(model.errorRho);
+    freeVector(model.errorSee);
+    model.errorRho = allocVector(0, model.equationCount - 1);
+    if (!model.errorRho) endProcess(6);
+    model.errorSee = allocVector(0, model.equationCount - 1);
+    if (!model.errorSee) endProcess(7);
+    for (int32_t e = 0; e < model.equationCount; ++e) {
+        model.errorRho[e] = 0.0f;
+        model.errorSee[e] = 0.0f;
+    }
+    return 0;
+}
+
+int loadAllSeries() {
+    if (checkRunFitsBank() != 0) return -1;
+    for (int32_t i = 0; i < model.seriesCount; ++i) {
+        int32_t lag = model.seriesLags[i];
+        if (std::fseek(model.bankDataFile, valueOffset(i, model.startIndex - lag), SEEK_SET) != 0) {
+            printOut("\nCannot seek for series %d \n", i);
+            return -1;
+        }
+        // A read that stops early at the end of the file leaves the rest as it was.
+        FloatVector& v = model.series[i];
+        size_t wanted = static_cast<size_t>(lag) + model.periodCount + 1;
+        if (readFloats(model.bankDataFile, &v[-lag], wanted) == 0) {
+            printOut("\nCannot read series %d \n", i);
+            return -1;
+        }
+    }
+    return 0;
+}
+
+void writeAllSeries(const std::vector<FloatVector>& table, FILE* stream, const char* label) {
+    printOut("\nWriting %s to bank.", label);
+    if (checkRunFitsBank() != 0) endProcess(7);
+    for (int32_t i = 0; i < model.seriesCount; ++i) {
+        if (std::fseek(stream, valueOffset(i, model.startIndex), SEEK_SET) != 0) {
+            printOut("\nCannot seek for series %d\n", i);
+            endProcess(7);
+        }
+        size_t wanted = static_cast<size_t>(model.periodCount) + 1;
+        if (writeFloats(stream, &table[i][0], wanted) != wanted || std::fflush(stream) != 0) {
+            printOut("\nCannot write series %d\n", i);
+            endProcess(8);
+        }
+    }
+}
