@@ -69,16 +69,17 @@ bool findObjective() {
     return true;
 }
 
-float evaluateVertex(FloatMatrix& P, FloatVector& probePoint, int i, int n) {
+float evaluateVertex(FloatMatrix& P, FloatVector& probePoint, int i, int n, ObjectiveFunction f) {
     for (int j = 1; j <= n; ++j) probePoint[j] = P[i][j];
-    return evaluateObjective(probePoint);
+    return f(probePoint);
 }
 
 // Moves coordinate j of vertex i by `amount` steps h and evaluates it there.
-float moveAndEvaluate(FloatMatrix& P, FloatVector& probePoint, int i, int j, double amount, float h) {
+float moveAndEvaluate(FloatMatrix& P, FloatVector& probePoint, int i, int j, double amount, float h,
+                      ObjectiveFunction f) {
     P[i][j] = static_cast<float>(P[i][j] + amount * h);
     probePoint[j] = P[i][j];
-    return evaluateObjective(probePoint);
+    return f(probePoint);
 }
 
 bool noSignificantChange(const FloatVector& Y, int n) {
@@ -127,7 +128,7 @@ int searchCycles(DriverVectors& w, int n) {
     for (int c = 1;; ++c) {
         for (int i = 1; i <= n + 1; ++i)
             for (int j = 1; j <= n; ++j) w.P[i][j] = c == 1 ? parameterCoefficient(j - 1) : w.P[1][j];
-        probeVertices(w.P, w.Y, w.probePoint, n);
+        probeVertices(w.P, w.Y, w.probePoint, n, evaluateObjective);
         if (c == 1) {
             if (noSignificantChange(w.Y, n)) {
                 printOut("There was no significant change in the objective function.\n");
@@ -147,23 +148,23 @@ int searchCycles(DriverVectors& w, int n) {
 
 }  // namespace
 
-void probeVertices(FloatMatrix& P, FloatVector& Y, FloatVector& probePoint, int n) {
+void probeVertices(FloatMatrix& P, FloatVector& Y, FloatVector& probePoint, int n, ObjectiveFunction f) {
     for (int i = 1; i <= n + 1; ++i) {
         const int j = i - 1;
         if (i == 1) {
-            Y[i] = evaluateVertex(P, probePoint, i, n);
+            Y[i] = evaluateVertex(P, probePoint, i, n, f);
             continue;
         }
         const float h = model.parameterStep[static_cast<size_t>(i - 2)];
         P[i][j] = static_cast<float>(P[i][j] + static_cast<double>(h));
-        Y[i] = evaluateVertex(P, probePoint, i, n);
+        Y[i] = evaluateVertex(P, probePoint, i, n, f);
         if (!(Y[i] > Y[1])) continue;
         const float plus = Y[i];
-        Y[i] = moveAndEvaluate(P, probePoint, i, j, -2.0, h);
+        Y[i] = moveAndEvaluate(P, probePoint, i, j, -2.0, h, f);
         if (plus < Y[i])
-            Y[i] = moveAndEvaluate(P, probePoint, i, j, 1.1, h);
+            Y[i] = moveAndEvaluate(P, probePoint, i, j, 1.1, h, f);
         else if (Y[1] < Y[i])
-            Y[i] = moveAndEvaluate(P, probePoint, i, j, 0.9, h);
+            Y[i] = moveAndEvaluate(P, probePoint, i, j, 0.9, h, f);
     }
 }
 

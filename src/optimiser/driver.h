@@ -3,6 +3,7 @@
 // coefficient file.
 #pragma once
 
+#include "optimiser/simplex.h"
 #include "runctl/arrays.h"
 
 // Loads the data, reads the specification, searches, reports and leaves the
@@ -11,8 +12,8 @@ bool runOptimiser();
 
 // Probes each parameter around the base point in row 1 of P (rows 2..n+1 must
 // hold copies of it): vertex i moves coordinate i-1 by the parameter's step, or
-// back, or a tenth of a step, and Y holds the vertices' values.
-void probeVertices(FloatMatrix& P, FloatVector& Y, FloatVector& probePoint, int n);
+// back, or a tenth of a step, and Y holds the vertices' values under f.
+void probeVertices(FloatMatrix& P, FloatVector& Y, FloatVector& probePoint, int n, ObjectiveFunction f);
 
 // The test that ends the probing cycles: false when the lowest probe value m
 // is clearly below the search's optimum y1, by the relative margin 0.0001.
