@@ -5,75 +5,18 @@
 #include "optimiser/objective.h"
 #include "runctl/arrays.h"
 #include "state/model_state.h"
+#include "small_model.h"
 #include "support/harness.h"
 
 namespace {
 
-constexpr int kSeries = 36;
-constexpr int kLags = 11;
 constexpr int kPeriods = 3;
-
-// Plausible steady values of the model's series (price near 1, shares and
-// rates as fractions, real quantities in the hundreds and thousands).
-float steadyValue(int s) {
-    switch (s) {
-        case 1: return 1.0f;
-        case 2: return 1700.0f;
-        case 4: return 150.0f;
-        case 5: return 3000.0f;
-        case 6: return 150.0f;
-        case 7: return 1000.0f;
-        case 8: return 400.0f;
-        case 9: return 250.0f;
-        case 10: return 1800.0f;
-        case 13: return 160.0f;
-        case 15: return 250.0f;
-        case 18: return 0.16f;
-        case 19: return 0.85f;
-        case 21: return 0.1f;
-        case 24: return 0.2f;
-        case 26: return 120.0f;
-        case 29: return 0.08f;
-        case 31: return 0.05f;
-        case 33: return 0.02f;
-        default: return 0.0f;
-    }
-}
 
 class Objective : public ModelTest {
 protected:
     void SetUp() override {
         ModelTest::SetUp();
-        model.seriesCount = kSeries;
-        model.periodCount = kPeriods;
-        model.startIndex = 20;
-        model.startDate = 2000.4f;
-        model.frequency = 4;
-        model.dateStep = 0.1f;
-        model.maxIterations = 200;
-        model.maximize = 'y';
-        model.seriesLags.assign(kSeries, kLags);
-        model.fixOfSeries.assign(kSeries, 0);
-        model.savedSeries = allocMatrix(0, kSeries - 1, 0, kPeriods);
-        for (int s = 0; s < kSeries; ++s) {
-            model.series.push_back(allocVector(-kLags, kPeriods));
-            for (int t = -kLags; t <= kPeriods; ++t) model.series[s][t] = steadyValue(s);
-            for (int t = 0; t <= kPeriods; ++t) model.savedSeries[s][t] = steadyValue(s);
-        }
-        model.equationCount = 3;
-        model.coefCount = {13, 4, 4};
-        model.equationKind = {'s', 's', 's'};
-        const float coefficients[3][13] = {
-            {20.0f, 0.9f, 0.3f, 0.2f, 0.1f, 0.05f, 0.05f, 0.02f, 0.02f, 0.01f, 0.01f, 0.01f, 0.01f},
-            {0.2f, 0.1f, 0.05f, 0.02f},
-            {10.0f, 0.1f, 0.1f, 0.1f}};
-        for (int e = 0; e < 3; ++e) {
-            model.coef.push_back(allocVector(0, model.coefCount[e] - 1));
-            for (int k = 0; k < model.coefCount[e]; ++k) model.coef[e][k] = coefficients[e][k];
-        }
-        model.errorRho = allocVector(0, 2);
-        model.errorSee = allocVector(0, 2);
-        for (int e = 0; e < 3; ++e) model.errorRho[e] = model.errorSee[e] = 0.0f;
+        buildSmallModel(kPeriods);
         // the constant of investment and its replacement-demand coefficient
         model.parameterCount = 2;
         model.parameterEquation = {0, 0};
