@@ -5,9 +5,9 @@
 #include "solve/equation_store.h"
 
 #include <cmath>
-#include <cstring>
 
 #include "bank/bank_file.h"
+#include "bank/byte_order.h"
 #include "runctl/console.h"
 #include "runctl/exit.h"
 #include "state/model_state.h"
@@ -19,17 +19,13 @@ namespace {
 // from the bank data file. A bank that cannot be read there ends the run
 // before anything is written back.
 float readBankValue(int32_t record, int32_t bankPeriod) {
-    unsigned char bytes[4];
     FILE* bank = model.bankDataFile;
+    float value = 0.0f;
     if (!bank || std::fseek(bank, valueOffset(record, bankPeriod), SEEK_SET) != 0 ||
-        std::fread(bytes, 1, sizeof bytes, bank) != sizeof bytes) {
+        readFloats(bank, &value, 1) != 1) {
         printOut("\nCannot read series %d at bank period %d for a fix.\n", record, bankPeriod);
         endProcess(2);
     }
-    uint32_t bits = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-                    static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
     return value;
 }
 

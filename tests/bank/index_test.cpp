@@ -1,0 +1,152 @@
+// The index file: its layout, reading and writing it, and the refusal of a
+// corrupt or truncated index.
+#include "bank/bank_file.h"
+#include "bank_fixture.h"
+#include "state/model_state.h"
+
+namespace {
+
+class Index : public ModelTest {
+protected:
+    // Reads `bytes` as bws.ind; returns readIndex's result, the console text in `said`.
+    int readBytes(const std::string& bytes) {
+        writeFile("bws.ind", bytes);
+        openBankFile("bws.ind", &model.bankIndexFile);
+        ConsoleCapture capture;
+        int result = readIndex(model.bankIndexFile, model.nameCount);
+        said = capture.output();
+        return result;
+    }
+    void expectRefused(const std::string& bytes, const std::string& message) {
+        model.nameCount = 5;
+        EXPECT_EQ(readBytes(bytes), -1);
+        EXPECT_EQ(said, message);
+        EXPECT_EQ(model.nameCount, 5);
+        EXPECT_TRUE(model.nameOffsets.empty());
+        EXPECT_TRUE(model.namePool.empty());
+    }
+    std::string said;
+};
+
+TEST_F(Index, TwoNamesLayout) {
+    std::vector<uint16_t> offsets = {0, 4, 7};
+    std::vector<char> pool = {'G', 'D', 'P', '\0', 'M', '1', '\0', 'x'};
+    writeFile("bws.ind", "");
+    openBankFile("bws.ind", &model.bankIndexFile);
+    ASSERT_EQ(writeIndex(model.bankIndexFile, offsets, pool, 2), 0);
+    std::string expected = le16(2) + le16(0) + le16(4) + le16(7) + std::string("GDP\0M1\0x", 8);
+    EXPECT_EQ(readFile("bws.ind"), expected);
+    EXPECT_EQ(expected.size(), 16u);
+}
+
+TEST_F(Index, ReadsTwoNames) {
+    ASSERT_EQ(readBytes(indexFileBytes({"GDP", "M1"}, 'q')), 0);
+    EXPECT_EQ(said, "\nIndex read.\n");
+    EXPECT_EQ(model.nameCount, 2);
+    EXPECT_EQ(model.nameOffsets, (std::vector<uint16_t>{0, 4, 7}));
+    EXPECT_EQ(model.namePool, (std::vector<char>{'G', 'D', 'P', '\0', 'M', '1', '\0', 'q'}));
+}
+
+TEST_F(Index, ReadsEmptyIndex) {
+    ASSERT_EQ(readBytes(le16(0) + le16(0) + std::string(1, '\0')), 0);
+    EXPECT_EQ(model.nameCount, 0);
+    EXPECT_EQ(model.nameOffsets, (std::vector<uint16_t>{0}));
+    EXPECT_EQ(model.namePool.size(), 1u);
+}
+
+TEST_F(Index, RoundTripKeepsEveryByte) {
+    std::string bytes = indexFileBytes({"GDP", "cons", "GDP:f"}, '\x7f');
+    ASSERT_EQ(readBytes(bytes), 0);
+    writeFile("copy.ind", "");
+    FILE* copy = std::fopen("copy.ind", "r+b");
+    ASSERT_EQ(writeIndex(copy, model.nameOffsets, model.namePool, model.nameCount), 0);
+    std::fclose(copy);
+    EXPECT_EQ(readFile("copy.ind"), bytes);
+}
+
+TEST_F(Index, ShorterIndexLeavesOldBytesBehind) {
+    std::string old = indexFileBytes({"GDP", "M1"});
+    writeFile("bws.ind", old);
+    openBankFile("bws.ind", &model.bankIndexFile);
+    std::vector<uint16_t> offsets = {0, 2};
+    std::vector<char> pool = {'X', '\0', '\0'};
+    ASSERT_EQ(writeIndex(model.bankIndexFile, offsets, pool, 1), 0);
+    std::string now = readFile("bws.ind");
+    ASSERT_EQ(now.size(), old.size());
+    EXPECT_EQ(now.substr(0, 9), le16(1) + le16(0) + le16(2) + std::string("X\0\0", 3));
+    EXPECT_EQ(now.substr(9), old.substr(9));
+}
+
+TEST_F(Index, EmptyFileIsRefused) { expectRefused("", "\nCannot read index file.\n"); }
+
+TEST_F(Index, CountWithoutOffsetsIsRefused) { expectRefused(le16(2), "\n index not read \n"); }
+
+TEST_F(Index, NegativeCountIsRefused) {
+    expectRefused(le16(0xFFFF) + le16(0) + std::string(1, '\0'),
+                  "\nIndex file is corrupt: negative name count -1.\n");
+}
+
+TEST_F(Index, TruncatedOffsetsAreRefused) {
+    expectRefused(le16(3) + le16(0) + le16(4), "\nIndex file is truncated: 2 of 4 name offsets.\n");
+}
+
+TEST_F(Index, MissingPoolIsRefused) {
+    expectRefused(le16(1) + le16(0) + le16(4), "\n index not read \n");
+}
+
+TEST_F(Index, ShortPoolIsRefused) {
+    std::string bytes = indexFileBytes({"GDP", "M1"});
+    expectRefused(bytes.substr(0, bytes.size() - 3), "\nIndex file is truncated: 5 of 8 pool bytes.\n");
+}
+
+TEST_F(Index, DecreasingOffsetsAreRefused) {
+    expectRefused(le16(3) + le16(0) + le16(4) + le16(2) + le16(7) + std::string("GDP\0M1\0\0", 8),
+                  "\nIndex file is corrupt: name 2 starts at 2, before name 1 at 4.\n");
+}
+
+TEST_F(Index, OffsetBeyondPoolIsRefused) {
+    expectRefused(le16(2) + le16(0) + le16(9) + le16(7) + std::string("GDP\0M1\0\0", 8),
+                  "\nIndex file is corrupt: name 1 starts at 9, beyond the 7 pool bytes in use.\n");
+}
+
+TEST_F(Index, NameWithoutTerminatorIsRefused) {
+    expectRefused(le16(2) + le16(0) + le16(3) + le16(7) + std::string("GDPXM1\0\0", 8),
+                  "\nIndex file is corrupt: name 0 has no terminating zero byte.\n");
+}
+
+TEST_F(Index, EmptySlotBetweenEqualOffsetsIsRefused) {
+    expectRefused(le16(2) + le16(0) + le16(0) + le16(4) + std::string("GDP\0\0", 5),
+                  "\nIndex file is corrupt: name 0 has no terminating zero byte.\n");
+}
+
+TEST_F(Index, WriteOnReadOnlyStreamFails) {
+    writeFile("bws.ind", indexFileBytes({"GDP"}));
+    FILE* stream = std::fopen("bws.ind", "rb");
+    std::vector<uint16_t> offsets = {0, 4};
+    std::vector<char> pool = {'A', 'B', 'C', '\0', '\0'};
+    ConsoleCapture capture;
+    EXPECT_EQ(writeIndex(stream, offsets, pool, 1), -1);
+    EXPECT_EQ(capture.output(), " \nCannot write index.\n");
+    std::fclose(stream);
+    EXPECT_EQ(readFile("bws.ind"), indexFileBytes({"GDP"}));
+}
+
+TEST_F(Index, InconsistentIndexIsNotWritten) {
+    writeFile("bws.ind", "old");
+    openBankFile("bws.ind", &model.bankIndexFile);
+    std::vector<uint16_t> offsets = {0, 40};
+    std::vector<char> pool = {'A', '\0', '\0'};
+    ConsoleCapture capture;
+    EXPECT_EQ(writeIndex(model.bankIndexFile, offsets, pool, 1), -1);
+    EXPECT_EQ(capture.output(), "\nThe index in memory is inconsistent; it is not written.\n");
+    EXPECT_EQ(readFile("bws.ind"), "old");
+}
+
+TEST_F(Index, OpeningAMissingFileExitsFive) {
+    ConsoleCapture capture;
+    EXPECT_EQ(exitCodeOf([] { openBankFile("absent.bnk", &model.bankDataFile); }), 5);
+    EXPECT_EQ(capture.output(), "\nCannot open absent.bnk.\n");
+    EXPECT_EQ(model.bankDataFile, nullptr);
+}
+
+}  // namespace

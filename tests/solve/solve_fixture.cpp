@@ -1,0 +1,95 @@
+// The solve tests' model and bank.
+#include "solve/solve_fixture.h"
+
+#include <cstdio>
+
+#include "bank/bank_file.h"
+#include "bank/byte_order.h"
+#include "state/model_state.h"
+#include "stochastic/coefficients.h"
+
+void SolveTest::SetUp() {
+    ModelTest::SetUp();
+    bank.assign(kRecords, std::vector<float>(kBankLength, 0.0f));
+    coefficients = {std::vector<float>(13, 0.0f), std::vector<float>(4, 0.0f),
+                    std::vector<float>(4, 0.0f)};
+}
+
+void SolveTest::makeModel(int32_t periods) {
+    model.seriesCount = kSeries;
+    model.seriesLags.assign(kSeries, kLags);
+    model.periodCount = periods;
+    model.startIndex = kStart;
+    model.endIndex = kStart + periods;
+    model.bankLength = kBankLength;
+    model.equationCount = 3;
+    model.declaredEquationCount = 3;
+    model.equationKind = {'s', 's', 's'};
+    model.coefCount = {13, 4, 4};
+    ASSERT_EQ(allocateWorkspace(), 0);
+    model.fixOfSeries.assign(kSeries, 0);
+    model.fixCount = 1;
+    model.maxIterations = 200;
+    model.staticSimulation = 'n';
+    model.maximize = 'n';
+    model.frequency = 4;
+    model.startDate = 1995.1f;
+}
+
+void SolveTest::openBank() {
+    std::string bytes(kBankHeaderSize, '\0');
+    putUint16(reinterpret_cast<unsigned char*>(&bytes[0]), 1992);
+    putUint16(reinterpret_cast<unsigned char*>(&bytes[2]), 1);
+    putUint16(reinterpret_cast<unsigned char*>(&bytes[4]), kBankLength);
+    for (const std::vector<float>& record : bank) {
+        bytes.push_back('\4');
+        for (float value : record) {
+            unsigned char word[4];
+            putFloat(word, value);
+            bytes.append(reinterpret_cast<const char*>(word), 4);
+        }
+    }
+    writeFile("bws.bnk", bytes);
+    model.bankDataFile = std::fopen("bws.bnk", "r+b");
+    ASSERT_NE(model.bankDataFile, nullptr);
+}
+
+void SolveTest::changeBankValue(int record, int32_t bankPeriod, float value) {
+    ASSERT_EQ(std::fseek(model.bankDataFile, valueOffset(record, bankPeriod), SEEK_SET), 0);
+    ASSERT_EQ(writeFloats(model.bankDataFile, &value, 1), 1u);
+    std::fflush(model.bankDataFile);
+}
+
+void SolveTest::writeHeartDat(float rho, float see) {
+    FILE* out = std::fopen("heart.dat", "w");
+    const char* names[] = {"invest", "invent", "imports"};
+    for (int e = 0; e < 3; ++e) {
+        const int n = static_cast<int>(coefficients[e].size());
+        FloatMatrix matrix = allocMatrix(0, n - 1, 0, n - 1);
+        for (int i = 0; i < n; ++i)
+            for (int k = 0; k < n; ++k) matrix[i][k] = 0.0f;
+        writeCoefficientBlock(out, names[e], 's', coefficients[e].data(), n, rho, see, matrix);
+        freeMatrix(matrix);
+    }
+    std::fclose(out);
+}
+
+void SolveTest::setRecord(int record, float value) {
+    for (float& v : bank[record]) v = value;
+}
+
+void SolveTest::fillConvergingEconomy() {
+    const std::vector<std::pair<int, float>> values = {
+        {1, 1.0f},     {2, 1500.0f}, {3, 10.0f},    {4, 100.0f},  {5, 2000.0f}, {6, 100.0f},
+        {7, 800.0f},   {8, 500.0f},  {9, 300.0f},   {10, 1500.0f}, {11, 10.0f}, {12, 5.0f},
+        {13, 105.0f},  {15, 250.0f}, {18, 0.16f},   {19, 0.85f},  {21, 0.1f},   {24, 0.2f},
+        {26, 100.0f},  {29, 0.08f},  {31, 0.05f},   {33, 0.02f}};
+    for (const auto& [record, value] : values) setRecord(record, value);
+}
+
+void SolveTest::fillOscillatingEconomy() {
+    setRecord(1, 1.0f);
+    setRecord(21, 1.0f);  // capital consumption takes all of output
+    setRecord(26, 100.0f);
+    setRecord(7, 0.0f);
+}

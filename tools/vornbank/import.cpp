@@ -1,0 +1,190 @@
+// vornbank import: series from a CSV file into a bank. The whole file is
+// checked against the bank before the first byte is written.
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+
+#include "bank/name_index.h"
+#include "bank/series_by_name.h"
+#include "runctl/dates.h"
+#include "state/model_state.h"
+#include "vornbank.h"
+
+namespace {
+
+const char* const kImportHelp =
+    "usage: vornbank import BANK FILE.csv\n"
+    "\n"
+    "Writes the series of FILE.csv into BANK. The first line is the header date,NAME1,NAME2,...;\n"
+    "every further line is DATE,v1,v2,... with one value per series. Dates are written as vorn\n"
+    "writes them: 1995 (annual), 1995.1 to 1995.4 (quarterly), 1995.5 and 1995.6 (halves),\n"
+    "1995.001 to 1995.012 (monthly); all dates of a file have one frequency, which becomes the\n"
+    "series' frequency. An empty cell stores the missing-value marker.\n"
+    "\n"
+    "A series already in the bank changes only at the file's dates; a new name is added to the\n"
+    "bank with the missing-value marker at every other period. Nothing is written when any\n"
+    "line of the file is wrong or any date lies outside the bank.\n";
+
+struct CsvLine {
+    int number;
+    std::string text;
+};
+
+struct ImportRow {
+    int line;
+    PeriodDate date;
+    std::vector<float> values;
+};
+
+// One series to write: its values over the whole bank and its frequency byte.
+struct Destination {
+    ValueTable table;
+    int16_t frequency;
+};
+
+// The lines of the file that hold anything, without line ends or a byte-order mark.
+std::vector<CsvLine> readLines(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) fail("cannot open %s: %s", path.c_str(), std::strerror(errno));
+    std::vector<CsvLine> lines;
+    std::string text;
+    for (int number = 1; std::getline(in, text); ++number) {
+        if (number == 1 && text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+        if (!text.empty() && text.back() == '\r') text.pop_back();
+        if (text.find_first_not_of(" \t,") != std::string::npos) lines.push_back({number, text});
+    }
+    if (in.bad()) fail("cannot read %s", path.c_str());
+    return lines;
+}
+
+std::vector<std::string> seriesNames(const std::string& path, const CsvLine& header) {
+    std::vector<std::string> cells = splitCsvLine(header.text);
+    std::string first = cells[0];
+    for (char& c : first) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (first != "date")
+        fail("%s line %d: the first column is headed '%s'; the header is date,NAME1,NAME2,...",
+             path.c_str(), header.number, cells[0].c_str());
+    if (cells.size() < 2) fail("%s line %d: the header names no series", path.c_str(), header.number);
+    std::vector<std::string> names(cells.begin() + 1, cells.end());
+    for (size_t c = 0; c < names.size(); ++c) {
+        if (names[c].empty())
+            fail("%s line %d: column %zu has no series name", path.c_str(), header.number, c + 2);
+        for (size_t d = 0; d < c; ++d)
+            if (names[d] == names[c])
+                fail("%s line %d: series %s is named twice", path.c_str(), header.number,
+                     names[c].c_str());
+    }
+    return names;
+}
+
+float cellValue(const std::string& path, int line, const std::string& name, const std::string& cell) {
+    if (cell.empty()) return kMissingValue;
+    char* end = nullptr;
+    errno = 0;
+    float value = std::strtof(cell.c_str(), &end);
+    if (end == cell.c_str() || *end != '\0')
+        fail("%s line %d, series %s: '%s' is not a number", path.c_str(), line, name.c_str(), cell.c_str());
+    if (errno == ERANGE && std::isinf(value))
+        fail("%s line %d, series %s: %s lies beyond the range of 32-bit floats", path.c_str(), line,
+             name.c_str(), cell.c_str());
+    return value;
+}
+
+std::vector<ImportRow> dataRows(const std::string& path, const std::vector<CsvLine>& lines,
+                                const std::vector<std::string>& names) {
+    std::vector<ImportRow> rows;
+    std::map<int32_t, int> lineOfPeriod;
+    for (size_t l = 1; l < lines.size(); ++l) {
+        const CsvLine& line = lines[l];
+        std::vector<std::string> cells = splitCsvLine(line.text);
+        if (cells.size() != names.size() + 1)
+            fail("%s line %d has %zu cells; the header has %zu", path.c_str(), line.number, cells.size(),
+                 names.size() + 1);
+        ImportRow row{line.number, {}, {}};
+        if (!parseDate(cells[0], row.date))
+            fail("%s line %d: '%s' is not a date in vorn's notation (%s)", path.c_str(), line.number,
+                 cells[0].c_str(), kDateForms);
+        if (!rows.empty() && row.date.frequency != rows[0].date.frequency)
+            fail("%s line %d: %s is %s, but the dates before it are %s", path.c_str(), line.number,
+                 cells[0].c_str(), frequencyName(row.date.frequency),
+                 frequencyName(rows[0].date.frequency));
+        if (row.date.index < 0 || row.date.index >= model.bankLength)
+            fail("%s line %d: %s lies outside the bank, which holds %s to %s", path.c_str(), line.number,
+                 cells[0].c_str(), periodText(0, row.date.frequency).c_str(),
+                 periodText(model.bankLength - 1, row.date.frequency).c_str());
+        auto [at, fresh] = lineOfPeriod.emplace(row.date.index, line.number);
+        if (!fresh)
+            fail("%s line %d: %s is given on line %d already", path.c_str(), line.number, cells[0].c_str(),
+                 at->second);
+        for (size_t c = 0; c < names.size(); ++c)
+            row.values.push_back(cellValue(path, line.number, names[c], cells[c + 1]));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// The bank's values of every named series (the missing-value marker for a new
+// name), checked against the file's frequency.
+std::vector<Destination> destinations(const std::string& base, const std::vector<std::string>& names,
+                                      const std::vector<ImportRow>& rows) {
+    std::vector<Destination> result;
+    int32_t newNames = 0;
+    int64_t newCharacters = 0;
+    for (const std::string& name : names) {
+        Destination d{makeValueTable(), 0};
+        if (findName(model.nameOffsets, model.namePool, name.c_str(), model.nameCount) >= 0) {
+            if (readSeries(name.c_str(), d.table) != 0)
+                fail("cannot read series %s from %s", name.c_str(), base.c_str());
+            d.frequency = model.frequency;
+            if (!rows.empty() && knownFrequency(d.frequency) && d.frequency != rows[0].date.frequency)
+                fail("series %s is %s in %s, but the file's dates are %s", name.c_str(),
+                     frequencyName(d.frequency), base.c_str(), frequencyName(rows[0].date.frequency));
+        } else {
+            if (rows.empty())
+                fail("series %s is new, and a new series needs dated rows to take its frequency from",
+                     name.c_str());
+            std::fill(d.table.begin(), d.table.end(), kMissingValue);
+            ++newNames;
+            newCharacters += static_cast<int64_t>(name.size());
+        }
+        if (!rows.empty()) d.frequency = rows[0].date.frequency;
+        result.push_back(std::move(d));
+    }
+    if (!indexHasRoom(newNames, newCharacters))
+        fail("the index of %s has no room for %d more names (%lld characters)", base.c_str(), newNames,
+             static_cast<long long>(newCharacters));
+    return result;
+}
+
+}  // namespace
+
+int runImport(const std::vector<std::string>& args) {
+    VerbArgs parsed = parseVerbArgs("import", args, {}, {}, kImportHelp);
+    if (parsed.words.size() != 2) usageFail("import", "import takes a BANK and a CSV file");
+    std::string base = bankBase(parsed.words[0]);
+    const std::string& path = parsed.words[1];
+    std::vector<CsvLine> lines = readLines(path);
+    openToolBank(base, true);
+    if (lines.empty()) fail("%s is empty; it needs the header date,NAME1,NAME2,...", path.c_str());
+    std::vector<std::string> names = seriesNames(path, lines[0]);
+    std::vector<ImportRow> rows = dataRows(path, lines, names);
+    std::vector<Destination> targets = destinations(base, names, rows);
+
+    int32_t added = 0;
+    for (size_t c = 0; c < names.size(); ++c) {
+        for (const ImportRow& row : rows) targets[c].table[row.date.index] = row.values[c];
+        int32_t before = model.nameCount;
+        model.frequency = targets[c].frequency;
+        if (writeSeries(names[c].c_str(), targets[c].table) < 0)
+            fail("cannot write series %s; %s may hold only part of %s", names[c].c_str(), base.c_str(),
+                 path.c_str());
+        added += model.nameCount - before;
+    }
+    std::fprintf(toolOut, "imported %zu series (%d new) at %zu dates into %s\n", names.size(), added,
+                 rows.size(), base.c_str());
+    return 0;
+}

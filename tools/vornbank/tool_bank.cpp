@@ -1,0 +1,52 @@
+// Opening a bank for the tool: its two files, the index and the header go
+// into the model record, where the bank code finds them.
+#include <cerrno>
+#include <cstring>
+
+#include "bank/bank_file.h"
+#include "state/model_state.h"
+#include "vornbank.h"
+
+namespace {
+
+FILE* openFile(const std::string& name, bool forUpdate) {
+    FILE* stream = std::fopen(name.c_str(), forUpdate ? "r+b" : "rb");
+    if (!stream) fail("cannot open %s: %s", name.c_str(), std::strerror(errno));
+    return stream;
+}
+
+}  // namespace
+
+std::string bankBase(const std::string& word) {
+    for (const char* ending : {".bnk", ".ind"}) {
+        size_t n = std::strlen(ending);
+        if (word.size() > n && word.compare(word.size() - n, n, ending) == 0)
+            return word.substr(0, word.size() - n);
+    }
+    return word;
+}
+
+BankHeader openToolBank(const std::string& base, bool forUpdate) {
+    std::string dataName = base + ".bnk";
+    std::string indexName = base + ".ind";
+    model.bankDataFile = openFile(dataName, forUpdate);
+    model.bankIndexFile = openFile(indexName, forUpdate);
+    if (readIndex(model.bankIndexFile, model.nameCount) != 0)
+        fail("%s is not a readable bank index", indexName.c_str());
+    releaseHeldMessages(false);  // "Index read."
+    BankHeader header;
+    if (readBankHeader(model.bankDataFile, header) != 0)
+        fail("%s is not a bank data file", dataName.c_str());
+    if (header.length < 0) fail("%s announces a negative length %d", dataName.c_str(), header.length);
+    model.bankBaseYear = header.baseYear;
+    model.bankBaseMonth = header.baseMonth;
+    model.bankLength = header.length;
+    return header;
+}
+
+void closeToolBank() {
+    for (FILE** stream : {&model.bankDataFile, &model.bankIndexFile}) {
+        if (*stream) std::fclose(*stream);
+        *stream = nullptr;
+    }
+}

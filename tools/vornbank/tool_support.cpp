@@ -1,0 +1,99 @@
+// The tool's results, failures and command-line words.
+#include <cstdarg>
+#include <cstring>
+
+#include "runctl/console.h"
+#include "runctl/exit.h"
+#include "vornbank.h"
+
+FILE* toolOut = stdout;
+
+namespace {
+
+FILE* heldMessages = nullptr;
+
+void printFailure(const char* format, va_list args) {
+    releaseHeldMessages(true);
+    std::fputs("vornbank: ", console.err);
+    std::vfprintf(console.err, format, args);
+    std::fputc('\n', console.err);
+}
+
+}  // namespace
+
+void holdLibraryMessages() {
+    toolOut = console.out;
+    heldMessages = std::tmpfile();
+    if (heldMessages) console.out = heldMessages;
+}
+
+void releaseHeldMessages(bool show) {
+    if (!heldMessages) return;
+    std::string text;
+    std::rewind(heldMessages);
+    int c;
+    while ((c = std::fgetc(heldMessages)) != EOF) text.push_back(static_cast<char>(c));
+    std::fclose(heldMessages);
+    heldMessages = std::tmpfile();
+    if (heldMessages) console.out = heldMessages;
+    if (!show) return;
+    size_t first = text.find_first_not_of(" \n");
+    if (first == std::string::npos) return;
+    size_t last = text.find_last_not_of(" \n");
+    std::fprintf(console.err, "%s\n", text.substr(first, last - first + 1).c_str());
+}
+
+void fail(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    printFailure(format, args);
+    va_end(args);
+    endProcess(1);
+}
+
+void usageFail(const std::string& verb, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    printFailure(format, args);
+    va_end(args);
+    std::fprintf(console.err, "vornbank %s --help shows how to use it.\n", verb.c_str());
+    endProcess(2);
+}
+
+VerbArgs parseVerbArgs(const std::string& verb, const std::vector<std::string>& args,
+                       const std::vector<std::string>& valued, const std::vector<std::string>& flags,
+                       const char* help) {
+    auto listed = [](const std::vector<std::string>& names, const std::string& name) {
+        for (const std::string& n : names)
+            if (n == name) return true;
+        return false;
+    };
+    VerbArgs result;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& word = args[i];
+        if (word == "--help" || word == "-h") {
+            std::fputs(help, toolOut);
+            endProcess(0);
+        }
+        if (word.rfind("--", 0) != 0 || word == "--") {
+            result.words.push_back(word);
+            continue;
+        }
+        size_t equals = word.find('=');
+        std::string name = word.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
+        if (listed(flags, name) && equals == std::string::npos) {
+            result.options[name] = "";
+        } else if (listed(valued, name)) {
+            if (equals != std::string::npos) {
+                result.options[name] = word.substr(equals + 1);
+            } else if (i + 1 < args.size()) {
+                result.options[name] = args[++i];
+            } else {
+                usageFail(verb, "--%s needs a value", name.c_str());
+            }
+        } else {
+            usageFail(verb, "%s takes no option %s", verb.c_str(), word.c_str());
+        }
+    }
+    return result;
+}

@@ -1,0 +1,73 @@
+// vornbank: makes and reads vorn's binary banks. Shared pieces of the tool:
+// results and failures, arguments, the open bank, date notation and CSV cells.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bank/bank_header.h"
+
+// Results go to the standard output. Messages of the bank code are held back
+// and shown on the error stream only when the command fails.
+extern FILE* toolOut;
+void holdLibraryMessages();
+// Shows the messages held so far on the error stream, or drops them.
+void releaseHeldMessages(bool show);
+
+// "vornbank: <message>" on the error stream, then exit code 1 (bad input or
+// bank) or 2 (bad command line, with a pointer to the verb's help).
+[[noreturn]] void fail(const char* format, ...) __attribute__((format(printf, 1, 2)));
+[[noreturn]] void usageFail(const std::string& verb, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));
+
+// The words of one verb: positional words, and options in either "--name value"
+// or "--name=value" form. `valued` lists the options that take a value,
+// `flags` those that do not; --help prints `help` and ends with code 0.
+struct VerbArgs {
+    std::vector<std::string> words;
+    std::map<std::string, std::string> options;  // present flags map to ""
+};
+VerbArgs parseVerbArgs(const std::string& verb, const std::vector<std::string>& args,
+                       const std::vector<std::string>& valued, const std::vector<std::string>& flags,
+                       const char* help);
+
+// BANK names BANK.bnk and BANK.ind; a trailing .bnk or .ind is dropped.
+std::string bankBase(const std::string& word);
+// Opens both files of the bank into the model record, reads the index and the
+// header, which it returns; read-only unless forUpdate.
+BankHeader openToolBank(const std::string& base, bool forUpdate);
+void closeToolBank();
+
+// A date in vorn's notation: 1995 (annual), 1995.1 to 1995.4 (quarterly), 1995.5
+// and 1995.6 (semi-annual halves), 1995.001 to 1995.012 (monthly).
+struct PeriodDate {
+    int32_t index;      // bank period index
+    int16_t frequency;  // 1, 2, 4 or 12
+};
+// False when the text is not one of these forms or its date number does not
+// give back the same period of the open bank.
+bool parseDate(const std::string& text, PeriodDate& date);
+// The text of bank period `index` at `frequency`; false when it has none.
+bool formatDate(int32_t index, int16_t frequency, std::string& text);
+// The date of the period, or "period N" when it has none at that frequency.
+std::string periodText(int32_t index, int16_t frequency);
+// "annual", "semi-annual", "quarterly", "monthly", or "" for other codes.
+const char* frequencyName(int16_t frequency);
+// True for the codes 1, 2, 4 and 12, which have a date notation.
+bool knownFrequency(int16_t frequency);
+inline constexpr const char* kDateForms = "1995, 1995.1 to 1995.4, 1995.5 or 1995.6, 1995.001 to 1995.012";
+
+// One line of a CSV file split into cells: blanks around a cell are dropped,
+// a cell in double quotes may hold commas and doubled quotes.
+std::vector<std::string> splitCsvLine(const std::string& line);
+// The cell as written in a CSV line, quoted when it has to be.
+std::string csvCell(const std::string& text);
+
+int runCreate(const std::vector<std::string>& args);
+int runImport(const std::vector<std::string>& args);
+int runExport(const std::vector<std::string>& args);
+int runList(const std::vector<std::string>& args);
+int runInfo(const std::vector<std::string>& args);
