@@ -28,30 +28,40 @@ float getFloat(const unsigned char* at) {
     return value;
 }
 
-size_t readUint16s(FILE* stream, uint16_t* values, size_t count) {
-    std::vector<unsigned char> bytes(2 * count);
-    size_t got = std::fread(bytes.data(), 1, bytes.size(), stream) / 2;
-    for (size_t i = 0; i < got; ++i) values[i] = getUint16(&bytes[2 * i]);
+namespace {
+
+// Values of `Width` bytes each, decoded from or encoded into one byte buffer.
+template <size_t Width, typename T>
+size_t readValues(FILE* stream, T* values, size_t count, T (*decode)(const unsigned char*)) {
+    std::vector<unsigned char> bytes(Width * count);
+    size_t got = std::fread(bytes.data(), 1, bytes.size(), stream) / Width;
+    for (size_t i = 0; i < got; ++i) values[i] = decode(&bytes[Width * i]);
     return got;
+}
+
+template <size_t Width, typename T>
+size_t writeValues(FILE* stream, const T* values, size_t count, void (*encode)(unsigned char*, T)) {
+    std::vector<unsigned char> bytes(Width * count);
+    for (size_t i = 0; i < count; ++i) encode(&bytes[Width * i], values[i]);
+    return std::fwrite(bytes.data(), 1, bytes.size(), stream) / Width;
+}
+
+}  // namespace
+
+size_t readUint16s(FILE* stream, uint16_t* values, size_t count) {
+    return readValues<2>(stream, values, count, getUint16);
 }
 
 size_t writeUint16s(FILE* stream, const uint16_t* values, size_t count) {
-    std::vector<unsigned char> bytes(2 * count);
-    for (size_t i = 0; i < count; ++i) putUint16(&bytes[2 * i], values[i]);
-    return std::fwrite(bytes.data(), 1, bytes.size(), stream) / 2;
+    return writeValues<2>(stream, values, count, putUint16);
 }
 
 size_t readFloats(FILE* stream, float* values, size_t count) {
-    std::vector<unsigned char> bytes(4 * count);
-    size_t got = std::fread(bytes.data(), 1, bytes.size(), stream) / 4;
-    for (size_t i = 0; i < got; ++i) values[i] = getFloat(&bytes[4 * i]);
-    return got;
+    return readValues<4>(stream, values, count, getFloat);
 }
 
 size_t writeFloats(FILE* stream, const float* values, size_t count) {
-    std::vector<unsigned char> bytes(4 * count);
-    for (size_t i = 0; i < count; ++i) putFloat(&bytes[4 * i], values[i]);
-    return std::fwrite(bytes.data(), 1, bytes.size(), stream) / 4;
+    return writeValues<4>(stream, values, count, putFloat);
 }
 
 bool readInt16(FILE* stream, int16_t& value) {

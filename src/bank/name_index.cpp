@@ -38,6 +38,19 @@ int checkIndex(int16_t count, const std::vector<uint16_t>& offsets, const std::v
     return 0;
 }
 
+// A part of the index read only in part is refused as truncated.
+bool readWhole(size_t got, size_t wanted, const char* what) {
+    if (got == 0) {
+        printOut("\n index not read \n");
+        return false;
+    }
+    if (got < wanted) {
+        printOut("\nIndex file is truncated: %zu of %zu %s.\n", got, wanted, what);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int readIndex(FILE* stream, int16_t& count) {
@@ -55,25 +68,10 @@ int readIndex(FILE* stream, int16_t& count) {
         return -1;
     }
     std::vector<uint16_t> offsets(static_cast<size_t>(n) + 1);
-    size_t got = readUint16s(stream, offsets.data(), offsets.size());
-    if (got == 0) {
-        printOut("\n index not read \n");
+    if (!readWhole(readUint16s(stream, offsets.data(), offsets.size()), offsets.size(), "name offsets"))
         return -1;
-    }
-    if (got < offsets.size()) {
-        printOut("\nIndex file is truncated: %zu of %zu name offsets.\n", got, offsets.size());
-        return -1;
-    }
     std::vector<char> pool(static_cast<size_t>(offsets[n]) + 1);
-    got = std::fread(pool.data(), 1, pool.size(), stream);
-    if (got == 0) {
-        printOut("\n index not read \n");
-        return -1;
-    }
-    if (got < pool.size()) {
-        printOut("\nIndex file is truncated: %zu of %zu pool bytes.\n", got, pool.size());
-        return -1;
-    }
+    if (!readWhole(std::fread(pool.data(), 1, pool.size(), stream), pool.size(), "pool bytes")) return -1;
     if (checkIndex(n, offsets, pool) != 0) return -1;
     count = n;
     model.nameOffsets = std::move(offsets);

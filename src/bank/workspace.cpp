@@ -16,15 +16,20 @@ namespace {
     endProcess(code);
 }
 
-}  // namespace
-
-int allocateWorkspace() {
-    for (FloatVector& v : model.series) freeVector(v);
+// A table of `count` absent vectors, releasing what it held before.
+void obtainTable(std::vector<FloatVector>& table, int32_t count) {
+    for (FloatVector& v : table) freeVector(v);
     try {
-        model.series.assign(static_cast<size_t>(model.seriesCount), FloatVector{});
+        table.assign(static_cast<size_t>(count), FloatVector{});
     } catch (const std::bad_alloc&) {
         memoryAllGone(12);
     }
+}
+
+}  // namespace
+
+int allocateWorkspace() {
+    obtainTable(model.series, model.seriesCount);
     for (int32_t i = 0; i < model.seriesCount; ++i) {
         FloatVector v = allocVector(-model.seriesLags[i], model.periodCount);
         if (!v) {
@@ -37,12 +42,7 @@ int allocateWorkspace() {
     }
     if (model.equationCount <= 0) return 0;
 
-    for (FloatVector& v : model.coef) freeVector(v);
-    try {
-        model.coef.assign(static_cast<size_t>(model.equationCount), FloatVector{});
-    } catch (const std::bad_alloc&) {
-        memoryAllGone(12);
-    }
+    obtainTable(model.coef, model.equationCount);
     for (int32_t e = 0; e < model.equationCount; ++e) {
         if (model.coefCount[e] == 0) continue;
         model.coef[e] = allocVector(0, model.coefCount[e] - 1);
