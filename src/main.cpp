@@ -1,15 +1,15 @@
-// vorn: solves the model over a range of periods; see README.md.
-#include "runctl/arithmetic.h"
+// vorn: solves the model over a range of periods, steered by a fix file.
 #include "runctl/console.h"
 #include "runctl/exit.h"
+#include "runctl/run.h"
 
-int main(int, char**) {
+int main(int argc, char** argv) {
+    int code;
     try {
-        maskFloatingPointExceptions();
+        code = runVorn(argc, argv);
     } catch (const ProcessExit& exit) {
-        flushConsole();
-        return exit.code;
+        code = exit.code;
     }
     flushConsole();
-    return 0;
+    return code;
 }

@@ -44,7 +44,8 @@ void readCoefficientBlock(int equation, CoefficientBlock& block);
 
 // Writes one block in the layout readCoefficientBlock reads: the name, "coeff =",
 // the values three to a line and, for kind 's', rho, SEE, an empty line and the
-// count x count matrix a row to a line. 0, or -1 when the stream reports a
+// count x count matrix a row to a line (`matrix` must hold that many rows and
+// columns from 0 when count is above 0). 0, or -1 when the stream reports a
 // write error.
 int writeCoefficientBlock(FILE* out, const char* name, char kind, const float* values, int count,
                           float rho, float see, const FloatMatrix& matrix);

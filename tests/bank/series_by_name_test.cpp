@@ -146,8 +146,10 @@ TEST_F(SeriesByName, FailedPositioningTakesTheNameBack) {
     EXPECT_EQ(writeSeries("NEW", rising(0)), -1);
     EXPECT_EQ(capture.output(), "\nCannot position to write.");
     EXPECT_EQ(model.nameCount, 2);
-    ValueTable table = makeValueTable();
+    ValueTable table = rising(9);
     EXPECT_EQ(readSeries("GDP", table), -1);
+    EXPECT_EQ(capture.output(), "\nCannot position to write. \n cannot fseek ");
+    EXPECT_EQ(table[0], 9.0f);
     close(ends[0]);
 }
 

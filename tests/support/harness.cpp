@@ -88,6 +88,11 @@ void writeFile(const std::string& path, const std::string& bytes) {
 
 bool fileExists(const std::string& path) { return std::filesystem::exists(path); }
 
+void copyExampleWorkdir(const std::string& destination) {
+    std::filesystem::copy(EXAMPLE_WORKDIR, destination,
+                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+}
+
 ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::string& workdir, const std::string& input) {
     std::string base = workdir + "/.run-" + std::to_string(getpid());

@@ -73,6 +73,10 @@ int exitCodeOf(Body body) {
     return -1;
 }
 
+// Copies the prepared example working directory (bank made from the example's
+// CSV) into `destination`.
+void copyExampleWorkdir(const std::string& destination);
+
 struct ProgramResult {
     int exitCode;
     std::string out;

@@ -1,0 +1,80 @@
+// The add command: opens a command file, takes the rest of its line as the
+// file's arguments and runs a nested command loop on it.
+#include "fixer/add_command.h"
+
+#include <string>
+#include <vector>
+
+#include "fixer/command_loop.h"
+#include "fixer/reader.h"
+#include "runctl/console.h"
+#include "state/model_state.h"
+
+namespace {
+
+constexpr size_t kMaxArguments = 10;
+
+// Command files open at the moment, the fix file included.
+int openFiles = 0;
+
+// The reader's per-input state for the time of one nested file: arguments,
+// console flag and nesting depth are put back, and the file closed, however
+// the nested loop ends.
+struct NestedFile {
+    FILE* file;
+    const std::vector<std::string>* savedArguments = model.addArguments;
+    char savedConsoleInput = model.consoleInput;
+
+    NestedFile(FILE* opened, const std::vector<std::string>& arguments) : file(opened) {
+        ++openFiles;
+        model.addArguments = arguments.empty() ? nullptr : &arguments;
+        model.consoleInput = 'n';
+    }
+    ~NestedFile() {
+        std::fclose(file);
+        --openFiles;
+        model.addArguments = savedArguments;
+        model.consoleInput = savedConsoleInput;
+        // The outer input goes on with a line of its own.
+        model.currentChar = '\n';
+        model.pushbackChar = 0;
+    }
+    NestedFile(const NestedFile&) = delete;
+    NestedFile& operator=(const NestedFile&) = delete;
+};
+
+// The tokens after the file name up to the line end, at most ten; after the
+// tenth one more token is dropped.
+std::vector<std::string> readArguments(FILE* input) {
+    std::vector<std::string> arguments;
+    char text[kTokenSize];
+    for (;;) {
+        char kind = nextToken(text, input);
+        if (kind == kTokenLineEnd || kind == kTokenEnd) break;
+        if (arguments.size() == kMaxArguments) break;
+        arguments.emplace_back(text);
+    }
+    return arguments;
+}
+
+}  // namespace
+
+int addCommand(FILE* input) {
+    char name[kTokenSize];
+    if (nextToken(name, input) != kTokenName) {
+        printOut("\n no name in ad card ");
+        return -1;
+    }
+    if (openFiles >= kMaxAddDepth) {
+        printOut("\n add files nested more than %d deep; %s not run \n", kMaxAddDepth, name);
+        return -1;
+    }
+    FILE* file = std::fopen(name, "rb");
+    if (!file) {
+        printOut("\n cannot open %s ", name);
+        return -1;
+    }
+    std::vector<std::string> arguments = readArguments(input);
+    NestedFile nested(file, arguments);
+    return fixerLoop(file);
+}

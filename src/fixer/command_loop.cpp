@@ -1,0 +1,113 @@
+// The fixer's command loop: one statement per pass, its first word looked up
+// in the keyword table (in the table's order; whole words or the first N
+// characters), until the input ends or go/run ends the fixer.
+#include "fixer/command_loop.h"
+
+#include <cstring>
+
+#include "fixer/add_command.h"
+#include "fixer/fix_commands.h"
+#include "fixer/help_command.h"
+#include "fixer/print_command.h"
+#include "fixer/reader.h"
+#include "fixer/simple_commands.h"
+#include "fixer/update_commands.h"
+#include "runctl/arithmetic.h"
+#include "runctl/console.h"
+#include "runctl/exit.h"
+#include "state/model_state.h"
+
+namespace {
+
+enum class Command { add, cta, mul, ovr, rho, skip, addprint, staticRun, go, title, update, matup,
+                     help, debug, maxiter, pause, print, quit };
+
+struct Keyword {
+    const char* word;
+    int matchLength;  // 0: the whole word must match; N: its first N characters
+    Command command;
+};
+
+// add is tested before addprint and must match whole, which tells them apart.
+constexpr Keyword kKeywords[] = {
+    {"add", 0, Command::add},           {"cta", 0, Command::cta},
+    {"mul", 0, Command::mul},           {"ovr", 0, Command::ovr},
+    {"rho", 0, Command::rho},           {"skip", 0, Command::skip},
+    {"addprint", 4, Command::addprint}, {"static", 0, Command::staticRun},
+    {"go", 0, Command::go},             {"run", 0, Command::go},
+    {"title", 2, Command::title},       {"update", 2, Command::update},
+    {"matup", 3, Command::matup},       {"help", 0, Command::help},
+    {"debug", 0, Command::debug},       {"maxiter", 4, Command::maxiter},
+    {"pause", 2, Command::pause},       {"print", 2, Command::print},
+    {"type", 2, Command::print},        {"quit", 1, Command::quit},
+};
+
+bool matches(const Keyword& keyword, const char* word) {
+    if (keyword.matchLength == 0) return std::strcmp(word, keyword.word) == 0;
+    size_t n = static_cast<size_t>(keyword.matchLength);
+    return std::strlen(word) >= n && std::strncmp(word, keyword.word, n) == 0;
+}
+
+const Keyword* findKeyword(const char* word) {
+    for (const Keyword& keyword : kKeywords) {
+        if (matches(keyword, word)) return &keyword;
+    }
+    return nullptr;
+}
+
+constexpr int kNextPass = 0;
+
+// Carries out one command; kFixerGo or kFixerEscape end the loop, kNextPass goes on.
+int runCommand(Command command, FILE* input) {
+    switch (command) {
+    case Command::add:
+        return addCommand(input) == kFixerGo ? kFixerGo : kNextPass;
+    case Command::cta: addFix(input, 'c'); break;
+    case Command::mul: addFix(input, 'm'); break;
+    case Command::ovr: addFix(input, 'o'); break;
+    case Command::rho: addFix(input, 'r'); break;
+    case Command::skip: addFix(input, 's'); break;
+    case Command::addprint: addprintCommand(input); break;
+    case Command::staticRun: model.staticSimulation = 'y'; break;
+    case Command::go: return kFixerGo;
+    case Command::title: titleCommand(); break;
+    case Command::update: updateCommand(input); break;
+    case Command::matup: matupCommand(input); break;
+    case Command::help: helpCommand(input); break;
+    case Command::debug: break;
+    case Command::maxiter: maxiterCommand(input); break;
+    case Command::pause: return pauseCommand(input);
+    case Command::print: printCommand(input); break;
+    case Command::quit: endProcess(13);
+    }
+    return kNextPass;
+}
+
+}  // namespace
+
+int fixerLoop(FILE* input) {
+    char word[kTokenSize];
+    for (;;) {
+        checkArithmetic("Top of fixer loop.");
+        if (input == console.in) printOut("\n]");
+
+        char kind;
+        do {
+            kind = nextToken(word, input);
+        } while (kind != kTokenName && kind != kTokenEnd && kind != kTokenQuoted && kind != ':');
+
+        // The console stays open for the questions of the run; command files are
+        // closed by the add command that opened them.
+        if (kind == kTokenEnd) return kFixerEndOfInput;
+        if (kind == kTokenQuoted) continue;
+
+        const Keyword* keyword = kind == kTokenName ? findKeyword(word) : nullptr;
+        if (!keyword) {
+            printOut("\n bad code ");
+            skipStatement(input);
+            continue;
+        }
+        int outcome = runCommand(keyword->command, input);
+        if (outcome != kNextPass) return outcome;
+    }
+}

@@ -1,0 +1,198 @@
+// Start-up: the command line chooses the kind of run; vorn.cfg names the bank;
+// vorn.lag gives the number of series and their lag depths. Every failure ends
+// the run with its own message and exit code.
+#include "runctl/config.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <new>
+#include <string>
+
+#include "bank/bank_file.h"
+#include "bank/bank_header.h"
+#include "bank/byte_order.h"
+#include "fixer/reader.h"
+#include "runctl/console.h"
+#include "runctl/dates.h"
+#include "runctl/exit.h"
+#include "state/model_state.h"
+
+namespace {
+
+const char* const kUsageStochastic = "invocation: vorn date1 date2 model.fix num_draw rnderr rndcoef";
+const char* const kUsageOptimiser = "invocation: vorn date1 date2 model.fix m maxspec.dat";
+
+[[noreturn]] void usage(const char* text) {
+    printErr("\n%s\n", text);
+    endProcess(2);
+}
+
+int16_t integerArgument(const char* text) { return static_cast<int16_t>(std::atoi(text)); }
+
+// rnderr and rndcoef are 0 or 1.
+int16_t switchArgument(const char* text) {
+    int16_t value = integerArgument(text);
+    if (value != 0 && value != 1) usage(kUsageStochastic);
+    return value;
+}
+
+void readBankFiles() {
+    FILE* config = std::fopen("vorn.cfg", "r");
+    if (!config) {
+        printOut("\nProvide vorn.cfg file\n");
+        endProcess(4);
+    }
+    char name[kTokenSize];
+    readConfigEntry(name, config);
+    openBankFile(name, &model.bankDataFile);
+    readConfigEntry(name, config);
+    openBankFile(name, &model.bankIndexFile);
+    readConfigEntry(name, config);  // an optional third entry, not used
+    std::fclose(config);
+    model.addPrint = 1;
+
+    if (readIndex(model.bankIndexFile, model.nameCount) == -1) endProcess(7);
+    BankHeader header;
+    if (readBankHeader(model.bankDataFile, header) == -1) endProcess(6);
+    model.bankBaseYear = header.baseYear;
+    model.bankBaseMonth = header.baseMonth;
+    model.bankLength = header.length;
+}
+
+void readLagTable() {
+    FILE* lags = std::fopen("vorn.lag", "rb");
+    if (!lags) {
+        printOut("\nCannot open vorn.lag.\n");
+        endProcess(8);
+    }
+    uint16_t count = 0;
+    readUint16s(lags, &count, 1);
+    model.seriesCount = count;
+    printOut("\n %d series in this model.\n", model.seriesCount);
+    try {
+        model.seriesLags.assign(static_cast<size_t>(model.seriesCount), 0);
+    } catch (const std::bad_alloc&) {
+        printOut("Failed allocation for lag.\n");
+        endProcess(9);
+    }
+    size_t got = std::fread(model.seriesLags.data(), 1, model.seriesLags.size(), lags);
+    if (got < model.seriesLags.size()) {
+        printOut("Failed to read vorn.lag.\n");
+        endProcess(10);
+    }
+    std::fclose(lags);
+    try {
+        model.fixOfSeries.assign(static_cast<size_t>(model.seriesCount), 0);
+    } catch (const std::bad_alloc&) {
+        printOut("Failed to allocate memory for fixes.\n");
+        endProcess(11);
+    }
+}
+
+void chooseRunMode(int argc, char** argv) {
+    if (argc < 4 || argc > 7) usage(kUsageStochastic);
+    model.drawCount = 1;
+    model.randomErrors = 0;
+    model.randomCoefficients = 0;
+    if (argc == 4) return;
+    if (argv[4][0] == 'm') {
+        model.maximize = 'y';
+        if (argc < 6) usage(kUsageOptimiser);
+        model.specFileName = argv[5];
+        return;
+    }
+    model.drawCount = integerArgument(argv[4]);
+    model.randomErrors = argc >= 6 ? switchArgument(argv[5]) : 1;
+    model.randomCoefficients = argc == 7 ? switchArgument(argv[6]) : 1;
+    if (model.drawCount < 1) usage(kUsageStochastic);
+
+    bool anyStochastic = false;
+    for (int e = 0; e < model.equationCount; ++e) anyStochastic = anyStochastic || model.equationKind[e] == 's';
+    if (!anyStochastic) model.randomErrors = model.randomCoefficients = 0;
+    if (!model.randomErrors && !model.randomCoefficients) model.drawCount = 1;
+}
+
+// The sigma bank starts as a copy of every file bws.* as it is before the fixer runs.
+void copySigmaBank() {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(".", error)) {
+        std::string name = entry.path().filename().string();
+        if (name.rfind("bws.", 0) != 0 || !entry.is_regular_file()) continue;
+        std::string target = "sigma." + name.substr(4);
+        if (!fs::copy_file(entry.path(), target, fs::copy_options::overwrite_existing, error)) {
+            printOut("\nCannot copy %s to %s: %s\n", name.c_str(), target.c_str(), error.message().c_str());
+            endProcess(5);
+        }
+    }
+    if (error) {
+        printOut("\nCannot list the working directory: %s\n", error.message().c_str());
+        endProcess(5);
+    }
+}
+
+// "add model.fix arg ..." ahead of the console input: the fix file runs first.
+void placeFirstFixerLine(int argc, char** argv) {
+    model.lineBuffer = "add";
+    for (int i = 3; i < argc; ++i) {
+        model.lineBuffer += ' ';
+        model.lineBuffer += argv[i];
+    }
+    model.lineBuffer += "\r\n";
+    model.linePos = 0;
+    model.currentChar = 'a';
+    model.pushbackChar = 0;
+}
+
+int32_t dateArgument(const char* text, float date) {
+    int32_t index = dateToIndex(date);
+    if (index == kInvalidDateIndex) {
+        reportBadDate(text);
+        endProcess(1);
+    }
+    return index;
+}
+
+}  // namespace
+
+int readConfigEntry(char* buffer, FILE* config) {
+    char kind;
+    while ((kind = nextToken(buffer, config)) != ';' && kind != kTokenEnd) {
+    }
+    if (kind == kTokenEnd) repeatToken();
+    kind = nextToken(buffer, config);
+    if (kind == kTokenName || kind == kTokenNumber) return 0;
+    printOut("\nBad entry in vel.cfg file \n");
+    return -1;
+}
+
+void configureRun(int argc, char** argv) {
+    model.currentChar = '\n';
+    model.pushbackChar = 0;
+    model.staticSimulation = 'n';
+    model.maximize = 'n';
+    if (argc < 3) {
+        printOut("\nError:  No dates passed to the model.\n");
+        endProcess(1);
+    }
+    model.startDate = static_cast<float>(std::strtod(argv[1], nullptr));
+    model.endDate = static_cast<float>(std::strtod(argv[2], nullptr));
+    model.printFrom = model.startDate;
+    model.printTo = model.endDate;
+    model.addPrint = 0;
+    model.fixCount = 1;
+
+    readBankFiles();
+    readLagTable();
+    chooseRunMode(argc, argv);
+    if (model.randomErrors || model.randomCoefficients) copySigmaBank();
+    placeFirstFixerLine(argc, argv);
+
+    model.startIndex = dateArgument(argv[1], model.startDate);
+    model.endIndex = dateArgument(argv[2], model.endDate);
+    model.periodCount = model.endIndex - model.startIndex;
+
+    uint16_t clockLow = static_cast<uint16_t>(std::time(nullptr) & 0xFFFF);
+    model.rngSeed = static_cast<int16_t>(-static_cast<int16_t>(clockLow));
+}

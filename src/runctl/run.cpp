@@ -1,0 +1,156 @@
+// The run sequence: start-up, the fixer, the workspace, the chosen kind of run,
+// the bank writes and the teardown.
+#include "runctl/run.h"
+
+#include <cmath>
+
+#include "bank/bank_file.h"
+#include "fixer/command_loop.h"
+#include "runctl/arithmetic.h"
+#include "runctl/config.h"
+#include "runctl/console.h"
+#include "runctl/exit.h"
+#include "solve/model_requirements.h"
+#include "solve/period_loop.h"
+#include "state/model_state.h"
+#include "stochastic/coefficients.h"
+
+namespace {
+
+// A stochastic run gives up when this many of its trials have failed to converge.
+int32_t discardLimit() { return 10 * int32_t{model.drawCount} + 100; }
+
+// Refuses, before the fixer touches the bank, a run the model or the bank cannot hold.
+void checkRunIsPossible() {
+    if (model.periodCount < 0) {
+        printOut("\nThe end date comes before the start date.\n");
+        endProcess(1);
+    }
+    if (model.seriesCount > model.nameCount) {
+        printOut("\nvorn.lag declares %d series, but the bank holds only %d.\n", model.seriesCount,
+                 model.nameCount);
+        endProcess(1);
+    }
+    if (checkRunFitsBank() == -1 || checkModelRequirements() == -1) endProcess(1);
+}
+
+[[noreturn]] void tableTooLarge(const char* what, int32_t rows, int32_t columns) {
+    unsigned long bytes = static_cast<unsigned long>(rows) * sizeof(FloatVector) +
+                          static_cast<unsigned long>(rows) * static_cast<unsigned long>(columns < 0 ? 0 : columns) *
+                              sizeof(float);
+    printOut("%s", what);
+    printOut("%lu more bytes required.\n", bytes);
+    endProcess(5);
+}
+
+void clearAccumulator(DoubleMatrix& m) {
+    for (int32_t s = m.rlo; s <= m.rhi; ++s)
+        for (int32_t t = m[s].lo; t <= m[s].hi; ++t) m[s][t] = 0.0;
+}
+
+void runTrials(DoubleMatrix& means, DoubleMatrix& squares, int32_t& totalTrials, int32_t& discarded) {
+    totalTrials = 0;
+    discarded = 0;
+    int32_t accepted = 0;
+    while (accepted < model.drawCount) {
+        ++totalTrials;
+        if (runTrial(totalTrials) == 0) {
+            if (++discarded >= discardLimit()) {
+                printOut("\nGiving up: %d of %d trials did not converge (%d accepted of %d wanted).\n", discarded,
+                         totalTrials, accepted, model.drawCount);
+                endProcess(3);
+            }
+            continue;
+        }
+        for (int32_t t = 0; t <= model.periodCount; ++t) {
+            for (int32_t s = 0; s < model.seriesCount; ++s) {
+                double x = model.series[s][t];
+                means[s][t] = means[s][t] + x / model.drawCount;
+                squares[s][t] = squares[s][t] + x * x / model.drawCount;
+            }
+        }
+        ++accepted;
+    }
+    for (int32_t t = 0; t <= model.periodCount; ++t)
+        for (int32_t s = 0; s < model.seriesCount; ++s) model.series[s][t] = static_cast<float>(means[s][t]);
+}
+
+void closeBank() {
+    std::fclose(model.bankDataFile);
+    std::fclose(model.bankIndexFile);
+    model.bankDataFile = model.bankIndexFile = nullptr;
+}
+
+void writeSigmaBank(const DoubleMatrix& means, DoubleMatrix& squares, int32_t totalTrials, int32_t discarded) {
+    for (int32_t t = 0; t <= model.periodCount; ++t) {
+        for (int32_t s = 0; s < model.seriesCount; ++s) {
+            double variance = squares[s][t] - means[s][t] * means[s][t];
+            squares[s][t] = variance >= 0.0001 ? std::sqrt(variance) : 0.0;
+        }
+    }
+    openBankFile("sigma.bnk", &model.bankDataFile);
+    openBankFile("sigma.ind", &model.bankIndexFile);
+    for (int32_t t = 0; t <= model.periodCount; ++t)
+        for (int32_t s = 0; s < model.seriesCount; ++s) model.series[s][t] = static_cast<float>(squares[s][t]);
+    writeAllSeries(model.series, model.bankDataFile, "sigma");
+    std::fseek(model.bankDataFile, kBankTitleOffset, SEEK_SET);
+    std::fprintf(model.bankDataFile, "Sigma bank with %d trials.", model.drawCount);
+    printOut("\n");
+    printOut("\nTotal trials are\t %3d", totalTrials);
+    printOut("\nNonconverged trials (discarded) are %3d", discarded);
+    printOut("\nEffective trials are\t%3d", model.drawCount);
+    printOut("\n");
+    closeBank();
+}
+
+}  // namespace
+
+int runVorn(int argc, char** argv) {
+    maskFloatingPointExceptions();
+    model.maxIterations = 200;
+    model.consoleInput = 'n';
+    model.repeatPending = 0;
+    model.equationCount = readEquationDimensions();
+    configureRun(argc, argv);
+    checkRunIsPossible();
+    model.consoleInput = 'y';
+
+    checkArithmetic("before fixer");
+    fixerLoop(console.in);
+    if (checkArithmetic("after fixer.")) readChar();
+
+    model.stochasticRun = model.randomErrors == 1 || model.randomCoefficients == 1 ? 'y' : 'n';
+    DoubleMatrix means, squares;
+    if (model.stochasticRun == 'y') {
+        means = allocDoubleMatrix(0, model.seriesCount - 1, 0, model.periodCount);
+        if (!means) endProcess(3);
+        clearAccumulator(means);
+        squares = allocDoubleMatrix(0, model.seriesCount - 1, 0, model.periodCount);
+        if (!squares) endProcess(4);
+        clearAccumulator(squares);
+    }
+    if (allocateWorkspace() == -1) endProcess(1);
+    if (model.staticSimulation == 'y') {
+        model.staticValues = allocMatrix(0, model.seriesCount, 1, model.periodCount - 1);
+        if (!model.staticValues)
+            tableTooLarge("Not enough memory for a static simulation.\n", model.seriesCount + 1,
+                          model.periodCount - 1);
+    }
+
+    int32_t totalTrials = 0;
+    int32_t discarded = 0;
+    if (model.stochasticRun == 'n') {
+        runTrial(0);
+    } else {
+        runTrials(means, squares, totalTrials, discarded);
+    }
+    printOut("\nRun complete.");
+
+    writeAllSeries(model.series, model.bankDataFile, "variables");
+    closeBank();
+    if (model.stochasticRun == 'y') writeSigmaBank(means, squares, totalTrials, discarded);
+    freeDoubleMatrix(means);
+    freeDoubleMatrix(squares);
+    releaseModelState();
+    return 0;
+}

@@ -1,0 +1,259 @@
+// Whole runs of the built program on copies of the example working directory.
+#include <cmath>
+#include <regex>
+#include <string>
+
+#include "e2e/bank_image.h"
+#include "support/harness.h"
+
+namespace {
+
+constexpr int kSeriesCount = 38;
+constexpr int kForecastBase = 83;  // 2000.4 in a bank that begins in 1980.1
+
+class Run : public ::testing::Test {
+protected:
+    void SetUp() override { copyExampleWorkdir(scratch.path()); }
+
+    ProgramResult vorn(const std::vector<std::string>& args, const std::string& input = "") {
+        return runProgram(VORN_BINARY, args, scratch.path(), input);
+    }
+    BankImage bank(const std::string& stem = "bws") { return BankImage(scratch.file(stem)); }
+    void fixFile(const std::string& name, const std::string& text) { writeFile(scratch.file(name), text); }
+
+    static int count(const std::string& text, const std::string& what) {
+        int n = 0;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+        return n;
+    }
+
+    ScratchDir scratch;
+};
+
+TEST_F(Run, PlainRunSolvesEveryPeriodAndWritesOnlyTheRunsPeriods) {
+    BankImage before = bank();
+    ProgramResult run = vorn({"2000.4", "2005.4", "plain.fix"});
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_NE(run.out.find("\n 38 series in this model.\n"), std::string::npos);
+    EXPECT_NE(run.out.find("\n\nLoading data\nData loaded; starting forecast\n          "), std::string::npos);
+    EXPECT_EQ(count(run.out, "cR        "), 20);  // twenty quarters; the base pass moves consumption
+    EXPECT_NE(run.out.find("\n 2001.100 cR        "), std::string::npos);
+    EXPECT_NE(run.out.find("\n 2005.400 cR        "), std::string::npos);
+    EXPECT_TRUE(run.out.ends_with("\nRun complete.\nWriting variables to bank.")) << run.out;
+
+    BankImage after = bank();
+    ASSERT_EQ(after.names.size(), before.names.size() + 1);
+    EXPECT_EQ(after.names.back(), "invest:f");
+    size_t modelEnd = BankImage::valueAt(kSeriesCount, 0, before.length) - 1;
+    ASSERT_EQ(before.data.size(), modelEnd);
+    for (int k = 0; k < kSeriesCount; ++k) {
+        size_t from = k == 0 ? 0 : BankImage::valueAt(k - 1, kForecastBase + 21, before.length);
+        size_t to = BankImage::valueAt(k, kForecastBase, before.length);
+        ASSERT_EQ(after.data.substr(from, to - from), before.data.substr(from, to - from)) << "series " << k;
+    }
+    size_t tail = BankImage::valueAt(kSeriesCount - 1, kForecastBase + 21, before.length);
+    EXPECT_EQ(after.data.substr(tail, modelEnd - tail), before.data.substr(tail, modelEnd - tail));
+
+    for (int t = kForecastBase + 1; t <= kForecastBase + 20; ++t) {
+        EXPECT_GT(after.value("consum", t), 1000.0f) << t;
+        EXPECT_LT(after.value("consum", t), 3000.0f) << t;
+        EXPECT_EQ(after.value("govt", t), static_cast<float>(before.value("govt", t) * static_cast<double>(1.02f)));
+    }
+    EXPECT_EQ(after.value("exports", kForecastBase + 2), 498.333344f);  // filled between 495 and 505
+    EXPECT_EQ(after.value("invest:f", kForecastBase + 1), 2.0f);
+    EXPECT_EQ(after.value("invest:f", kForecastBase + 4), 8.0f);
+    EXPECT_EQ(after.value("invest:f", kForecastBase + 5), 0.0f);
+}
+
+class Fixes : public Run {
+protected:
+    // Investment in the first forecast quarter: its regression reads only values
+    // fixed before that quarter, so a fix there acts on the same regression value.
+    float firstQuarterInvestment(const std::string& fix) {
+        fixFile("fix.fix", fix + "go\n");
+        ProgramResult run = vorn({"2000.4", "2002.4", "fix.fix"});
+        EXPECT_EQ(run.exitCode, 0) << run.out;
+        return bank().value("invest", kForecastBase + 1);
+    }
+};
+
+TEST_F(Fixes, EachFixActsOnTheRegressionValue) {
+    BankImage start = bank();
+    float plain = firstQuarterInvestment("");
+    copyExampleWorkdir(scratch.path());
+    EXPECT_EQ(firstQuarterInvestment("cta invest\n2001.1 7\n"), static_cast<float>(7.0 + plain));
+    copyExampleWorkdir(scratch.path());
+    EXPECT_EQ(firstQuarterInvestment("mul invest\n2001.1 1.5\n"), static_cast<float>(1.5 * plain));
+    copyExampleWorkdir(scratch.path());
+    EXPECT_EQ(firstQuarterInvestment("ovr invest\n2001.1 300\n"), 300.0f);
+    EXPECT_NE(bank().value("invest", kForecastBase + 2), 300.0f);  // a zero fix value leaves it alone
+    copyExampleWorkdir(scratch.path());
+    firstQuarterInvestment("skip invest\n");
+    for (int t = kForecastBase + 1; t <= kForecastBase + 8; ++t)
+        EXPECT_EQ(bank().value("invest", t), start.value("invest", kForecastBase)) << t;
+}
+
+TEST_F(Run, StaticSimulationSolvesEachQuarterFromActualValues) {
+    BankImage before = bank();
+    ProgramResult run = vorn({"1998.4", "1999.3", "static.fix"});
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(count(run.out, "cR        "), 3);
+    EXPECT_NE(run.out.find("\n 1999.100 cR        "), std::string::npos);
+    EXPECT_NE(run.out.find("\n 1999.300 cR        "), std::string::npos);
+    BankImage after = bank();
+    for (int t = 76; t <= 78; ++t) {
+        // History is the model's own solution, so one step ahead lands next to it.
+        EXPECT_NEAR(after.value("consum", t), before.value("consum", t), 0.5) << t;
+        EXPECT_EQ(after.value("govt", t), before.value("govt", t));
+    }
+}
+
+class Prompts : public Run {
+protected:
+    void SetUp() override {
+        Run::SetUp();
+        fixFile("slow.fix", "maxiter 2\ngo\n");
+    }
+    static constexpr const char* kPrompt =
+        "\nIteration count = 2 . More iterations? Go to next period? Exit? (m,g,e):";
+};
+
+TEST_F(Prompts, ExitLeavesTheBankAsItWas) {
+    BankImage before = bank();
+    ProgramResult run = vorn({"2000.4", "2001.1", "slow.fix"}, "e\n");
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_TRUE(run.out.ends_with(kPrompt)) << run.out;
+    BankImage after = bank();
+    EXPECT_EQ(after.data, before.data);
+    EXPECT_EQ(after.index, before.index);
+}
+
+TEST_F(Prompts, GoAcceptsThePeriodAndMoreIteratesOn) {
+    ProgramResult go = vorn({"2000.4", "2001.1", "slow.fix"}, "g\n");
+    ASSERT_EQ(go.exitCode, 0);
+    EXPECT_NE(go.out.find(std::string("\n 2001.100 ") + kPrompt + "\nRun complete."), std::string::npos) << go.out;
+
+    copyExampleWorkdir(scratch.path());
+    ProgramResult more = vorn({"2000.4", "2001.1", "slow.fix"}, "m\nm\nm\nm\nm\n");
+    ASSERT_EQ(more.exitCode, 0);
+    EXPECT_NE(more.out.find(kPrompt), std::string::npos);
+    EXPECT_NE(more.out.find("\nIteration count = 4 ."), std::string::npos);  // answered by the left-over line end
+    EXPECT_EQ(count(more.out, "cR        "), 1);
+
+    copyExampleWorkdir(scratch.path());
+    fixFile("slower.fix", "maxiter 1\ngo\n");
+    ProgramResult closed = vorn({"2000.4", "2001.1", "slower.fix"}, "m\n");
+    EXPECT_EQ(closed.exitCode, 3);  // nobody is left to answer the third prompt
+    EXPECT_TRUE(closed.out.ends_with("\nIteration count = 3 . More iterations? Go to next period? Exit? (m,g,e):"))
+        << closed.out;
+}
+
+class Stochastic : public Run {
+protected:
+    // heart.dat with every SEE and draw matrix entry zero: trials then all equal the plain run.
+    void silenceRandomness() {
+        std::string dat = readFile(scratch.file("heart.dat"));
+        dat = std::regex_replace(dat, std::regex("SEE = +[0-9.]+"), "SEE = 0");
+        dat = std::regex_replace(dat, std::regex("( +)[0-9]+\\.[0-9]{6}(?= |\n)"), "$010.000000");
+        writeFile(scratch.file("heart.dat"), dat);
+    }
+};
+
+TEST_F(Stochastic, TrialsMeansAndStandardDeviations) {
+    BankImage start = bank();
+    ProgramResult run = vorn({"2000.4", "2002.4", "plain.fix", "5", "1", "0"});
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    for (int trial = 1; trial <= 5; ++trial)
+        EXPECT_NE(run.out.find("\n\nLoading data for trial " + std::to_string(trial) + "\n"), std::string::npos);
+    EXPECT_TRUE(run.out.ends_with("\nRun complete.\nWriting variables to bank.\nWriting sigma to bank.\n"
+                                  "\nTotal trials are\t   5\nNonconverged trials (discarded) are   0"
+                                  "\nEffective trials are\t  5\n"))
+        << run.out;
+    BankImage sigma = bank("sigma");
+    EXPECT_TRUE(sigma.title().starts_with("Sigma bank with 5 trials.y 1980-2009"));  // the rest of the copied title stays
+    EXPECT_EQ(sigma.names, start.names);  // copied before the fixer added invest:f
+    for (int t = kForecastBase; t <= kForecastBase + 8; ++t) {
+        EXPECT_EQ(sigma.value("govt", t), 0.0f) << t;
+        EXPECT_EQ(sigma.value("price", t), 0.0f) << t;
+    }
+    EXPECT_GT(sigma.value("invest", kForecastBase + 4), 0.0f);
+    EXPECT_GT(sigma.value("consum", kForecastBase + 8), 0.0f);
+}
+
+TEST_F(Stochastic, WithoutRandomnessTheMeansAreThePlainRun) {
+    silenceRandomness();
+    ASSERT_EQ(vorn({"2000.4", "2002.4", "plain.fix"}).exitCode, 0);
+    BankImage plain = bank();
+    copyExampleWorkdir(scratch.path());
+    silenceRandomness();
+    ASSERT_EQ(vorn({"2000.4", "2002.4", "plain.fix", "4", "1", "1"}).exitCode, 0);
+    BankImage means = bank();
+    BankImage sigma = bank("sigma");
+    for (int t = kForecastBase; t <= kForecastBase + 8; ++t) {
+        for (const char* name : {"consum", "invest", "imports", "gdp_real"}) {
+            EXPECT_EQ(means.value(name, t), plain.value(name, t)) << name << " " << t;
+            EXPECT_EQ(sigma.value(name, t), 0.0f) << name << " " << t;
+        }
+    }
+}
+
+TEST_F(Stochastic, GivesUpWhenTrialsNeverConverge) {
+    fixFile("slow.fix", "maxiter 1\ngo\n");
+    BankImage before = bank();
+    ProgramResult run = vorn({"2000.4", "2001.2", "slow.fix", "2", "1", "0"});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_NE(run.out.find("\nLoading data for trial 120"), std::string::npos);
+    EXPECT_EQ(run.out.find("\nLoading data for trial 121"), std::string::npos);
+    EXPECT_TRUE(run.out.ends_with("\nGiving up: 120 of 120 trials did not converge (0 accepted of 2 wanted).\n"))
+        << run.out.substr(run.out.size() - 200);
+    EXPECT_EQ(bank().data, before.data);
+    EXPECT_EQ(bank("sigma").data, before.data);
+}
+
+class Refusals : public Run {};
+
+TEST_F(Refusals, RunsTheBankOrTheModelCannotHold) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string file;
+        std::string bytes;
+        std::string message;
+    };
+    std::string lag30 = std::string("\x1e\x00", 2) + std::string(30, '\x04');
+    for (const Case& c : std::vector<Case>{
+             {{"2000.4", "2000.3", "plain.fix"}, "", "", "\nThe end date comes before the start date.\n"},
+             {{"2000.4", "2005.4", "plain.fix"}, "vorn.lag", lag30,
+              "\nThe model reads series 0 to 35, but vorn.lag declares only 30 series.\n"},
+             {{"2000.4", "2005.4", "plain.fix"}, "heart.dim", "3\ns12\ns4\ns4\n",
+              "\nEquation 1 of the model uses 13 coefficients, but heart.dim gives it 12.\n"}}) {
+        copyExampleWorkdir(scratch.path());
+        if (!c.file.empty()) writeFile(scratch.file(c.file), c.bytes);
+        BankImage before = bank();
+        ProgramResult run = vorn(c.args);
+        EXPECT_EQ(run.exitCode, 1) << c.message;
+        EXPECT_TRUE(run.out.ends_with(c.message)) << run.out;
+        EXPECT_EQ(bank().data, before.data);
+        EXPECT_EQ(bank().index, before.index);
+    }
+}
+
+TEST_F(Refusals, DatesWhoseLagsReachOutsideTheBank) {
+    BankImage before = bank();
+    for (std::vector<std::string> args : {std::vector<std::string>{"1981.1", "1985.1", "plain.fix"},
+                                          std::vector<std::string>{"2008.4", "2010.1", "plain.fix"}}) {
+        ProgramResult run = vorn(args);
+        EXPECT_EQ(run.exitCode, 1) << args[0];
+        EXPECT_EQ(bank().data, before.data);
+    }
+}
+
+TEST_F(Refusals, UsageTextsGoToTheErrorStream) {
+    ProgramResult dates = vorn({"2000.4", "2005.4"});
+    EXPECT_EQ(dates.exitCode, 2);
+    EXPECT_EQ(dates.err, "\ninvocation: vorn date1 date2 model.fix num_draw rnderr rndcoef\n");
+    ProgramResult optimiser = vorn({"2000.4", "2005.4", "plain.fix", "m"});
+    EXPECT_EQ(optimiser.exitCode, 2);
+    EXPECT_EQ(optimiser.err, "\ninvocation: vorn date1 date2 model.fix m maxspec.dat\n");
+}
+
+}  // namespace

@@ -1,0 +1,67 @@
+// Test support for the fixer: command text as input, the reader's state set
+// as a command file or the console would leave it, and a small workspace bank
+// written byte by byte in the scratch directory and opened as the run's bank.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/harness.h"
+
+struct BankSeries {
+    std::string name;
+    int8_t frequency;
+    std::vector<float> values;  // bank periods 0..; the rest of the record is 0
+};
+
+struct BankLayout {
+    int16_t baseYear = 1990;
+    int16_t baseMonth = 1;
+    int16_t length = 80;
+    std::string title = "test bank";
+    std::vector<BankSeries> series;
+};
+
+// One token as nextToken delivers it.
+struct Token {
+    char kind;
+    std::string text;
+    bool operator==(const Token&) const = default;
+};
+
+class FixerTest : public ModelTest {
+protected:
+    void TearDown() override;
+
+    // A command file holding `text`, opened for reading; closed at the end of the case.
+    FILE* commandFile(const std::string& text, const std::string& name = "commands.fix");
+    // The reader set to deliver `text` as a command file.
+    FILE* readFrom(const std::string& text);
+    // Every token of `text` up to the end of input.
+    std::vector<Token> tokensOf(const std::string& text);
+    // fixerLoop over `text` as a command file, as the add command would run it.
+    int runCommands(const std::string& text);
+    // The same with `typed` as the console's input; returns the console output
+    // and leaves the loop's result in `result`.
+    std::string run(const std::string& text, const std::string& typed = "");
+    int result = 0;
+    // The console loop after start-up placed `firstLine` (e.g. "add model.fix")
+    // in the line buffer; console input comes from the ConsoleCapture in use.
+    int runConsole(const std::string& firstLine);
+
+    // Writes bws.bnk and bws.ind and opens them as the workspace bank, with the
+    // first `modelSeries` series as the model's and the run from date1 to date2.
+    void makeBank(const BankLayout& layout, int32_t modelSeries, double date1, double date2);
+    // The series' values and frequency byte as they stand in the bank files.
+    std::vector<float> bankValues(const std::string& name);
+    int8_t bankFrequency(const std::string& name);
+    std::vector<std::string> bankNames();
+    std::string bankTitle();
+
+private:
+    int32_t bankPosition(const std::string& name);
+    std::vector<FILE*> opened_;
+};

@@ -1,0 +1,195 @@
+// Start-up: the command line, vorn.cfg, vorn.lag and the choice of run.
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "runctl/config.h"
+#include "state/model_state.h"
+#include "support/harness.h"
+
+namespace {
+
+std::string int16Bytes(int value) {
+    return {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF)};
+}
+
+class Startup : public ModelTest {
+protected:
+    void SetUp() override {
+        ModelTest::SetUp();
+        writeFile("vorn.cfg", "data ; bws.bnk\nindex ; bws.ind\nthird ; x\n");
+        std::string header = int16Bytes(1990) + int16Bytes(1) + int16Bytes(40) + std::string(80, '\0');
+        writeFile("bws.bnk", header + std::string(2 * (1 + 4 * 40), '\0'));
+        writeFile("bws.ind", int16Bytes(2) + int16Bytes(0) + int16Bytes(2) + int16Bytes(4) +
+                                 std::string("a\0b\0", 5));
+        writeFile("vorn.lag", int16Bytes(2) + std::string("\x01\x00", 2));
+        model.equationCount = 1;
+        model.equationKind = {'s'};
+        model.coefCount = {2};
+    }
+
+    int configure(std::vector<std::string> words) {
+        words.insert(words.begin(), "vorn");
+        std::vector<char*> argv;
+        for (std::string& w : words) argv.push_back(w.data());
+        arguments = std::move(words);
+        return exitCodeOf([&] { configureRun(static_cast<int>(argv.size()), argv.data()); });
+    }
+
+    std::vector<std::string> arguments;
+};
+
+const char* const kUsageStochastic = "\ninvocation: vorn date1 date2 model.fix num_draw rnderr rndcoef\n";
+const char* const kUsageOptimiser = "\ninvocation: vorn date1 date2 model.fix m maxspec.dat\n";
+
+TEST_F(Startup, PlainRunReadsEverythingAndPlacesTheAddLine) {
+    ConsoleCapture console;
+    auto seedAt = [](std::time_t now) { return static_cast<int16_t>(-static_cast<int16_t>(now & 0xFFFF)); };
+    int16_t seedBefore = seedAt(std::time(nullptr));
+    ASSERT_EQ(configure({"1995.1", "1996.1", "model.fix"}), -1);
+    int16_t seedAfter = seedAt(std::time(nullptr));
+    EXPECT_TRUE(model.rngSeed == seedBefore || model.rngSeed == seedAfter) << model.rngSeed;
+    EXPECT_EQ(console.output(), "\nIndex read.\n\n 2 series in this model.\n");
+    EXPECT_EQ(model.bankBaseYear, 1990);
+    EXPECT_EQ(model.bankLength, 40);
+    EXPECT_EQ(model.nameCount, 2);
+    EXPECT_EQ(model.seriesCount, 2);
+    EXPECT_EQ(model.seriesLags, (std::vector<int8_t>{1, 0}));
+    EXPECT_EQ(model.fixOfSeries, (std::vector<int32_t>{0, 0}));
+    EXPECT_EQ(model.fixCount, 1);
+    EXPECT_EQ(model.drawCount, 1);
+    EXPECT_EQ(model.maximize, 'n');
+    EXPECT_EQ(model.startIndex, 20);
+    EXPECT_EQ(model.endIndex, 24);
+    EXPECT_EQ(model.periodCount, 4);
+    EXPECT_EQ(model.frequency, 4);
+    EXPECT_EQ(model.printFrom, 1995.1f);
+    EXPECT_EQ(model.printTo, 1996.1f);
+    EXPECT_EQ(model.lineBuffer, "add model.fix\r\n");
+    EXPECT_EQ(model.currentChar, 'a');
+    EXPECT_EQ(model.addPrint, 1);
+    EXPECT_FALSE(fileExists("sigma.bnk"));
+}
+
+TEST_F(Startup, DatesAreRequired) {
+    ConsoleCapture console;
+    EXPECT_EQ(configure({"1995.1"}), 1);
+    EXPECT_EQ(console.output(), "\nError:  No dates passed to the model.\n");
+}
+
+TEST_F(Startup, TwoDatesReadTheStartupFilesBeforeTheUsage) {
+    ConsoleCapture console;
+    EXPECT_EQ(configure({"1995.1", "1996.1"}), 2);
+    EXPECT_EQ(console.output(), "\nIndex read.\n\n 2 series in this model.\n");
+    EXPECT_EQ(console.errors(), kUsageStochastic);
+}
+
+TEST_F(Startup, BadStochasticArgumentsEndWithTheUsage) {
+    for (std::vector<std::string> words : std::vector<std::vector<std::string>>{
+             {"1995.1", "1996.1", "m.fix", "0"},
+             {"1995.1", "1996.1", "m.fix", "abc"},
+             {"1995.1", "1996.1", "m.fix", "50", "2"},
+             {"1995.1", "1996.1", "m.fix", "50", "1", "7"},
+             {"1995.1", "1996.1", "m.fix", "5", "1", "1", "x"}}) {
+        resetModelState();
+        SetUp();
+        ConsoleCapture console;
+        EXPECT_EQ(configure(words), 2) << words[3];
+        EXPECT_EQ(console.errors(), kUsageStochastic) << words[3];
+    }
+}
+
+TEST_F(Startup, OptimiserNeedsItsSpecificationFile) {
+    {
+        ConsoleCapture console;
+        EXPECT_EQ(configure({"1995.1", "1996.1", "m.fix", "max", "spec.dat"}), -1);
+        EXPECT_EQ(model.maximize, 'y');
+        EXPECT_STREQ(model.specFileName, "spec.dat");
+        EXPECT_EQ(model.lineBuffer, "add m.fix max spec.dat\r\n");
+    }
+    resetModelState();
+    SetUp();
+    ConsoleCapture console;
+    EXPECT_EQ(configure({"1995.1", "1996.1", "m.fix", "m"}), 2);
+    EXPECT_EQ(console.errors(), kUsageOptimiser);
+}
+
+TEST_F(Startup, StochasticRunCopiesTheBankToTheSigmaBank) {
+    ConsoleCapture console;
+    writeFile("sigma.bnk", "old");
+    ASSERT_EQ(configure({"1995.1", "1996.1", "m.fix", "100", "1", "0"}), -1);
+    EXPECT_EQ(model.drawCount, 100);
+    EXPECT_EQ(model.randomErrors, 1);
+    EXPECT_EQ(model.randomCoefficients, 0);
+    EXPECT_EQ(readFile("sigma.bnk"), readFile("bws.bnk"));
+    EXPECT_EQ(readFile("sigma.ind"), readFile("bws.ind"));
+    EXPECT_EQ(model.lineBuffer, "add m.fix 100 1 0\r\n");
+}
+
+TEST_F(Startup, DrawCountIsSixteenBitsAndRandomnessNeedsAStochasticEquation) {
+    {
+        ConsoleCapture console;
+        ASSERT_EQ(configure({"1995.1", "1996.1", "m.fix", "70000"}), -1);
+        EXPECT_EQ(model.drawCount, 4464);
+        EXPECT_EQ(model.randomErrors, 1);
+        EXPECT_EQ(model.randomCoefficients, 1);
+    }
+    resetModelState();
+    SetUp();
+    std::remove("sigma.bnk");
+    model.equationKind = {'x'};
+    ConsoleCapture console;
+    ASSERT_EQ(configure({"1995.1", "1996.1", "m.fix", "50"}), -1);
+    EXPECT_EQ(model.drawCount, 1);
+    EXPECT_EQ(model.randomErrors, 0);
+    EXPECT_EQ(model.randomCoefficients, 0);
+    EXPECT_FALSE(fileExists("sigma.bnk"));
+}
+
+TEST_F(Startup, NeitherKindOfRandomnessIsAPlainRun) {
+    ConsoleCapture console;
+    ASSERT_EQ(configure({"1995.1", "1996.1", "m.fix", "50", "0", "0"}), -1);
+    EXPECT_EQ(model.drawCount, 1);
+    EXPECT_FALSE(fileExists("sigma.bnk"));
+}
+
+TEST_F(Startup, MissingThirdConfigEntryOnlyWarns) {
+    writeFile("vorn.cfg", "; bws.bnk\n; bws.ind\n");
+    ConsoleCapture console;
+    ASSERT_EQ(configure({"1995.1", "1996.1", "m.fix"}), -1);
+    EXPECT_EQ(console.output(), "\nBad entry in vel.cfg file \n\nIndex read.\n\n 2 series in this model.\n");
+}
+
+TEST_F(Startup, StartupFileFailures) {
+    struct Case {
+        const char* file;
+        std::string bytes;
+        int code;
+        const char* message;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"vorn.cfg", "", 4, "\nProvide vorn.cfg file\n"},
+             {"bws.bnk", "", 5, "\nCannot open bws.bnk.\n"},
+             {"vorn.lag", "", 8, "\nIndex read.\n\nCannot open vorn.lag.\n"},
+             {"vorn.lag", int16Bytes(3) + "\x01", 10,
+              "\nIndex read.\n\n 3 series in this model.\nFailed to read vorn.lag.\n"}}) {
+        resetModelState();
+        SetUp();
+        if (c.bytes.empty())
+            std::remove(c.file);
+        else
+            writeFile(c.file, c.bytes);
+        ConsoleCapture console;
+        EXPECT_EQ(configure({"1995.1", "1996.1", "m.fix"}), c.code) << c.file;
+        EXPECT_EQ(console.output(), c.message) << c.file;
+    }
+}
+
+TEST_F(Startup, DateOfNoFrequencyIsRefused) {
+    ConsoleCapture console;
+    EXPECT_EQ(configure({"1995.45", "1996.1", "m.fix"}), 1);
+    EXPECT_NE(console.output().find("\nBad date 1995.45:"), std::string::npos);
+}
+
+}  // namespace
