@@ -146,6 +146,19 @@ TEST_F(Driver, ObjectiveMustBeASeriesOfTheModel) {
               "the name you gave in the OptSpec file as the variable to be optimized.\n");
 }
 
+TEST_F(Driver, BankSeriesOutsideTheModelIsNotAnObjective) {
+    // s35 is in the bank, but a model of 35 series ends at s34
+    model.seriesCount = kSmallSeries - 1;
+    writeFile("opt.spc", "s35\n5\nfixinv\n0 0 0.05\n");
+    ConsoleCapture console;
+    EXPECT_FALSE(runOptimiser());
+    EXPECT_TRUE(console.output().ends_with(
+        "Time series data loaded. Load coefficients.\n"
+        "This model does not have a variable named s35,\n"
+        "the name you gave in the OptSpec file as the variable to be optimized.\n"))
+        << console.output();
+}
+
 TEST_F(Driver, SpecificationFailureFailsTheRun) {
     writeFile("opt.spc", "s11\n5\nFixinv\n0 0 0.05\n");
     ConsoleCapture console;

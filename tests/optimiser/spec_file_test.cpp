@@ -79,6 +79,12 @@ TEST_F(SpecFile, NumbersBeyondTheCoefficientCountAreIgnored) {
     EXPECT_EQ(parameters(), (std::vector<Parameter>{{2, 0, 1.0f, "imports"}, {2, 1, 2.0f, "imports"}}));
 }
 
+TEST_F(SpecFile, StepsThatRoundToZeroAreNotParameters) {
+    ConsoleCapture console;
+    EXPECT_TRUE(read("gdp\n10\nfixinv\n1e-50 -0 0.000001\n"));
+    EXPECT_EQ(parameters(), (std::vector<Parameter>{{0, 2, 0.000001f, "fixinv"}}));
+}
+
 TEST_F(SpecFile, FirstAndLastEquationsAndCommentsAnywhere) {
     ConsoleCapture console;
     EXPECT_TRUE(read("gdp\n10\n# investment first\nfixinv\n# its steps follow\n# twice\n0 0 1\n"
