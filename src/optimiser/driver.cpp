@@ -49,7 +49,8 @@ struct DriverVectors {
     }
 };
 
-float& parameterCoefficient(int p) {
+// Where parameter p's current value lives.
+float& parameterValue(int p) {
     return model.coef[static_cast<size_t>(model.parameterEquation[static_cast<size_t>(p)])]
                      [model.parameterCoefficient[static_cast<size_t>(p)]];
 }
@@ -127,7 +128,7 @@ bool writeChanges(const DriverVectors& w, int runs, int n) {
 int searchCycles(DriverVectors& w, int n) {
     for (int c = 1;; ++c) {
         for (int i = 1; i <= n + 1; ++i)
-            for (int j = 1; j <= n; ++j) w.P[i][j] = c == 1 ? parameterCoefficient(j - 1) : w.P[1][j];
+            for (int j = 1; j <= n; ++j) w.P[i][j] = c == 1 ? parameterValue(j - 1) : w.P[1][j];
         probeVertices(w.P, w.Y, w.probePoint, n, evaluateObjective);
         if (c == 1) {
             if (noSignificantChange(w.Y, n)) {
@@ -198,7 +199,7 @@ bool runOptimiser() {
     const int runs = searchCycles(w, n);
     if (runs == 0) return false;
     if (!writeChanges(w, runs, n)) return false;
-    for (int p = 0; p < n; ++p) parameterCoefficient(p) = w.P[1][p + 1];
+    for (int p = 0; p < n; ++p) parameterValue(p) = w.P[1][p + 1];
     restoreSavedSeries();
     if (!writeOptimisedCoefficients()) return false;
     printOut("\nPress any key to run the model with the new coefficients.\n");

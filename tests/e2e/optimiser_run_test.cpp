@@ -21,6 +21,16 @@ protected:
         return runProgram(VORN_BINARY, {"2000.4", "2005.4", "plain.fix", "m", spec}, scratch.path(), input);
     }
 
+    // A run with the specification `text` that fails after `messages`: exit code 3, no report.
+    ProgramResult refused(const std::string& spec, const std::string& text, const std::string& messages) {
+        writeFile(scratch.file(spec), text);
+        ProgramResult run = vorn(spec, "");
+        EXPECT_EQ(run.exitCode, 3);
+        EXPECT_TRUE(run.out.ends_with(messages + "An error occured during maximization.\n")) << run.out;
+        EXPECT_FALSE(fileExists(scratch.file("Changes.chg")));
+        return run;
+    }
+
     ScratchDir scratch;
 };
 
@@ -98,41 +108,27 @@ TEST_F(OptimiserRun, TheOptimumIsLowerThanThePlainForecast) {
 }
 
 TEST_F(OptimiserRun, ZeroParametersEndWithTheTwoMessages) {
-    writeFile(scratch.file("none.spec"), "sales_change\n5\n# nothing is varied\n");
-    ProgramResult run = vorn("none.spec", "");
-    EXPECT_EQ(run.exitCode, 3);
-    EXPECT_TRUE(run.out.ends_with("\n\nLoading time series data.\nTime series data loaded. Load coefficients.\n"
-                                  "There was no significant change in the objective function.\n"
-                                  "Revise the step size and/or the objective function.\n"
-                                  "An error occured during maximization.\n"))
-        << run.out;
-    EXPECT_FALSE(fileExists(scratch.file("Changes.chg")));
+    refused("none.spec", "sales_change\n5\n# nothing is varied\n",
+            "\n\nLoading time series data.\nTime series data loaded. Load coefficients.\n"
+            "There was no significant change in the objective function.\n"
+            "Revise the step size and/or the objective function.\n");
     EXPECT_FALSE(fileExists(scratch.file("none.dat")));
 }
 
 TEST_F(OptimiserRun, SpecificationNamedLikeItsCoefficientFileIsRefusedBeforeTheSearch) {
     const std::string spec = readFile(scratch.file("opt.spec"));
-    writeFile(scratch.file("maxspec.dat"), spec);
-    ProgramResult run = vorn("maxspec.dat", "");
-    EXPECT_EQ(run.exitCode, 3);
-    EXPECT_TRUE(run.out.ends_with("The new coefficient file maxspec.dat would replace maxspec.dat: give the "
-                                  "specification file another name.\n"
-                                  "An error occured during maximization.\n"))
-        << run.out;
+    ProgramResult run = refused("maxspec.dat", spec,
+                                "The new coefficient file maxspec.dat would replace maxspec.dat: give the "
+                                "specification file another name.\n");
     EXPECT_EQ(run.out.find("Starting or restarting maximization"), std::string::npos);
     EXPECT_EQ(readFile(scratch.file("maxspec.dat")), spec);
-    EXPECT_FALSE(fileExists(scratch.file("Changes.chg")));
 }
 
 TEST_F(OptimiserRun, UnknownObjectiveIsRefused) {
-    writeFile(scratch.file("gdp.spec"), "gdp\n5\ninvest\n0 0.05\n");
-    ProgramResult run = vorn("gdp.spec", "");
-    EXPECT_EQ(run.exitCode, 3);
-    EXPECT_TRUE(run.out.ends_with("\nCannot find gdp"
-                                  "This model does not have a variable named gdp,\n"
-                                  "the name you gave in the OptSpec file as the variable to be optimized.\n"
-                                  "An error occured during maximization.\n"))
-        << run.out;
+    refused("gdp.spec", "gdp\n5\ninvest\n0 0.05\n",
+            "\nCannot find gdp"
+            "This model does not have a variable named gdp,\n"
+            "the name you gave in the OptSpec file as the variable to be optimized.\n");
 }
 
 }  // namespace
