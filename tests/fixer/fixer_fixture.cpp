@@ -28,6 +28,23 @@ T at(const std::string& bytes, size_t offset) {
 
 }  // namespace
 
+std::vector<float> counting(size_t n) {
+    std::vector<float> values;
+    for (size_t k = 1; k <= n; ++k) values.push_back(static_cast<float>(k));
+    return values;
+}
+
+void FixerTest::SetUp() {
+    ModelTest::SetUp();
+    model.addPrint = 0;
+    model.staticSimulation = 'n';
+    model.maxIterations = 200;
+}
+
+void FixerTest::writeFiles(const Files& files) {
+    for (const auto& [name, text] : files) writeFile(scratch.file(name), text);
+}
+
 void FixerTest::TearDown() {
     for (FILE* file : opened_) std::fclose(file);
     opened_.clear();
@@ -62,6 +79,7 @@ int FixerTest::runCommands(const std::string& text) { return fixerLoop(readFrom(
 std::string FixerTest::run(const std::string& text, const std::string& typed) {
     ConsoleCapture capture(typed);
     result = runCommands(text);
+    remaining = capture.remainingInput();
     return capture.output();
 }
 
@@ -75,6 +93,10 @@ int FixerTest::runConsole(const std::string& firstLine) {
 }
 
 void FixerTest::makeBank(const BankLayout& layout, int32_t modelSeries, double date1, double date2) {
+    for (FILE** stream : {&model.bankDataFile, &model.bankIndexFile}) {  // a bank made before in the case
+        if (*stream) std::fclose(*stream);
+        *stream = nullptr;
+    }
     std::string data;
     append(data, layout.baseYear);
     append(data, layout.baseMonth);
@@ -112,8 +134,6 @@ void FixerTest::makeBank(const BankLayout& layout, int32_t modelSeries, double d
     model.seriesCount = modelSeries;
     model.fixOfSeries.assign(static_cast<size_t>(modelSeries), 0);
     model.fixCount = 1;
-    model.maxIterations = 200;
-    model.addPrint = 1;
     model.startDate = static_cast<float>(date1);
     model.endDate = static_cast<float>(date2);
     model.printFrom = model.startDate;

@@ -32,9 +32,18 @@ struct Token {
     bool operator==(const Token&) const = default;
 };
 
+// Files to write in the scratch directory: name and contents.
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+// 1, 2, 3, ... n.
+std::vector<float> counting(size_t n);
+
+// Every case starts with echo off, no static simulation and 200 iterations.
 class FixerTest : public ModelTest {
 protected:
+    void SetUp() override;
     void TearDown() override;
+    void writeFiles(const Files& files);
 
     // A command file holding `text`, opened for reading; closed at the end of the case.
     FILE* commandFile(const std::string& text, const std::string& name = "commands.fix");
@@ -45,9 +54,10 @@ protected:
     // fixerLoop over `text` as a command file, as the add command would run it.
     int runCommands(const std::string& text);
     // The same with `typed` as the console's input; returns the console output
-    // and leaves the loop's result in `result`.
+    // and leaves the loop's result in `result`, the unread input in `remaining`.
     std::string run(const std::string& text, const std::string& typed = "");
     int result = 0;
+    std::string remaining;
     // The console loop after start-up placed `firstLine` (e.g. "add model.fix")
     // in the line buffer; console input comes from the ConsoleCapture in use.
     int runConsole(const std::string& firstLine);
