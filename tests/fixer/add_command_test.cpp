@@ -1,4 +1,5 @@
 // The add command: nested command files, their arguments and results.
+#include <ostream>
 #include <string>
 
 #include "fixer/add_command.h"
@@ -20,6 +21,7 @@ struct StartUpCase {
     std::string output, remaining = "";
     char staticSimulation = 'n';
 };
+void PrintTo(const StartUpCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.firstLine); }
 
 class StartUpTest : public FixerTest, public ::testing::WithParamInterface<StartUpCase> {};
 
@@ -59,6 +61,7 @@ struct NestedCase {
     char staticSimulation = 'n';
     int16_t addPrint = echo;
 };
+void PrintTo(const NestedCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.text); }
 
 class NestedTest : public FixerTest, public ::testing::WithParamInterface<NestedCase> {};
 

@@ -2,6 +2,7 @@
 // simple commands.
 #include <cfenv>
 #include <climits>
+#include <ostream>
 #include <string>
 
 #include "fixer/command_loop.h"
@@ -29,6 +30,7 @@ struct LoopCase {
     int32_t maxIterations = 200;
     int16_t addPrint = 0;
 };
+void PrintTo(const LoopCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.text); }
 
 class LoopTest : public FixerTest, public ::testing::WithParamInterface<LoopCase> {};
 

@@ -1,5 +1,6 @@
 // The help command: pages of 24 lines, the page prompt, the index and topics.
 #include <sstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,7 @@ struct HelpCase {
     Files files;
     std::string command, typed, output, remaining;
 };
+void PrintTo(const HelpCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.command) << " typed " << ::testing::PrintToString(c.typed); }
 
 class HelpCommandTest : public FixerTest, public ::testing::WithParamInterface<HelpCase> {};
 
