@@ -32,6 +32,10 @@ struct Token {
     bool operator==(const Token&) const = default;
 };
 
+// The refusal of the date 2001.45, which no frequency has.
+inline const std::string kBadDate =
+    "\nBad date 2001.45: write 1995, 1995.1 to 1995.4, 1995.001 to 1995.012, 1995.5 or 1995.6.\n";
+
 // Files to write in the scratch directory: name and contents.
 using Files = std::vector<std::pair<std::string, std::string>>;
 
@@ -45,9 +49,7 @@ protected:
     void TearDown() override;
     void writeFiles(const Files& files);
 
-    // A command file holding `text`, opened for reading; closed at the end of the case.
-    FILE* commandFile(const std::string& text, const std::string& name = "commands.fix");
-    // The reader set to deliver `text` as a command file.
+    // The reader set to deliver `text` as a command file; closed at the end of the case.
     FILE* readFrom(const std::string& text);
     // Every token of `text` up to the end of input.
     std::vector<Token> tokensOf(const std::string& text);
@@ -72,6 +74,7 @@ protected:
     std::string bankTitle();
 
 private:
-    int32_t bankPosition(const std::string& name);
+    // The series' record (frequency byte and values) in the bank file; empty when absent.
+    std::string bankRecord(const std::string& name);
     std::vector<FILE*> opened_;
 };

@@ -71,10 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
         MatupCase{"matup\na\n2001.1 5\n;\nstatic\n", "", written({5}), nines(), nines(), kFixerEndOfInput, 'y'},
         MatupCase{"matup\na nosuch b\n2001.1 1 2 3\n", "\nCannot find nosuch", written({1})},  // the writing stops
         // A bad start date is refused; the names' line is then read as a statement.
-        MatupCase{"matup 2001.45\na\n1\n",
-                  "\nBad date 2001.45: write 1995, 1995.1 to 1995.4, 1995.001 to 1995.012, 1995.5 or 1995.6.\n"
-                  "\n bad code ",
-                  nines()},
+        MatupCase{"matup 2001.45\na\n1\n", kBadDate + "\n bad code ", nines()},
         // 2016.1 is index 104: the 61st period after the base period.
         MatupCase{"matup\na\n2001.1 1\n2016.1 5\n", "\nSeries too long for mdata  2016.1\n", nines(120), nines(120),
                   nines(120), kFixerEndOfInput, 'n', 120},

@@ -12,9 +12,6 @@
 
 namespace {
 
-const std::string kBadDate =
-    "\nBad date 2001.45: write 1995, 1995.1 to 1995.4, 1995.001 to 1995.012, 1995.5 or 1995.6.\n";
-
 // Quarterly bank from 1990.1, 80 quarters; the run from 2000.4 (index 43) to 2002.4 (51).
 const std::vector<float> kX = counting(80);
 const std::vector<float> kZ(80, 0.0f);
