@@ -86,12 +86,9 @@ INSTANTIATE_TEST_SUITE_P(
         UpdateCase{"update z\n2030.1 5 6\n2001.1 7\nstatic\n", "", "z", kZ, kFixerEndOfInput, 'y'},
         UpdateCase{"update z\n2009.3 1 2 3 4\n", "", "z", zFrom(78, {1, 2})},  // not beyond the record
         UpdateCase{"update z\n2001.45 5\n", kBadDate, "z", kZ},
-        UpdateCase{"update z\n2001.1 5\n; static\n", "", "z", zFrom(44, {5}), kFixerEndOfInput, 'y'}));
-
-TEST_F(UpdateTest, DataLineDateSetsTheFrequencyWritten) {
-    run("update z\n2001.001 5\n");
-    EXPECT_EQ(bankFrequency("z"), 12);
-}
+        UpdateCase{"update z\n2001.1 5\n; static\n", "", "z", zFrom(44, {5}), kFixerEndOfInput, 'y'},
+        // The data line's date sets the frequency written; month 132 from 1990 is beyond the record.
+        UpdateCase{"update z\n2001.001 5\n", "", "z", kZ, kFixerEndOfInput, 'n', 12}));
 
 TEST_F(UpdateTest, NextCommandRightAfterFillsTheSeriesOwnGaps) {
     std::vector<float> start(80, 0.0f);
