@@ -6,6 +6,7 @@
 
 #include "bank/bank_file.h"
 #include "fixer/command_loop.h"
+#include "optimiser/driver.h"
 #include "runctl/arithmetic.h"
 #include "runctl/config.h"
 #include "runctl/console.h"
@@ -135,6 +136,17 @@ int runVorn(int argc, char** argv) {
         if (!model.staticValues)
             tableTooLarge("Not enough memory for a static simulation.\n", model.seriesCount + 1,
                           model.periodCount - 1);
+    }
+
+    if (model.maximize == 'y') {
+        model.savedSeries = allocMatrix(0, model.seriesCount - 1, 0, model.periodCount);
+        if (!model.savedSeries)
+            tableTooLarge("Not enough memory to maximize.\n", model.seriesCount, model.periodCount + 1);
+        if (!runOptimiser()) {
+            printOut("An error occured during maximization.\n");
+            endProcess(3);
+        }
+        freeMatrix(model.savedSeries);
     }
 
     int32_t totalTrials = 0;

@@ -220,10 +220,17 @@ TEST_F(Refusals, RunsTheBankOrTheModelCannotHold) {
         std::string message;
     };
     std::string lag30 = std::string("\x1e\x00", 2) + std::string(30, '\x04');
+    std::string lag40 = std::string("\x28\x00", 2) + std::string(40, '\x0b');
+    std::string shortLags = readFile(scratch.file("vorn.lag"));
+    shortLags[2 + 3] = 10;
     for (const Case& c : std::vector<Case>{
              {{"2000.4", "2000.3", "plain.fix"}, "", "", "\nThe end date comes before the start date.\n"},
              {{"2000.4", "2005.4", "plain.fix"}, "vorn.lag", lag30,
               "\nThe model reads series 0 to 35, but vorn.lag declares only 30 series.\n"},
+             {{"2000.4", "2005.4", "plain.fix"}, "vorn.lag", lag40,
+              "\nvorn.lag declares 40 series, but the bank holds only 38.\n"},
+             {{"2000.4", "2005.4", "plain.fix"}, "vorn.lag", shortLags,
+              "\nThe model reads series 3 back 11 periods, but vorn.lag keeps 10 lags for it.\n"},
              {{"2000.4", "2005.4", "plain.fix"}, "heart.dim", "3\ns12\ns4\ns4\n",
               "\nEquation 1 of the model uses 13 coefficients, but heart.dim gives it 12.\n"}}) {
         copyExampleWorkdir(scratch.path());

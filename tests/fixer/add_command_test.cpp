@@ -1,4 +1,5 @@
 // The add command: nested command files, their arguments and results.
+#include <ostream>
 #include <string>
 
 #include "fixer/add_command.h"
@@ -8,62 +9,109 @@
 
 namespace {
 
-class AddCommandTest : public FixerTest {
-protected:
-    void SetUp() override {
-        FixerTest::SetUp();
-        model.addPrint = 1;
-        model.staticSimulation = 'n';
-    }
+const std::string kTooDeep = "\n add files nested more than 64 deep; self.fix not run \n";
+const std::string kTenArguments = "add f.fix a1 a2 a3 a4 a5 a6 a7 a8 a9 a10 dropped";
+const std::string kAnyTokens = "add f.fix \"two words\" - 1.5E3 x.y";
+
+// The start-up line "add ..." at the console, with the operator typing `typed`.
+struct StartUpCase {
+    Files files;
+    std::string firstLine, typed;
+    int result;
+    std::string output, remaining = "";
+    char staticSimulation = 'n';
 };
+void PrintTo(const StartUpCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.firstLine); }
 
-TEST_F(AddCommandTest, StartUpArgumentsAreNumberedFromOne) {
-    writeFile("model.fix", "# %1 %2 %3\n");
-    ConsoleCapture capture("go\n");
-    EXPECT_EQ(runConsole("add model.fix 100 1 0"), kFixerGo);
-    EXPECT_EQ(capture.output(), "\n]# 100 1 0\n\n]");
-}
+class StartUpTest : public FixerTest, public ::testing::WithParamInterface<StartUpCase> {};
 
-TEST_F(AddCommandTest, OptimiserWordsAreArgumentsToo) {
-    writeFile("model.fix", "# %1 %2\n");
-    ConsoleCapture capture("go\n");
-    runConsole("add model.fix m spec.dat");
-    EXPECT_EQ(capture.output(), "\n]# m spec.dat\n\n]");
-}
-
-TEST_F(AddCommandTest, FileWithoutGoReturnsToThePrompt) {
-    writeFile("model.fix", "static\n");
-    ConsoleCapture capture("go\n");
-    EXPECT_EQ(runConsole("add model.fix"), kFixerGo);
-    EXPECT_EQ(model.staticSimulation, 'y');
+TEST_P(StartUpTest, RunsTheFixFileThenThePrompt) {
+    const StartUpCase& c = GetParam();
+    writeFiles(c.files);
+    model.addPrint = 1;
+    ConsoleCapture capture(c.typed);
+    EXPECT_EQ(runConsole(c.firstLine), c.result);
+    EXPECT_EQ(capture.output(), c.output);
+    EXPECT_EQ(capture.remainingInput(), c.remaining);
+    EXPECT_EQ(model.staticSimulation, c.staticSimulation);
     EXPECT_EQ(model.consoleInput, 'y');
     EXPECT_EQ(model.addArguments, nullptr);
-    EXPECT_EQ(capture.remainingInput(), "");
 }
 
-TEST_F(AddCommandTest, GoInAFileEndsEveryEnclosingLoop) {
-    writeFile("model.fix", "add inner.fix\nstatic\n");
-    writeFile("inner.fix", "go\nstatic\n");
-    ConsoleCapture capture("static\n");
-    EXPECT_EQ(runConsole("add model.fix"), kFixerGo);
-    EXPECT_EQ(model.staticSimulation, 'n');
-    EXPECT_EQ(capture.output(), "\n]add inner.fix\ngo\n");
-    EXPECT_EQ(capture.remainingInput(), "static\n");
+INSTANTIATE_TEST_SUITE_P(
+    Add, StartUpTest,
+    ::testing::Values(
+        // Arguments are numbered from one; the optimiser's words are arguments too.
+        StartUpCase{{{"model.fix", "# %1 %2 %3\n"}}, "add model.fix 100 1 0", "go\n", kFixerGo, "\n]# 100 1 0\n\n]"},
+        StartUpCase{{{"model.fix", "# %1 %2\n"}}, "add model.fix m spec.dat", "go\n", kFixerGo, "\n]# m spec.dat\n\n]"},
+        // A file without go returns to the prompt.
+        StartUpCase{{{"model.fix", "static\n"}}, "add model.fix", "go\n", kFixerGo, "\n]static\n\n]", "", 'y'},
+        // go in a nested file ends every enclosing loop.
+        StartUpCase{{{"model.fix", "add inner.fix\nstatic\n"}, {"inner.fix", "go\nstatic\n"}}, "add model.fix",
+                    "static\n", kFixerGo, "\n]add inner.fix\ngo\n", "static\n"},
+        StartUpCase{{}, "add model.fix", "go\n", kFixerGo, "\n]\n cannot open model.fix \n]"}));
+
+// add in a command file; every case ends at the end of the outer file.
+struct NestedCase {
+    Files files = {};
+    std::string text;
+    int16_t echo = 1;
+    std::string typed = "";
+    std::string output = "";
+    char staticSimulation = 'n';
+    int16_t addPrint = echo;
+};
+void PrintTo(const NestedCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.text); }
+
+class NestedTest : public FixerTest, public ::testing::WithParamInterface<NestedCase> {};
+
+TEST_P(NestedTest, OuterFileGoesOnAfterTheNestedOne) {
+    const NestedCase& c = GetParam();
+    writeFiles(c.files);
+    model.addPrint = c.echo;
+    EXPECT_EQ(run(c.text, c.typed), c.output);
+    EXPECT_EQ(result, kFixerEndOfInput);
+    EXPECT_EQ(model.staticSimulation, c.staticSimulation);
+    EXPECT_EQ(model.addPrint, c.addPrint);
+    EXPECT_EQ(model.consoleInput, 'n');
 }
 
-TEST_F(AddCommandTest, NestedFileEndReturns101AndTheOuterFileGoesOn) {
-    writeFile("inner.fix", "debug\n");
-    ConsoleCapture capture;
-    FILE* outer = readFrom("add inner.fix\nstatic\n");
-    EXPECT_EQ(fixerLoop(outer), kFixerEndOfInput);
-    EXPECT_EQ(model.staticSimulation, 'y');
-}
+INSTANTIATE_TEST_SUITE_P(
+    Add, NestedTest,
+    ::testing::Values(
+        NestedCase{.files = {{"inner.fix", "debug\n"}}, .text = "add inner.fix\nstatic\n",
+                   .output = "add inner.fix\ndebug\nstatic\n", .staticSimulation = 'y'},
+        // Escape at a pause ends only the nested file.
+        NestedCase{.files = {{"inner.fix", "pause\naddprint n\n"}}, .text = "add inner.fix\nstatic\n", .typed = "\x1b",
+                   .output = "add inner.fix\npause\nstatic\n", .staticSimulation = 'y'},
+        // The arguments of a missing file are read as a statement.
+        NestedCase{.text = "add nofile.fix 100 static\n", .echo = 0, .output = "\n cannot open nofile.fix ",
+                   .staticSimulation = 'y'},
+        // "1." is a number; "fix" after it is then read as a command word.
+        NestedCase{.files = {{"1.fix", "static\n"}}, .text = "add 1.fix\n", .echo = 0,
+                   .output = "\n no name in ad card \n bad code "},
+        // Arguments hold only in their own file; without them % is punctuation.
+        NestedCase{.files = {{"outer.fix", "add inner.fix\n# after %1\n"}, {"inner.fix", "# inner %1\n"}},
+                   .text = "add outer.fix 100\n", .output = "add outer.fix 100\nadd inner.fix\n# inner %1\n# after 100\n"},
+        NestedCase{.files = {{"outer.fix", "add inner.fix b\n# outer %1\n"}, {"inner.fix", "# inner %1\n"}},
+                   .text = "add outer.fix a\n", .output = "add outer.fix a\nadd inner.fix b\n# inner b\n# outer a\n"},
+        // Any token is an argument and quotes are dropped.
+        NestedCase{.files = {{"f.fix", "# %1|%2|%3|%4\n"}}, .text = kAnyTokens + "\naddprint y\n", .echo = 0,
+                   .output = "\naddprint is 1\n", .addPrint = 1},
+        NestedCase{.files = {{"f.fix", "# %1|%2|%3|%4\n"}}, .text = kAnyTokens + "\n",
+                   .output = kAnyTokens + "\n# two words|-|1.5E3|x.y\n"},
+        // Ten arguments, then one dropped, and the rest of the line is read first.
+        NestedCase{.files = {{"f.fix", "# %9\n"}}, .text = kTenArguments + " static\n", .echo = 0,
+                   .staticSimulation = 'y'},
+        NestedCase{.files = {{"f.fix", "# %9\n"}}, .text = kTenArguments + "\n", .output = kTenArguments + "\n# a9\n"},
+        NestedCase{.files = {{"self.fix", "add self.fix\n"}}, .text = "add self.fix\nstatic\n", .echo = 0,
+                   .output = kTooDeep, .staticSimulation = 'y'}));
+
+using AddCommandTest = FixerTest;
 
 TEST_F(AddCommandTest, AddReturnsTheNestedResult) {
     ConsoleCapture capture("\x1b");
-    writeFile("ends.fix", "debug\n");
-    writeFile("goes.fix", "go\n");
-    writeFile("pauses.fix", "pause\nstatic\n");
+    writeFiles({{"ends.fix", "debug\n"}, {"goes.fix", "go\n"}, {"pauses.fix", "pause\nstatic\n"}});
     EXPECT_EQ(addCommand(readFrom("ends.fix\n")), kFixerEndOfInput);
     EXPECT_EQ(addCommand(readFrom("goes.fix\n")), kFixerGo);
     EXPECT_EQ(addCommand(readFrom("pauses.fix\n")), kFixerEscape);
@@ -71,100 +119,11 @@ TEST_F(AddCommandTest, AddReturnsTheNestedResult) {
     EXPECT_EQ(addCommand(readFrom("missing.fix\n")), -1);
 }
 
-TEST_F(AddCommandTest, EscapeAtAPauseEndsOnlyTheNestedFile) {
-    writeFile("inner.fix", "pause\naddprint n\n");
-    ConsoleCapture capture("\x1b");
-    FILE* outer = readFrom("add inner.fix\nstatic\n");
-    EXPECT_EQ(fixerLoop(outer), kFixerEndOfInput);
-    EXPECT_EQ(model.addPrint, 1);
-    EXPECT_EQ(model.staticSimulation, 'y');
-}
-
-TEST_F(AddCommandTest, MissingFileIsReportedAndItsArgumentsReadAsAStatement) {
-    ConsoleCapture capture;
-    model.addPrint = 0;
-    EXPECT_EQ(runCommands("add nofile.fix 100 static\n"), kFixerEndOfInput);
-    EXPECT_EQ(capture.output(), "\n cannot open nofile.fix ");
-    EXPECT_EQ(model.staticSimulation, 'y');
-}
-
-TEST_F(AddCommandTest, MissingFixFileLeavesTheUserAtThePrompt) {
-    ConsoleCapture capture("go\n");
-    EXPECT_EQ(runConsole("add model.fix"), kFixerGo);
-    EXPECT_EQ(capture.output(), "\n]\n cannot open model.fix \n]");
-}
-
-TEST_F(AddCommandTest, NameBeginningWithDigitIsNoName) {
-    writeFile("1.fix", "static\n");
-    ConsoleCapture capture;
-    model.addPrint = 0;
-    runCommands("add 1.fix\n");
-    // "1." is a number; "fix" after it is then read as a command word.
-    EXPECT_EQ(capture.output(), "\n no name in ad card \n bad code ");
-    EXPECT_EQ(model.staticSimulation, 'n');
-}
-
-TEST_F(AddCommandTest, NestedFileWithoutArgumentsReadsPercentAsPunctuation) {
-    writeFile("outer.fix", "add inner.fix\n# after %1\n");
-    writeFile("inner.fix", "# inner %1\n");
-    ConsoleCapture capture;
-    runCommands("add outer.fix 100\n");
-    EXPECT_EQ(capture.output(), "add outer.fix 100\nadd inner.fix\n# inner %1\n# after 100\n");
-}
-
-TEST_F(AddCommandTest, InnerArgumentsHoldOnlyInTheInnerFile) {
-    writeFile("outer.fix", "add inner.fix b\n# outer %1\n");
-    writeFile("inner.fix", "# inner %1\n");
-    ConsoleCapture capture;
-    model.addPrint = 1;
-    runCommands("add outer.fix a\n");
-    EXPECT_EQ(capture.output(), "add outer.fix a\nadd inner.fix b\n# inner b\n# outer a\n");
-}
-
-TEST_F(AddCommandTest, AnyTokenIsAnArgumentAndQuotesAreDropped) {
-    writeFile("f.fix", "# %1|%2|%3|%4\n");
-    ConsoleCapture capture;
-    model.addPrint = 0;
-    runCommands("add f.fix \"two words\" - 1.5E3 x.y\naddprint y\n");
-    std::string output = capture.output();
-    EXPECT_EQ(output, "\naddprint is 1\n");
-    model.addPrint = 1;
-    ConsoleCapture again;
-    runCommands("add f.fix \"two words\" - 1.5E3 x.y\n");
-    EXPECT_EQ(again.output(), "add f.fix \"two words\" - 1.5E3 x.y\n# two words|-|1.5E3|x.y\n");
-}
-
-TEST_F(AddCommandTest, TenArgumentsThenOneDroppedAndTheRestReadFirst) {
-    writeFile("f.fix", "# %9\n");
-    ConsoleCapture capture;
-    model.addPrint = 0;
-    runCommands("add f.fix a1 a2 a3 a4 a5 a6 a7 a8 a9 a10 dropped static\n");
-    EXPECT_EQ(model.staticSimulation, 'y');
-    model.addPrint = 1;
-    ConsoleCapture again;
-    runCommands("add f.fix a1 a2 a3 a4 a5 a6 a7 a8 a9 a10 dropped\n");
-    EXPECT_EQ(again.output(), "add f.fix a1 a2 a3 a4 a5 a6 a7 a8 a9 a10 dropped\n# a9\n");
-}
-
-TEST_F(AddCommandTest, FileThatAddsItselfIsStoppedAt64Levels) {
-    writeFile("self.fix", "add self.fix\n");
-    ConsoleCapture capture;
-    model.addPrint = 0;
-    EXPECT_EQ(runCommands("add self.fix\nstatic\n"), kFixerEndOfInput);
-    EXPECT_EQ(capture.output(), "\n add files nested more than 64 deep; self.fix not run \n");
-    EXPECT_EQ(model.staticSimulation, 'y');
-    EXPECT_EQ(model.consoleInput, 'n');
-}
-
 TEST_F(AddCommandTest, NestingCountIsRestoredWhenQuitUnwinds) {
-    writeFile("quits.fix", "quit\n");
+    writeFiles({{"quits.fix", "quit\n"}, {"self.fix", "add self.fix\n"}});
     ConsoleCapture capture;
     EXPECT_EQ(exitCodeOf([&] { runCommands("add quits.fix\n"); }), 13);
-    writeFile("self.fix", "add self.fix\n");
-    model.addPrint = 0;
-    ConsoleCapture again;
-    runCommands("add self.fix\n");
-    EXPECT_EQ(again.output(), "\n add files nested more than 64 deep; self.fix not run \n");
+    EXPECT_EQ(run("add self.fix\n"), kTooDeep);
 }
 
 }  // namespace

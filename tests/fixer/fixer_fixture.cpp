@@ -28,17 +28,27 @@ T at(const std::string& bytes, size_t offset) {
 
 }  // namespace
 
+std::vector<float> counting(size_t n) {
+    std::vector<float> values;
+    for (size_t k = 1; k <= n; ++k) values.push_back(static_cast<float>(k));
+    return values;
+}
+
+void FixerTest::SetUp() {
+    ModelTest::SetUp();
+    model.addPrint = 0;
+    model.staticSimulation = 'n';
+    model.maxIterations = 200;
+}
+
 void FixerTest::TearDown() {
     for (FILE* file : opened_) std::fclose(file);
     opened_.clear();
     ModelTest::TearDown();
 }
 
-FILE* FixerTest::commandFile(const std::string& text, const std::string& name) {
-    writeFile(scratch.file(name), text);
-    FILE* file = std::fopen(scratch.file(name).c_str(), "rb");
-    opened_.push_back(file);
-    return file;
+void FixerTest::writeFiles(const Files& files) {
+    for (const auto& [name, text] : files) writeFile(scratch.file(name), text);
 }
 
 FILE* FixerTest::readFrom(const std::string& text) {
@@ -46,7 +56,9 @@ FILE* FixerTest::readFrom(const std::string& text) {
     model.currentChar = '\n';
     model.pushbackChar = 0;
     model.repeatPending = 0;
-    return commandFile(text);
+    writeFile(scratch.file("commands.fix"), text);
+    opened_.push_back(std::fopen(scratch.file("commands.fix").c_str(), "rb"));
+    return opened_.back();
 }
 
 std::vector<Token> FixerTest::tokensOf(const std::string& text) {
@@ -62,6 +74,7 @@ int FixerTest::runCommands(const std::string& text) { return fixerLoop(readFrom(
 std::string FixerTest::run(const std::string& text, const std::string& typed) {
     ConsoleCapture capture(typed);
     result = runCommands(text);
+    remaining = capture.remainingInput();
     return capture.output();
 }
 
@@ -75,32 +88,27 @@ int FixerTest::runConsole(const std::string& firstLine) {
 }
 
 void FixerTest::makeBank(const BankLayout& layout, int32_t modelSeries, double date1, double date2) {
-    std::string data;
+    for (FILE** stream : {&model.bankDataFile, &model.bankIndexFile}) {  // a bank made before in the case
+        if (*stream) std::fclose(*stream);
+        *stream = nullptr;
+    }
+    std::string data, index, pool;
     append(data, layout.baseYear);
     append(data, layout.baseMonth);
     append(data, layout.length);
     std::string title = layout.title;
     title.resize(kBankTitleSize, '\0');
     data += title;
-    std::string index;
     append(index, static_cast<int16_t>(layout.series.size()));
-    std::string pool;
-    std::vector<uint16_t> offsets;
     for (const BankSeries& s : layout.series) {
         append(data, s.frequency);
-        for (int16_t p = 0; p < layout.length; ++p) {
-            append(data, p < static_cast<int16_t>(s.values.size()) ? s.values[static_cast<size_t>(p)] : 0.0f);
-        }
-        offsets.push_back(static_cast<uint16_t>(pool.size()));
-        pool += s.name;
-        pool.push_back('\0');
+        for (size_t p = 0; p < static_cast<size_t>(layout.length); ++p) append(data, p < s.values.size() ? s.values[p] : 0.0f);
+        append(index, static_cast<uint16_t>(pool.size()));
+        pool += s.name + '\0';
     }
-    offsets.push_back(static_cast<uint16_t>(pool.size()));
-    for (uint16_t offset : offsets) append(index, offset);
-    index += pool;
-    index.push_back('\0');
+    append(index, static_cast<uint16_t>(pool.size()));
     writeFile(scratch.file("bws.bnk"), data);
-    writeFile(scratch.file("bws.ind"), index);
+    writeFile(scratch.file("bws.ind"), index + pool + '\0');
 
     ConsoleCapture quiet;  // readIndex reports "Index read."
     openBankFile("bws.bnk", &model.bankDataFile);
@@ -112,8 +120,6 @@ void FixerTest::makeBank(const BankLayout& layout, int32_t modelSeries, double d
     model.seriesCount = modelSeries;
     model.fixOfSeries.assign(static_cast<size_t>(modelSeries), 0);
     model.fixCount = 1;
-    model.maxIterations = 200;
-    model.addPrint = 1;
     model.startDate = static_cast<float>(date1);
     model.endDate = static_cast<float>(date2);
     model.printFrom = model.startDate;
@@ -123,45 +129,35 @@ void FixerTest::makeBank(const BankLayout& layout, int32_t modelSeries, double d
     model.periodCount = model.endIndex - model.startIndex;
 }
 
-int32_t FixerTest::bankPosition(const std::string& name) {
-    std::vector<std::string> names = bankNames();
-    for (size_t k = 0; k < names.size(); ++k) {
-        if (names[k] == name) return static_cast<int32_t>(k);
-    }
-    return -1;
-}
-
 std::vector<std::string> FixerTest::bankNames() {
     std::fflush(model.bankIndexFile);
     std::string index = readFile(scratch.file("bws.ind"));
-    int16_t count = at<int16_t>(index, 0);
-    size_t pool = 2 + 2 * (static_cast<size_t>(count) + 1);
+    size_t count = static_cast<size_t>(at<int16_t>(index, 0));
+    size_t pool = 2 + 2 * (count + 1);
     std::vector<std::string> names;
-    for (int16_t k = 0; k < count; ++k) {
-        names.emplace_back(index.c_str() + pool + at<uint16_t>(index, 2 + 2 * static_cast<size_t>(k)));
-    }
+    for (size_t k = 0; k < count; ++k) names.emplace_back(index.c_str() + pool + at<uint16_t>(index, 2 + 2 * k));
     return names;
 }
 
-std::vector<float> FixerTest::bankValues(const std::string& name) {
+std::string FixerTest::bankRecord(const std::string& name) {
+    std::vector<std::string> names = bankNames();
     std::fflush(model.bankDataFile);
     std::string data = readFile(scratch.file("bws.bnk"));
-    int16_t length = at<int16_t>(data, 4);
-    int32_t k = bankPosition(name);
-    if (k < 0) return {};
-    size_t record = 86 + static_cast<size_t>(k) * (1 + 4 * static_cast<size_t>(length));
+    size_t size = 1 + 4 * static_cast<size_t>(at<int16_t>(data, 4));
+    for (size_t k = 0; k < names.size(); ++k) {
+        if (names[k] == name) return data.substr(86 + k * size, size);
+    }
+    return "";
+}
+
+std::vector<float> FixerTest::bankValues(const std::string& name) {
+    std::string record = bankRecord(name);
     std::vector<float> values;
-    for (int16_t p = 0; p < length; ++p) values.push_back(at<float>(data, record + 1 + 4 * static_cast<size_t>(p)));
+    for (size_t offset = 1; offset < record.size(); offset += 4) values.push_back(at<float>(record, offset));
     return values;
 }
 
-int8_t FixerTest::bankFrequency(const std::string& name) {
-    std::fflush(model.bankDataFile);
-    std::string data = readFile(scratch.file("bws.bnk"));
-    int16_t length = at<int16_t>(data, 4);
-    int32_t k = bankPosition(name);
-    return at<int8_t>(data, 86 + static_cast<size_t>(k) * (1 + 4 * static_cast<size_t>(length)));
-}
+int8_t FixerTest::bankFrequency(const std::string& name) { return at<int8_t>(bankRecord(name), 0); }
 
 std::string FixerTest::bankTitle() {
     std::fflush(model.bankDataFile);

@@ -32,22 +32,34 @@ struct Token {
     bool operator==(const Token&) const = default;
 };
 
+// The refusal of the date 2001.45, which no frequency has.
+inline const std::string kBadDate =
+    "\nBad date 2001.45: write 1995, 1995.1 to 1995.4, 1995.001 to 1995.012, 1995.5 or 1995.6.\n";
+
+// Files to write in the scratch directory: name and contents.
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+// 1, 2, 3, ... n.
+std::vector<float> counting(size_t n);
+
+// Every case starts with echo off, no static simulation and 200 iterations.
 class FixerTest : public ModelTest {
 protected:
+    void SetUp() override;
     void TearDown() override;
+    void writeFiles(const Files& files);
 
-    // A command file holding `text`, opened for reading; closed at the end of the case.
-    FILE* commandFile(const std::string& text, const std::string& name = "commands.fix");
-    // The reader set to deliver `text` as a command file.
+    // The reader set to deliver `text` as a command file; closed at the end of the case.
     FILE* readFrom(const std::string& text);
     // Every token of `text` up to the end of input.
     std::vector<Token> tokensOf(const std::string& text);
     // fixerLoop over `text` as a command file, as the add command would run it.
     int runCommands(const std::string& text);
     // The same with `typed` as the console's input; returns the console output
-    // and leaves the loop's result in `result`.
+    // and leaves the loop's result in `result`, the unread input in `remaining`.
     std::string run(const std::string& text, const std::string& typed = "");
     int result = 0;
+    std::string remaining;
     // The console loop after start-up placed `firstLine` (e.g. "add model.fix")
     // in the line buffer; console input comes from the ConsoleCapture in use.
     int runConsole(const std::string& firstLine);
@@ -62,6 +74,7 @@ protected:
     std::string bankTitle();
 
 private:
-    int32_t bankPosition(const std::string& name);
+    // The series' record (frequency byte and values) in the bank file; empty when absent.
+    std::string bankRecord(const std::string& name);
     std::vector<FILE*> opened_;
 };

@@ -13,31 +13,23 @@ std::vector<float> filled(std::vector<float> values) {
     return values;
 }
 
-TEST(GapFillTest, InteriorZerosBecomeAStraightLine) {
-    EXPECT_EQ(filled({10, 0, 0, 40}), (std::vector<float>{10, 20, 30, 40}));
-    EXPECT_EQ(filled({1, 0, 2, 0, 0, 8}), (std::vector<float>{1, 1.5f, 2, 4, 6, 8}));
-}
-
-TEST(GapFillTest, LeadingAndTrailingZerosStay) {
-    EXPECT_EQ(filled({0, 0, 5, 0, 7, 0, 0}), (std::vector<float>{0, 0, 5, 6, 7, 0, 0}));
-    EXPECT_EQ(filled({0, 0, 0}), (std::vector<float>{0, 0, 0}));
-}
-
-TEST(GapFillTest, StepsAreRoundedToFloatAndAddedInTurn) {
-    std::vector<float> values = filled({1, 0, 0, 2});
+TEST(GapFillTest, ZeroRunsBetweenValues) {
+    // Steps are rounded to float and added in turn.
     float step = static_cast<float>((2.0 - 1.0) / 3);
     float second = static_cast<float>(1.0 + step);
-    EXPECT_EQ(values[1], second);
-    EXPECT_EQ(values[2], static_cast<float>(static_cast<double>(second) + step));
-}
-
-TEST(GapFillTest, MissingValueMarkerStopsTheFilling) {
-    std::vector<float> values = filled({1, 0, 3, kMissingValue, 5, 0, 7});
-    EXPECT_EQ(values, (std::vector<float>{1, 2, 3, kMissingValue, 5, 0, 7}));
-}
-
-TEST(GapFillTest, NegativeValuesInterpolate) {
-    EXPECT_EQ(filled({-4, 0, 4}), (std::vector<float>{-4, 0, 4}));
+    float third = static_cast<float>(static_cast<double>(second) + step);
+    struct Case {
+        std::vector<float> values, expected;
+    } cases[] = {
+        {{10, 0, 0, 40}, {10, 20, 30, 40}},
+        {{1, 0, 2, 0, 0, 8}, {1, 1.5f, 2, 4, 6, 8}},
+        {{0, 0, 5, 0, 7, 0, 0}, {0, 0, 5, 6, 7, 0, 0}},  // leading and trailing zeros stay
+        {{0, 0, 0}, {0, 0, 0}},
+        {{1, 0, 0, 2}, {1, second, third, 2}},
+        {{1, 0, 3, kMissingValue, 5, 0, 7}, {1, 2, 3, kMissingValue, 5, 0, 7}},  // marker stops it
+        {{-4, 0, 4}, {-4, 0, 4}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(filled(c.values), c.expected) << ::testing::PrintToString(c.values);
 }
 
 TEST(GapFillTest, NotANumberDoesNotStopTheFilling) {
@@ -52,12 +44,9 @@ TEST(GapFillTest, NextGapReportsWhereToGoOn) {
     EXPECT_EQ(values[2], 6.0f);
     EXPECT_EQ(fillNextGap(values.data(), 3, 7), 7);
     EXPECT_EQ(fillNextGap(values.data(), 0, 0), 0);
-}
-
-TEST(GapFillTest, NextGapFromLeadingZeroHasNoValueBefore) {
-    std::vector<float> values{0, 0, 3};
-    EXPECT_EQ(fillNextGap(values.data(), 0, 3), 2);
-    EXPECT_EQ(values, (std::vector<float>{0, 0, 3}));
+    std::vector<float> leading{0, 0, 3};  // no value before the gap
+    EXPECT_EQ(fillNextGap(leading.data(), 0, 3), 2);
+    EXPECT_EQ(leading, (std::vector<float>{0, 0, 3}));
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 // The help command: pages of 24 lines, the page prompt, the index and topics.
+#include <sstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "fixer/command_loop.h"
 #include "fixer/fixer_fixture.h"
 #include "fixer/help_command.h"
 #include "state/model_state.h"
@@ -18,131 +21,73 @@ std::string lines(int first, int last) {
     return text;
 }
 
-class HelpTest : public FixerTest {
-protected:
-    void SetUp() override {
-        FixerTest::SetUp();
-        model.addPrint = 0;
+using HelpTest = FixerTest;
+
+TEST_F(HelpTest, ShowHelpFilePagesOf24Lines) {
+    std::string wide, widePage;  // long lines are pieces of 81: 24 pieces, then "end"
+    for (int i = 0; i < 12; ++i) wide += std::string(100, 'w') + "\n";
+    for (int i = 0; i < 12; ++i) widePage += std::string(81, 'w') + std::string(19, 'w') + "\n";
+    struct Case {
+        std::string text, typed;
+        int result;
+        std::string output, remaining;
+    } cases[] = {
+        {lines(1, 23), "", 0, kClear + lines(1, 23), ""},
+        {lines(1, 24), " ", 0, kClear + lines(1, 24) + kPrompt, ""},
+        {lines(1, 25), " ", 0, kClear + lines(1, 24) + kPrompt + lines(25, 25), ""},
+        {lines(1, 30), "\x1bmore", 27, kClear + lines(1, 24) + kPrompt, "more"},
+        {wide + "end\n", " ", 0, kClear + widePage + kPrompt + "end\n", ""},
+    };
+    for (const Case& c : cases) {
+        writeFile("notes.txt", c.text);
+        ConsoleCapture capture(c.typed);
+        EXPECT_EQ(showHelpFile("notes.txt"), c.result) << c.text;
+        EXPECT_EQ(capture.output(), c.output) << c.text;
+        EXPECT_EQ(capture.remainingInput(), c.remaining) << c.text;
     }
-};
-
-TEST_F(HelpTest, TwentyThreeLinesShowNoPrompt) {
-    writeFile("notes.txt", lines(1, 23));
-    ConsoleCapture capture;
-    EXPECT_EQ(showHelpFile("notes.txt"), 0);
-    EXPECT_EQ(capture.output(), kClear + lines(1, 23));
-}
-
-TEST_F(HelpTest, TwentyFourLinesShowOnePromptAtTheEnd) {
-    writeFile("notes.txt", lines(1, 24));
-    ConsoleCapture capture(" ");
-    EXPECT_EQ(showHelpFile("notes.txt"), 0);
-    EXPECT_EQ(capture.output(), kClear + lines(1, 24) + kPrompt);
-    EXPECT_EQ(capture.remainingInput(), "");
-}
-
-TEST_F(HelpTest, TwentyFiveLinesGoOnAfterThePrompt) {
-    writeFile("notes.txt", lines(1, 25));
-    ConsoleCapture capture(" ");
-    EXPECT_EQ(showHelpFile("notes.txt"), 0);
-    EXPECT_EQ(capture.output(), kClear + lines(1, 24) + kPrompt + lines(25, 25));
-}
-
-TEST_F(HelpTest, EscapeAtThePromptEndsTheFile) {
-    writeFile("notes.txt", lines(1, 30));
-    ConsoleCapture capture("\x1bmore");
-    EXPECT_EQ(showHelpFile("notes.txt"), 27);
-    EXPECT_EQ(capture.output(), kClear + lines(1, 24) + kPrompt);
-    EXPECT_EQ(capture.remainingInput(), "more");
-}
-
-TEST_F(HelpTest, LongLinesArePiecesOf81) {
-    std::string longLine = std::string(100, 'w') + "\n";
-    std::string text;
-    for (int i = 0; i < 12; ++i) text += longLine;  // 24 pieces
-    writeFile("wide.txt", text + "end\n");
-    ConsoleCapture capture(" ");
-    showHelpFile("wide.txt");
-    std::string page;
-    for (int i = 0; i < 12; ++i) page += std::string(81, 'w') + std::string(19, 'w') + "\n";
-    EXPECT_EQ(capture.output(), kClear + page + kPrompt + "end\n");
-}
-
-TEST_F(HelpTest, MissingFile) {
     ConsoleCapture capture;
     EXPECT_EQ(showHelpFile("nothere.txt"), -1);
     EXPECT_EQ(capture.output(), "\nCannot open nothere.txt\n");
 }
 
-TEST_F(HelpTest, NamedFileOnlyThenBackToTheFixer) {
-    writeFile("notes.txt", "about notes\n");
-    ConsoleCapture capture("rest");
-    EXPECT_EQ(runCommands("help notes.txt\n"), 101);
-    EXPECT_EQ(capture.output(), kClear + "about notes\n");
-    EXPECT_EQ(capture.remainingInput(), "rest");
-}
+// The help command in a command file, with the keys typed at its prompts.
+struct HelpCase {
+    Files files;
+    std::string command, typed, output, remaining;
+};
+void PrintTo(const HelpCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.command) << " typed " << ::testing::PrintToString(c.typed); }
 
-TEST_F(HelpTest, IndexThenTopicThenIndexAgain) {
-    writeFile("rhelp.hlp", "index\n");
-    writeFile("rhelp.3", "topic three\n");
-    ConsoleCapture capture("3 \r");
-    EXPECT_EQ(runCommands("help\nstatic\n"), 101);
-    EXPECT_EQ(capture.output(), kClear + "index\n" + kClear + "topic three\n" + kPrompt + kClear + "index\n");
+class HelpCommandTest : public FixerTest, public ::testing::WithParamInterface<HelpCase> {};
+
+TEST_P(HelpCommandTest, ReturnsToTheFixer) {
+    const HelpCase& c = GetParam();
+    writeFiles(c.files);
+    EXPECT_EQ(run(c.command + "\nstatic\n", c.typed), c.output);
+    EXPECT_EQ(remaining, c.remaining);
+    EXPECT_EQ(result, kFixerEndOfInput);
     EXPECT_EQ(model.staticSimulation, 'y');
 }
 
-TEST_F(HelpTest, EscapeOrEnterAsTopicEndsHelp) {
-    writeFile("rhelp.hlp", "index\n");
-    for (const char* key : {"\x1b", "\r", "\n"}) {
-        ConsoleCapture capture(std::string(key) + "x");
-        runCommands("help\n");
-        EXPECT_EQ(capture.output(), kClear + "index\n");
-        EXPECT_EQ(capture.remainingInput(), "x");
-    }
-}
+const Files kIndex{{"rhelp.hlp", "index\n"}};
 
-TEST_F(HelpTest, EndOfInputAsTopicEndsHelp) {
-    writeFile("rhelp.hlp", "index\n");
-    ConsoleCapture capture("");
-    EXPECT_EQ(runCommands("help\n"), 101);
-    EXPECT_EQ(capture.output(), kClear + "index\n");
-}
-
-TEST_F(HelpTest, MissingIndexStillWaitsForATopic) {
-    writeFile("rhelp.a", "topic a\n");
-    ConsoleCapture capture("a\x1b");
-    runCommands("help\n");
-    EXPECT_EQ(capture.output(),
-              "\nCannot open rhelp.hlp\n" + kClear + "topic a\n" + kPrompt);
-}
-
-TEST_F(HelpTest, MissingTopicIsFollowedByThePrompt) {
-    writeFile("rhelp.hlp", "index\n");
-    ConsoleCapture capture("z\x1b");
-    runCommands("help\n");
-    EXPECT_EQ(capture.output(), kClear + "index\n" + "\nCannot open rhelp.z\n" + kPrompt);
-}
-
-TEST_F(HelpTest, EscapeInsideATopicEndsHelp) {
-    writeFile("rhelp.hlp", "index\n");
-    writeFile("rhelp.1", lines(1, 30));
-    ConsoleCapture capture("1\x1bleft");
-    runCommands("help\n");
-    EXPECT_EQ(capture.output(), kClear + "index\n" + kClear + lines(1, 24) + kPrompt);
-    EXPECT_EQ(capture.remainingInput(), "left");
-}
-
-TEST_F(HelpTest, EscapeInsideTheIndexOnlyEndsTheIndex) {
-    writeFile("rhelp.hlp", lines(1, 30));
-    ConsoleCapture capture("\x1b\x1b");
-    runCommands("help\n");
-    EXPECT_EQ(capture.output(), kClear + lines(1, 24) + kPrompt);
-    EXPECT_EQ(capture.remainingInput(), "");
-}
-
-}  // namespace
-
-namespace {
+INSTANTIATE_TEST_SUITE_P(
+    Help, HelpCommandTest,
+    ::testing::Values(
+        HelpCase{{{"notes.txt", "about notes\n"}}, "help notes.txt", "rest", kClear + "about notes\n", "rest"},
+        HelpCase{{{"rhelp.hlp", "index\n"}, {"rhelp.3", "topic three\n"}}, "help", "3 \r",
+                 kClear + "index\n" + kClear + "topic three\n" + kPrompt + kClear + "index\n", ""},
+        // Escape, enter or the end of input as the topic ends help.
+        HelpCase{kIndex, "help", "\x1bx", kClear + "index\n", "x"},
+        HelpCase{kIndex, "help", "\rx", kClear + "index\n", "x"},
+        HelpCase{kIndex, "help", "\nx", kClear + "index\n", "x"},
+        HelpCase{kIndex, "help", "", kClear + "index\n", ""},
+        HelpCase{{{"rhelp.a", "topic a\n"}}, "help", "a\x1b",
+                 "\nCannot open rhelp.hlp\n" + kClear + "topic a\n" + kPrompt, ""},
+        HelpCase{kIndex, "help", "z\x1b", kClear + "index\n" + "\nCannot open rhelp.z\n" + kPrompt, ""},
+        // Escape inside a topic ends help; inside the index it ends only the index.
+        HelpCase{{{"rhelp.hlp", "index\n"}, {"rhelp.1", lines(1, 30)}}, "help", "1\x1bleft",
+                 kClear + "index\n" + kClear + lines(1, 24) + kPrompt, "left"},
+        HelpCase{{{"rhelp.hlp", lines(1, 30)}}, "help", "\x1b\x1b", kClear + lines(1, 24) + kPrompt, ""}));
 
 // The help pages shipped with the example working directory: every topic the
 // index offers has its file, and every line fits the screen in one piece.
@@ -151,28 +96,20 @@ TEST(ShippedHelpTest, IndexTopicsExistAndLinesFitTheScreen) {
     std::string index = readFile(dir + "rhelp.hlp");
     ASSERT_FALSE(index.empty());
     std::vector<std::string> files{"rhelp.hlp"};
-    size_t start = 0;
-    while (start < index.size()) {
-        size_t end = index.find('\n', start);
-        std::string line = index.substr(start, end - start);
-        start = end == std::string::npos ? index.size() : end + 1;
+    std::istringstream indexLines(index);
+    for (std::string line; std::getline(indexLines, line);) {
         // Topic lines read "     c   description".
-        size_t first = line.find_first_not_of(' ');
-        if (first == 5 && line.size() > 9 && line.compare(6, 3, "   ") == 0) {
-            files.push_back(std::string("rhelp.") + line[first]);
+        if (line.find_first_not_of(' ') == 5 && line.size() > 9 && line.compare(6, 3, "   ") == 0) {
+            files.push_back(std::string("rhelp.") + line[5]);
         }
     }
     ASSERT_GE(files.size(), 6u);
     for (const std::string& name : files) {
         std::string text = readFile(dir + name);
-        EXPECT_FALSE(text.empty()) << name;
-        size_t lineStart = 0;
-        while (lineStart < text.size()) {
-            size_t end = text.find('\n', lineStart);
-            ASSERT_NE(end, std::string::npos) << name << " must end with a line feed";
-            EXPECT_LE(end - lineStart, 79u) << name;
-            lineStart = end + 1;
-        }
+        ASSERT_FALSE(text.empty()) << name;
+        EXPECT_EQ(text.back(), '\n') << name << " must end with a line feed";
+        std::istringstream textLines(text);
+        for (std::string line; std::getline(textLines, line);) EXPECT_LE(line.size(), 79u) << name;
     }
 }
 

@@ -1,4 +1,6 @@
 // The matup command: several series given as rows of a table.
+#include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -8,92 +10,72 @@
 
 namespace {
 
-// Quarterly bank from 1990.1; the run starts at 2000.4 (index 43).
-class MatupTest : public FixerTest {
-protected:
-    void open(int16_t length) {
-        BankLayout layout;
-        layout.length = length;
-        std::vector<float> nines(static_cast<size_t>(length), 9.0f);
-        layout.series = {{"a", 4, nines}, {"b", 4, nines}, {"c", 4, nines}};
-        makeBank(layout, 3, 2000.4, 2002.4);
-        model.addPrint = 0;
-    }
-    void SetUp() override {
-        FixerTest::SetUp();
-        open(80);
-    }
-    // Periods 40..49 of the series.
-    std::vector<float> around(const std::string& name) {
-        std::vector<float> values = bankValues(name);
-        return std::vector<float>(values.begin() + 40, values.begin() + 50);
-    }
+// Series a, b and c of a quarterly bank from 1990.1 hold 9 in every period; the
+// run starts at 2000.4 (index 43).
+std::vector<float> nines(size_t length = 80) { return std::vector<float>(length, 9.0f); }
+
+// A series matup wrote: 9 up to the base period, `rows` after it, then zeros.
+std::vector<float> written(const std::vector<float>& rows, size_t length = 80) {
+    std::vector<float> values(length, 0.0f);
+    std::fill(values.begin(), values.begin() + 44, 9.0f);
+    std::copy(rows.begin(), rows.end(), values.begin() + 44);
+    return values;
+}
+
+// 5 at 2015.4 (index 103), the last period a row may reach.
+std::vector<float> lastRow() {
+    std::vector<float> rows(59, 0.0f);
+    rows.push_back(5);
+    return rows;
+}
+
+struct MatupCase {
+    std::string text, output;
+    std::vector<float> a, b = nines(), c = nines();
+    int result = kFixerEndOfInput;
+    char staticSimulation = 'n';
+    int16_t length = 80;
 };
+void PrintTo(const MatupCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.text); }
 
-TEST_F(MatupTest, DatedRowsFillBetweenAndZeroElsewhere) {
-    EXPECT_EQ(run("matup\na b\n2001.1 1 2\n2001.3 3 6\n"), "");
-    EXPECT_EQ(around("a"), (std::vector<float>{9, 9, 9, 9, 1, 2, 3, 0, 0, 0}));
-    EXPECT_EQ(around("b"), (std::vector<float>{9, 9, 9, 9, 2, 4, 6, 0, 0, 0}));
-    EXPECT_EQ(bankValues("a")[79], 0.0f);
-    EXPECT_EQ(bankValues("c"), std::vector<float>(80, 9.0f));
+class MatupTest : public FixerTest, public ::testing::WithParamInterface<MatupCase> {};
+
+TEST_P(MatupTest, WritesTheRows) {
+    const MatupCase& c = GetParam();
+    BankLayout layout;
+    layout.length = c.length;
+    std::vector<float> start = nines(static_cast<size_t>(c.length));
+    layout.series = {{"a", 4, start}, {"b", 4, start}, {"c", 4, start}};
+    makeBank(layout, 3, 2000.4, 2002.4);
+    EXPECT_EQ(run(c.text), c.output);
+    EXPECT_EQ(bankValues("a"), c.a);
+    EXPECT_EQ(bankValues("b"), c.b);
+    EXPECT_EQ(bankValues("c"), c.c);
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(model.staticSimulation, c.staticSimulation);
 }
 
-TEST_F(MatupTest, StartDateGivesConsecutiveRows) {
-    run("mat 2001.1 anything here\na b\n1 2\n3 4\ngo\n");
-    EXPECT_EQ(around("a"), (std::vector<float>{9, 9, 9, 9, 1, 3, 0, 0, 0, 0}));
-    EXPECT_EQ(around("b"), (std::vector<float>{9, 9, 9, 9, 2, 4, 0, 0, 0, 0}));
-    EXPECT_EQ(result, kFixerGo);  // the word ending the rows is read again
-}
-
-TEST_F(MatupTest, ShortRowTakesItsValuesFromTheNextLine) {
-    run("matup\na b\n2001.1 1\n2001.2 5 6\n");
-    EXPECT_EQ(bankValues("a")[44], 1.0f);
-    EXPECT_EQ(bankValues("b")[44], static_cast<float>(2001.2));
-}
-
-TEST_F(MatupTest, ThirteenNamesAreRefused) {
-    EXPECT_EQ(run("matup\na b c d e f g h i j k l m\n2001.1 1 2 3 4 5 6 7 8 9 10 11 12 13\n"),
-              "\nNo more than 12 series allowed on mdata command\n");
-    EXPECT_EQ(bankValues("a"), std::vector<float>(80, 9.0f));
-}
-
-TEST_F(MatupTest, RowAtOrBeforeTheBasePeriodEndsTheRows) {
-    run("matup\na\n2001.1 5\n2000.4 7\n2001.3 8\n");
-    EXPECT_EQ(around("a"), (std::vector<float>{9, 9, 9, 9, 5, 0, 0, 0, 0, 0}));
-}
-
-TEST_F(MatupTest, SemicolonEndingTheRowsIsConsumed) {
-    run("matup\na\n2001.1 5\n;\nstatic\n");
-    EXPECT_EQ(bankValues("a")[44], 5.0f);
-    EXPECT_EQ(model.staticSimulation, 'y');
-}
-
-TEST_F(MatupTest, UnknownSeriesStopsTheWriting) {
-    EXPECT_EQ(run("matup\na nosuch b\n2001.1 1 2 3\n"), "\nCannot find nosuch");
-    EXPECT_EQ(bankValues("a")[44], 1.0f);
-    EXPECT_EQ(bankValues("b"), std::vector<float>(80, 9.0f));
-}
-
-TEST_F(MatupTest, BadStartDateIsRefused) {
-    std::string output = run("matup 2001.45\na\n1\n");
-    EXPECT_EQ(output.substr(0, 18), "\nBad date 2001.45:");
-    EXPECT_EQ(bankValues("a"), std::vector<float>(80, 9.0f));
-}
-
-TEST_F(MatupTest, RowBeyondSixtyPeriodsIsRefused) {
-    open(120);
-    // 2016.1 is index 104: the 61st period after the base period.
-    EXPECT_EQ(run("matup\na\n2001.1 1\n2016.1 5\n"), "\nSeries too long for mdata  2016.1\n");
-    EXPECT_EQ(bankValues("a"), std::vector<float>(120, 9.0f));
-}
-
-TEST_F(MatupTest, PeriodsBeyondTheRowGetZero) {
-    open(120);
-    run("matup\na\n2015.4 5\n");
-    std::vector<float> values = bankValues("a");
-    EXPECT_EQ(values[43], 9.0f);
-    EXPECT_EQ(values[103], 5.0f);
-    for (int k = 104; k < 120; ++k) EXPECT_EQ(values[k], 0.0f) << k;
-}
+INSTANTIATE_TEST_SUITE_P(
+    Matup, MatupTest,
+    ::testing::Values(
+        MatupCase{"matup\na b\n2001.1 1 2\n2001.3 3 6\n", "", written({1, 2, 3}), written({2, 4, 6})},
+        // A start date gives consecutive rows; the word ending them is read again.
+        MatupCase{"mat 2001.1 anything here\na b\n1 2\n3 4\ngo\n", "", written({1, 3}), written({2, 4}), nines(),
+                  kFixerGo},
+        // A short row takes its values from the next line.
+        MatupCase{"matup\na b\n2001.1 1\n2001.2 5 6\n", "", written({1}), written({static_cast<float>(2001.2)})},
+        MatupCase{"matup\na b c d e f g h i j k l m\n2001.1 1 2 3 4 5 6 7 8 9 10 11 12 13\n",
+                  "\nNo more than 12 series allowed on mdata command\n", nines()},
+        // A row at or before the base period ends the rows.
+        MatupCase{"matup\na\n2001.1 5\n2000.4 7\n2001.3 8\n", "", written({5})},
+        MatupCase{"matup\na\n2001.1 5\n;\nstatic\n", "", written({5}), nines(), nines(), kFixerEndOfInput, 'y'},
+        MatupCase{"matup\na nosuch b\n2001.1 1 2 3\n", "\nCannot find nosuch", written({1})},  // the writing stops
+        // A bad start date is refused; the names' line is then read as a statement.
+        MatupCase{"matup 2001.45\na\n1\n", kBadDate + "\n bad code ", nines()},
+        // 2016.1 is index 104: the 61st period after the base period.
+        MatupCase{"matup\na\n2001.1 1\n2016.1 5\n", "\nSeries too long for mdata  2016.1\n", nines(120), nines(120),
+                  nines(120), kFixerEndOfInput, 'n', 120},
+        MatupCase{"matup\na\n2015.4 5\n", "", written(lastRow(), 120), nines(120), nines(120),
+                  kFixerEndOfInput, 'n', 120}));
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The reader: line assembly from command files and the console, carriage
-// returns, % arguments and echo.
+// returns, zero bytes, % arguments, echo and pushed-back characters.
 #include <string>
 #include <vector>
 
@@ -12,10 +12,6 @@ namespace {
 
 class ReaderTest : public FixerTest {
 protected:
-    void SetUp() override {
-        FixerTest::SetUp();
-        model.addPrint = 1;
-    }
     std::string charsOf(FILE* input, int count) {
         std::string got;
         for (int i = 0; i < count; ++i) {
@@ -27,152 +23,77 @@ protected:
     std::vector<std::string> arguments{"x1", "2"};
 };
 
-TEST_F(ReaderTest, CarriageReturnIsNeverDelivered) {
-    ConsoleCapture capture;
-    model.addPrint = 0;
-    EXPECT_EQ(charsOf(readFrom("a\r\nb\n"), 5), "a\nb\n<EOF>");
-    EXPECT_EQ(charsOf(readFrom("a\nb\n"), 5), "a\nb\n<EOF>");
+TEST_F(ReaderTest, CharactersOfACommandFile) {
+    model.addArguments = &arguments;
+    struct Case {
+        std::string text;
+        int count;
+        std::string expected;
+    } cases[] = {
+        {"a\r\nb\n", 5, "a\nb\n<EOF>"},  // a carriage return is never delivered
+        {"a\nb\n", 5, "a\nb\n<EOF>"},
+        {std::string("a\0b\n", 4), 3, "ab\n"},  // zero bytes are dropped
+        {"a%\nb\n", 5, "a%\nb\n"},  // % before a line feed does not merge lines
+    };
+    for (const Case& c : cases) EXPECT_EQ(charsOf(readFrom(c.text), c.count), c.expected) << c.text;
 }
 
-TEST_F(ReaderTest, LastLineWithoutLineFeedIsCompleted) {
-    ConsoleCapture capture;
-    FILE* input = readFrom("go");
-    char text[kTokenSize];
-    EXPECT_EQ(nextToken(text, input), kTokenName);
-    EXPECT_STREQ(text, "go");
-    EXPECT_EQ(nextToken(text, input), kTokenLineEnd);
-    EXPECT_EQ(nextToken(text, input), kTokenEnd);
-    EXPECT_EQ(nextChar(input), -1);
-    EXPECT_EQ(model.currentChar, -1);
-    EXPECT_EQ(capture.output(), "go\r\n");
-}
-
-TEST_F(ReaderTest, EchoesEachFileLineWhenAddPrintIsOn) {
-    ConsoleCapture capture;
+TEST_F(ReaderTest, EchoOfFileLinesWithArgumentsSubstituted) {
+    std::vector<std::string> percent{"%2", "two"};
+    struct Case {
+        std::string text;
+        const std::vector<std::string>* arguments;
+        std::string echo;
+    } cases[] = {
+        {"update x\r\n2001.1 5\n", nullptr, "update x\r\n2001.1 5\n"},
+        {"go", nullptr, "go\r\n"},  // the last line is completed
+        {"update %1 + %2\n", &arguments, "update x1 + 2\n"},
+        {"a%3b %9\n", &arguments, "ab \n"},  // a missing argument gives nothing
+        {"x %1\n", &percent, "x %2\n"},  // substituted text is not scanned again
+        {"a %x %0 %%1 b%\nnext\n%", &arguments, "a %x %0 %%1 b%\nnext\n%\r\n"},
+    };
     model.addPrint = 1;
-    tokensOf("update x\r\n2001.1 5\n");
-    EXPECT_EQ(capture.output(), "update x\r\n2001.1 5\n");
-}
-
-TEST_F(ReaderTest, NoEchoWhenAddPrintIsOff) {
+    for (const Case& c : cases) {
+        ConsoleCapture capture;
+        model.addArguments = c.arguments;
+        tokensOf(c.text);
+        EXPECT_EQ(capture.output(), c.echo) << c.text;
+    }
     ConsoleCapture capture;
     model.addPrint = 0;
     tokensOf("update x\n");
     EXPECT_EQ(capture.output(), "");
 }
 
-TEST_F(ReaderTest, ZeroBytesAreDropped) {
-    ConsoleCapture capture;
-    model.addPrint = 0;
-    EXPECT_EQ(charsOf(readFrom(std::string("a\0b\n", 4)), 3), "ab\n");
-}
-
-TEST_F(ReaderTest, PercentDigitSubstitutesArgumentAndEchoesIt) {
-    ConsoleCapture capture;
-    model.addArguments = &arguments;
-    std::vector<Token> tokens = tokensOf("update %1 + %2\n");
-    std::vector<Token> expected{{'a', "update"}, {'a', "x1"}, {'+', "+"}, {'n', "2"}, {'f', "\n"}};
-    EXPECT_EQ(tokens, expected);
-    EXPECT_EQ(capture.output(), "update x1 + 2\n");
-}
-
-TEST_F(ReaderTest, PercentOfMissingArgumentGivesNothing) {
-    ConsoleCapture capture;
-    model.addArguments = &arguments;
-    tokensOf("a%3b %9\n");
-    EXPECT_EQ(capture.output(), "ab \n");
-}
-
-TEST_F(ReaderTest, SubstitutedTextIsNotScannedAgain) {
-    ConsoleCapture capture;
-    std::vector<std::string> percent{"%2", "two"};
-    model.addArguments = &percent;
-    tokensOf("x %1\n");
-    EXPECT_EQ(capture.output(), "x %2\n");
-}
-
-TEST_F(ReaderTest, PercentWithoutDigitKeepsBothCharacters) {
-    ConsoleCapture capture;
-    model.addArguments = &arguments;
-    tokensOf("a %x %0 %%1 b%\nnext\n%");
-    EXPECT_EQ(capture.output(), "a %x %0 %%1 b%\nnext\n%\r\n");
-}
-
-TEST_F(ReaderTest, PercentBeforeLineFeedDoesNotMergeLines) {
-    ConsoleCapture capture;
-    model.addArguments = &arguments;
-    model.addPrint = 0;
-    FILE* input = readFrom("a%\nb\n");
-    EXPECT_EQ(charsOf(input, 5), "a%\nb\n");
-}
-
-TEST_F(ReaderTest, PercentWithoutArgumentsIsPunctuation) {
-    ConsoleCapture capture;
-    std::vector<Token> tokens = tokensOf("%1\n");
-    std::vector<Token> expected{{'%', "%"}, {'n', "1"}, {'f', "\n"}};
-    EXPECT_EQ(tokens, expected);
-}
-
-TEST_F(ReaderTest, LongLinesAreReadWhole) {
-    ConsoleCapture capture;
-    model.addPrint = 0;
-    std::vector<std::string> wide{std::string(300, 'w')};
-    model.addArguments = &wide;
-    std::string line = std::string(500, ' ') + "%1 end\n";
-    std::vector<Token> tokens = tokensOf(line);
-    ASSERT_EQ(tokens.size(), 10u);  // 300 letters: seven names of 39 and one of 27
-    EXPECT_EQ(tokens[7].text, std::string(27, 'w'));
-    EXPECT_EQ(tokens[8], (Token{'a', "end"}));
-}
-
-TEST_F(ReaderTest, BytesAboveAsciiAreOrdinaryCharacters) {
-    ConsoleCapture capture;
-    std::string text = "a\xe9 \xff\x80z\n";
-    std::vector<Token> tokens = tokensOf(text);
-    std::vector<Token> expected{{'a', "a"}, {'c', "\xe9"}, {'c', "\xff"}, {'c', "\x80"},
-                                {'a', "z"}, {'f', "\n"}};
-    EXPECT_EQ(tokens, expected);
-}
-
-TEST_F(ReaderTest, PushedBackHighByteSurvives) {
-    ConsoleCapture capture;
-    model.addPrint = 0;
+TEST_F(ReaderTest, PushedBackCharacters) {
     FILE* input = readFrom("\xfe\n");
     int c = nextChar(input);
     EXPECT_EQ(c, 0xfe);
-    ungetChar(c);
+    ungetChar(c);  // a high byte survives
     EXPECT_EQ(nextChar(input), 0xfe);
     EXPECT_EQ(nextChar(input), '\n');
-}
-
-TEST_F(ReaderTest, PushingBackEndOfInputLeavesNothingWaiting) {
-    ungetChar(-1);
+    ungetChar(-1);  // end of input leaves nothing waiting
     EXPECT_EQ(model.pushbackChar, 0);
 }
 
-TEST_F(ReaderTest, ConsoleLinesEndWithEmptyLineAndGoOnAfterIt) {
-    ConsoleCapture capture("go\n\nprint\n");
-    model.consoleInput = 'y';
-    model.currentChar = '\n';
-    EXPECT_EQ(charsOf(console.in, 4), "go\n<EOF>");
-    EXPECT_EQ(charsOf(console.in, 6), "print\n");
-    EXPECT_EQ(charsOf(console.in, 1), "<EOF>");
-    EXPECT_EQ(capture.output(), "");  // console lines are not echoed
-}
-
-TEST_F(ReaderTest, ConsoleLineWithCarriageReturnEndsLikeOneWithout) {
-    ConsoleCapture capture("go\r\n\r\n");
-    model.consoleInput = 'y';
-    model.currentChar = '\n';
-    EXPECT_EQ(charsOf(console.in, 4), "go\n<EOF>");
-}
-
-TEST_F(ReaderTest, ConsoleDoesNotSubstituteArguments) {
-    ConsoleCapture capture("x %1\n");
-    model.consoleInput = 'y';
-    model.currentChar = '\n';
+TEST_F(ReaderTest, ConsoleLinesEndWithEmptyLineAndAreNotEchoedNorSubstituted) {
+    struct Case {
+        std::string typed;
+        std::vector<std::pair<int, std::string>> reads;
+    } cases[] = {
+        {"go\n\nprint\n", {{4, "go\n<EOF>"}, {6, "print\n"}, {1, "<EOF>"}}},
+        {"go\r\n\r\n", {{4, "go\n<EOF>"}}},
+        {"x %1\n", {{5, "x %1\n"}}},
+    };
+    model.addPrint = 1;
     model.addArguments = &arguments;
-    EXPECT_EQ(charsOf(console.in, 5), "x %1\n");
+    for (const Case& c : cases) {
+        ConsoleCapture capture(c.typed);
+        model.consoleInput = 'y';
+        model.currentChar = '\n';
+        for (const auto& [count, expected] : c.reads) EXPECT_EQ(charsOf(console.in, count), expected) << c.typed;
+        EXPECT_EQ(capture.output(), "") << c.typed;
+    }
 }
 
 TEST_F(ReaderTest, StartUpLineIsDeliveredBeforeAnyInput) {

@@ -1,5 +1,5 @@
 // Tokens: kinds, comments, quotations, the 39-character limit, numbers and
-// names, repeatToken, readNumber and skipStatement.
+// names, % arguments, repeatToken, readNumber and skipStatement.
 #include <string>
 #include <vector>
 
@@ -9,108 +9,50 @@
 
 namespace {
 
-class TokenTest : public FixerTest {
-public:
-    using FixerTest::readFrom;
+using TokenTest = FixerTest;
 
-protected:
-    void SetUp() override {
-        FixerTest::SetUp();
-        model.addPrint = 0;
+TEST_F(TokenTest, TokensOfALine) {
+    std::vector<Token> wide(7, Token{'a', std::string(39, 'w')});  // 300 letters from %1
+    wide.insert(wide.end(), {{'a', std::string(27, 'w')}, {'a', "end"}, {'f', "\n"}});
+    struct Case {
+        std::string text;
+        std::vector<Token> expected;
+        std::vector<std::string> arguments = {};
+    } cases[] = {
+        {"# a comment, with \"quotes\"\ngo\n", {{'f', "#"}, {'a', "go"}, {'f', "\n"}}},
+        {"# last", {{'f', "#"}}},  // the last line is completed with "\r\n"
+        {"go", {{'a', "go"}, {'f', "\n"}}},
+        {"\"a word\" go\n", {{'"', "a word"}, {'a', "go"}, {'f', "\n"}}},
+        {"\"open\nnext\n", {{'f', "open"}, {'a', "next"}, {'f', "\n"}}},  // unclosed quotation
+        {"\"" + std::string(39, 'q') + "dropped part\" after\n",
+         {{'"', std::string(39, 'q')}, {'a', "after"}, {'f', "\n"}}},
+        {"abc,def\n", {{'a', "abc"}, {',', ","}, {'a', "def"}, {'f', "\n"}}},
+        {"x.y:z$1 _a \\b&c!d_e\n", {{'a', "x.y:z$1"}, {'_', "_"}, {'a', "a"}, {'a', "\\b&c!d_e"}, {'f', "\n"}}},
+        {std::string(45, 'n') + "\n", {{'a', std::string(39, 'n')}, {'a', std::string(6, 'n')}, {'f', "\n"}}},
+        {std::string(41, '7') + "\n", {{'n', std::string(39, '7')}, {'n', "77"}, {'f', "\n"}}},
+        {"1.5E+3 1.5e3 2.5E-3 1.2.3\n",
+         {{'n', "1.5E+3"}, {'n', "1.5"}, {'a', "e3"}, {'n', "2.5E-3"}, {'n', "1.2.3"}, {'f', "\n"}}},
+        {"5-3\n", {{'n', "5"}, {'-', "-"}, {'n', "3"}, {'f', "\n"}}},  // a sign only right after E
+        {".5\n", {{'n', ".5"}, {'f', "\n"}}},
+        {"\x1b \x01\n", {{27, "\x1b"}, {'c', "\x01"}, {'f', "\n"}}},
+        {"\t a\t\tb  \n", {{'a', "a"}, {'a', "b"}, {'f', "\n"}}},
+        {"a\xe9 \xff\x80z\n", {{'a', "a"}, {'c', "\xe9"}, {'c', "\xff"}, {'c', "\x80"}, {'a', "z"}, {'f', "\n"}}},
+        {"%1\n", {{'%', "%"}, {'n', "1"}, {'f', "\n"}}},  // without arguments % is punctuation
+        {"update %1 + %2\n", {{'a', "update"}, {'a', "x1"}, {'+', "+"}, {'n', "2"}, {'f', "\n"}}, {"x1", "2"}},
+        {std::string(500, ' ') + "%1 end\n", wide, {std::string(300, 'w')}},  // long lines are read whole
+    };
+    for (const Case& c : cases) {
+        model.addArguments = c.arguments.empty() ? nullptr : &c.arguments;
+        EXPECT_EQ(tokensOf(c.text), c.expected) << c.text;
     }
-};
-
-// The kind skipStatement returns and the first word after the statement it
-// skipped, as "f next".
-std::string afterSkipped(TokenTest& test, const std::string& text) {
-    FILE* input = test.readFrom(text);
-    char kind = skipStatement(input);
-    char word[kTokenSize];
-    nextToken(word, input);
-    return std::string(1, kind) + " " + word;
-}
-
-TEST_F(TokenTest, CommentIsOneLineEnd) {
-    std::vector<Token> expected{{'f', "#"}, {'a', "go"}, {'f', "\n"}};
-    EXPECT_EQ(tokensOf("# a comment, with \"quotes\"\ngo\n"), expected);
-}
-
-TEST_F(TokenTest, CommentOnLastLineWithoutLineFeed) {
-    FILE* input = readFrom("# last");
-    char text[kTokenSize];
-    EXPECT_EQ(nextToken(text, input), kTokenLineEnd);  // the line is completed with "\r\n"
-    EXPECT_EQ(nextToken(text, input), kTokenEnd);
-}
-
-TEST_F(TokenTest, QuotedWordIsOneToken) {
-    std::vector<Token> expected{{'"', "a word"}, {'a', "go"}, {'f', "\n"}};
-    EXPECT_EQ(tokensOf("\"a word\" go\n"), expected);
-}
-
-TEST_F(TokenTest, UnclosedQuotationIsALineEnd) {
-    std::vector<Token> expected{{'f', "open"}, {'a', "next"}, {'f', "\n"}};
-    EXPECT_EQ(tokensOf("\"open\nnext\n"), expected);
-}
-
-TEST_F(TokenTest, LongQuotationKeepsFirst39AndStaysOneToken) {
-    std::string inside = std::string(39, 'q') + "dropped part";
-    std::vector<Token> expected{{'"', std::string(39, 'q')}, {'a', "after"}, {'f', "\n"}};
-    EXPECT_EQ(tokensOf("\"" + inside + "\" after\n"), expected);
-}
-
-TEST_F(TokenTest, PunctuationSplitsNames) {
-    std::vector<Token> expected{{'a', "abc"}, {',', ","}, {'a', "def"}, {'f', "\n"}};
-    EXPECT_EQ(tokensOf("abc,def\n"), expected);
-}
-
-TEST_F(TokenTest, NameCharacters) {
-    std::vector<Token> expected{{'a', "x.y:z$1"}, {'_', "_"}, {'a', "a"}, {'a', "\\b&c!d_e"},
-                                {'f', "\n"}};
-    EXPECT_EQ(tokensOf("x.y:z$1 _a \\b&c!d_e\n"), expected);
-}
-
-TEST_F(TokenTest, FortyFiveCharacterNameSplitsAt39) {
-    std::string name(45, 'n');
-    std::vector<Token> expected{{'a', std::string(39, 'n')}, {'a', std::string(6, 'n')}, {'f', "\n"}};
-    EXPECT_EQ(tokensOf(name + "\n"), expected);
-}
-
-TEST_F(TokenTest, LongNumberSplitsAt39) {
-    std::string digits(41, '7');
-    std::vector<Token> expected{{'n', std::string(39, '7')}, {'n', "77"}, {'f', "\n"}};
-    EXPECT_EQ(tokensOf(digits + "\n"), expected);
-}
-
-TEST_F(TokenTest, UpperCaseEIsAnExponentLowerCaseIsNot) {
-    std::vector<Token> expected{{'n', "1.5E+3"}, {'n', "1.5"}, {'a', "e3"}, {'n', "2.5E-3"},
-                                {'n', "1.2.3"}, {'f', "\n"}};
-    EXPECT_EQ(tokensOf("1.5E+3 1.5e3 2.5E-3 1.2.3\n"), expected);
-}
-
-TEST_F(TokenTest, SignOnlyDirectlyAfterE) {
-    std::vector<Token> expected{{'n', "5"}, {'-', "-"}, {'n', "3"}, {'f', "\n"}};
-    EXPECT_EQ(tokensOf("5-3\n"), expected);
-}
-
-TEST_F(TokenTest, NumberMayStartWithPoint) {
-    std::vector<Token> expected{{'n', ".5"}, {'f', "\n"}};
-    EXPECT_EQ(tokensOf(".5\n"), expected);
-}
-
-TEST_F(TokenTest, EscapeAndOtherCharacters) {
-    std::vector<Token> expected{{27, "\x1b"}, {'c', "\x01"}, {'f', "\n"}};
-    EXPECT_EQ(tokensOf("\x1b \x01\n"), expected);
-}
-
-TEST_F(TokenTest, TabsAndBlanksSeparate) {
-    std::vector<Token> expected{{'a', "a"}, {'a', "b"}, {'f', "\n"}};
-    EXPECT_EQ(tokensOf("\t a\t\tb  \n"), expected);
 }
 
 TEST_F(TokenTest, RepeatTokenGivesTheLastTokenAgain) {
     FILE* input = readFrom("alpha beta\n");
     char text[kTokenSize];
     nextToken(text, input);
+    EXPECT_EQ(model.lastTokenKind, kTokenName);
+    EXPECT_STREQ(model.lastTokenText, "alpha");
     repeatToken();
     EXPECT_EQ(nextToken(text, input), kTokenName);
     EXPECT_STREQ(text, "alpha");
@@ -118,67 +60,39 @@ TEST_F(TokenTest, RepeatTokenGivesTheLastTokenAgain) {
     EXPECT_STREQ(text, "beta");
 }
 
-TEST_F(TokenTest, RepeatTokenAfterEndOfInputGivesTheTokenBeforeIt) {
+TEST_F(TokenTest, EndOfInputStaysAndRepeatGivesTheTokenBeforeIt) {
     FILE* input = readFrom("last");
     char text[kTokenSize];
     nextToken(text, input);
     nextToken(text, input);  // the line end
     EXPECT_EQ(nextToken(text, input), kTokenEnd);
+    EXPECT_EQ(nextChar(input), -1);
+    EXPECT_EQ(model.currentChar, -1);
     repeatToken();
     EXPECT_EQ(nextToken(text, input), kTokenLineEnd);
     EXPECT_STREQ(text, "\n");
     EXPECT_EQ(nextToken(text, input), kTokenEnd);
 }
 
-TEST_F(TokenTest, ReadNumberHonoursMinusJustBefore) {
-    FILE* input = readFrom("- 5 -5 -x 7 abc 2.5E1\n");
-    EXPECT_EQ(readNumber(input), -5.0);
-    EXPECT_EQ(readNumber(input), -5.0);
-    EXPECT_EQ(readNumber(input), 7.0);
-    EXPECT_EQ(readNumber(input), 25.0);
-}
-
-TEST_F(TokenTest, ReadNumberTakesLongestLeadingDecimal) {
-    FILE* input = readFrom("1.2.3\n");
-    EXPECT_DOUBLE_EQ(readNumber(input), 1.2);
-}
-
-TEST_F(TokenTest, ReadNumberAtEndOfInput) {
+TEST_F(TokenTest, ReadNumber) {
+    FILE* input = readFrom("- 5 -5 -x 7 abc 2.5E1 1.2.3\n");  // a minus only just before
+    for (double expected : {-5.0, -5.0, 7.0, 25.0, 1.2}) EXPECT_EQ(readNumber(input), expected);
     ConsoleCapture capture;
-    FILE* input = readFrom("x y\n");
-    EXPECT_EQ(readNumber(input), 0.0);
+    EXPECT_EQ(readNumber(readFrom("x y\n")), 0.0);
     EXPECT_EQ(capture.output(), "\n\rEnd of File on input \n");
 }
 
 TEST_F(TokenTest, SkipStatementFollowsContinuationLines) {
-    EXPECT_EQ(afterSkipped(*this, "cta x +\n5\nnext\n"), "f next");
-}
-
-TEST_F(TokenTest, EachContinuationCharacterContinues) {
-    for (const char* ending : {"+", "-", "/", "*", ",", "_"}) {
-        EXPECT_EQ(afterSkipped(*this, std::string("a ") + ending + "\nb\nnext\n"), "f next") << ending;
+    std::vector<std::string> texts{"cta x +\n5\nnext\n", "a b_\nnext\n", "\nnext\n"};
+    for (const char* ending : {"+", "-", "/", "*", ",", "_"}) texts.push_back(std::string("a ") + ending + "\nb\nnext\n");
+    for (const std::string& text : texts) {
+        FILE* input = readFrom(text);
+        char word[kTokenSize];
+        EXPECT_EQ(skipStatement(input), kTokenLineEnd) << text;
+        nextToken(word, input);
+        EXPECT_STREQ(word, "next") << text;
     }
-}
-
-TEST_F(TokenTest, NameEndingInUnderscoreDoesNotContinue) {
-    EXPECT_EQ(afterSkipped(*this, "a b_\nnext\n"), "f next");
-}
-
-TEST_F(TokenTest, EmptyStatementEndsAtFirstLineEnd) {
-    EXPECT_EQ(afterSkipped(*this, "\nnext\n"), "f next");
-}
-
-TEST_F(TokenTest, SkipStatementAtEndOfInput) {
-    FILE* input = readFrom("a +\n");
-    EXPECT_EQ(skipStatement(input), kTokenEnd);
-}
-
-TEST_F(TokenTest, LastTokenIsRecorded) {
-    FILE* input = readFrom("name\n");
-    char text[kTokenSize];
-    nextToken(text, input);
-    EXPECT_EQ(model.lastTokenKind, kTokenName);
-    EXPECT_STREQ(model.lastTokenText, "name");
+    EXPECT_EQ(skipStatement(readFrom("a +\n")), kTokenEnd);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // The update command: operations over the run's periods and data lines.
 #include <cfenv>
+#include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -11,91 +13,82 @@
 namespace {
 
 // Quarterly bank from 1990.1, 80 quarters; the run from 2000.4 (index 43) to 2002.4 (51).
+const std::vector<float> kX = counting(80);
+const std::vector<float> kZ(80, 0.0f);
+const std::vector<float> kY(80, 7.0f);
+
 class UpdateTest : public FixerTest {
 protected:
     void SetUp() override {
         FixerTest::SetUp();
         BankLayout layout;
-        std::vector<float> counting;
-        for (int p = 0; p < 80; ++p) counting.push_back(static_cast<float>(p + 1));
-        layout.series = {{"x", 4, counting}, {"z", 4, {}}, {"y", 4, std::vector<float>(80, 7.0f)}};
+        layout.series = {{"x", 4, kX}, {"z", 4, kZ}, {"y", 4, kY}};
         makeBank(layout, 3, 2000.4, 2002.4);
-        model.addPrint = 0;
     }
-    std::vector<float> before(const std::string& name) { return bankValues(name); }
 };
 
-TEST_F(UpdateTest, PlusAddsOverTheRunsPeriods) {
-    std::vector<float> expected = before("x");
-    for (int k = 44; k <= 51; ++k) expected[k] += 5;
-    EXPECT_EQ(run("update x + 5\n"), "");
-    EXPECT_EQ(bankValues("x"), expected);
+// x with `op` applied over the run's periods after the base period.
+std::vector<float> xOverTheRun(const std::function<float(float)>& op) {
+    std::vector<float> values = kX;
+    for (int k = 44; k <= 51; ++k) values[k] = op(values[k]);
+    return values;
 }
 
-TEST_F(UpdateTest, MinusSubtracts) {
-    std::vector<float> expected = before("x");
-    for (int k = 44; k <= 51; ++k) expected[k] -= 5;
-    run("up x - 5\n");
-    EXPECT_EQ(bankValues("x"), expected);
+// z with `written` from bank period `first` on.
+std::vector<float> zFrom(size_t first, const std::vector<float>& written) {
+    std::vector<float> values = kZ;
+    for (size_t k = 0; k < written.size(); ++k) values[first + k] = written[k];
+    return values;
 }
 
-TEST_F(UpdateTest, TimesScales) {
-    std::vector<float> expected = before("x");
-    for (int k = 44; k <= 51; ++k) {
-        expected[k] = static_cast<float>(static_cast<double>(expected[k]) * 1.1f);
+// The series `name` holds `values` afterwards; the other series are untouched.
+struct UpdateCase {
+    std::string text, output, name;
+    std::vector<float> values;
+    int result = kFixerEndOfInput;
+    char staticSimulation = 'n';
+    int8_t frequency = 4;  // the written series' frequency byte
+};
+void PrintTo(const UpdateCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.text); }
+
+class UpdateCommandTest : public UpdateTest, public ::testing::WithParamInterface<UpdateCase> {};
+
+TEST_P(UpdateCommandTest, WritesOneSeries) {
+    const UpdateCase& c = GetParam();
+    EXPECT_EQ(run(c.text), c.output);
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(model.staticSimulation, c.staticSimulation);
+    for (const auto& [name, unchanged] : {std::pair{"x", kX}, std::pair{"z", kZ}, std::pair{"y", kY}}) {
+        EXPECT_EQ(bankValues(name), name == c.name ? c.values : unchanged) << name;
+        EXPECT_EQ(bankFrequency(name), name == c.name ? c.frequency : 4) << name;
     }
-    run("update x * 1.1\n");
-    EXPECT_EQ(bankValues("x"), expected);
-    EXPECT_EQ(bankFrequency("x"), 4);
 }
 
-TEST_F(UpdateTest, OperationWithoutNumberWritesNothing) {
-    std::vector<float> expected = before("x");
-    EXPECT_EQ(run("update x +\n"), "\nNeed number after +.\n");
-    EXPECT_EQ(run("update x * y\n"), "\nNeed number after *.\n");  // y is consumed
-    EXPECT_EQ(bankValues("x"), expected);
-}
-
-TEST_F(UpdateTest, NoNameAndUnknownName) {
-    EXPECT_EQ(run("update 5\n"), "\n no name on update command.");
-    EXPECT_EQ(run("update nosuch + 1\n"), "\nCannot find nosuch");
-}
-
-TEST_F(UpdateTest, DataLineZerosAreFilled) {
-    EXPECT_EQ(run("update z\n2001.1 10 0 0 40\n"), "");
-    std::vector<float> values = bankValues("z");
-    EXPECT_EQ(std::vector<float>(values.begin() + 43, values.begin() + 49),
-              (std::vector<float>{0, 10, 20, 30, 40, 0}));
-    EXPECT_EQ(bankFrequency("z"), 4);
-}
-
-TEST_F(UpdateTest, ValuesAtOrBeforeTheBasePeriodAreNotStored) {
-    run("update z\n2000.3 1 2 3 4\n");
-    std::vector<float> values = bankValues("z");
-    EXPECT_EQ(std::vector<float>(values.begin() + 41, values.begin() + 47),
-              (std::vector<float>{0, 0, 0, 3, 4, 0}));
-}
-
-TEST_F(UpdateTest, MinusMakesTheNextValueNegative) {
-    run("update z\n2001.1 5 -3\n2001.4 - 2 1\n");
-    std::vector<float> values = bankValues("z");
-    EXPECT_EQ(std::vector<float>(values.begin() + 44, values.begin() + 49),
-              (std::vector<float>{5, -3, -2.5f, -2, 1}));
-}
-
-TEST_F(UpdateTest, SeveralDataLinesAndEmptyLines) {
-    run("update z\n2001.1 1\n\n2001.3 3\ngo\n");
-    std::vector<float> values = bankValues("z");
-    EXPECT_EQ(std::vector<float>(values.begin() + 44, values.begin() + 47),
-              (std::vector<float>{1, 2, 3}));
-    EXPECT_EQ(result, kFixerGo);
-}
-
-TEST_F(UpdateTest, JunkOnDataLineWritesNothing) {
-    EXPECT_EQ(run("update z\n+ 5\n"), "\nJunk on data line:  +");
-    EXPECT_EQ(run("update z\n2001.1 4\n, 5\n"), "\nJunk on data line:  ,");
-    EXPECT_EQ(bankValues("z"), std::vector<float>(80, 0.0f));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Update, UpdateCommandTest,
+    ::testing::Values(
+        UpdateCase{"update x + 5\n", "", "x", xOverTheRun([](float v) { return v + 5; })},
+        UpdateCase{"up x - 5\n", "", "x", xOverTheRun([](float v) { return v - 5; })},
+        UpdateCase{"update x * 1.1\n", "", "x",
+                   xOverTheRun([](float v) { return static_cast<float>(static_cast<double>(v) * 1.1f); })},
+        UpdateCase{"update x +\n", "\nNeed number after +.\n", "x", kX},
+        UpdateCase{"update x * y\n", "\nNeed number after *.\n", "x", kX},  // y is consumed
+        UpdateCase{"update 5\n", "\n no name on update command.", "x", kX},
+        UpdateCase{"update nosuch + 1\n", "\nCannot find nosuch", "x", kX},
+        UpdateCase{"update z\n2001.1 10 0 0 40\n", "", "z", zFrom(44, {10, 20, 30, 40})},  // zeros are filled
+        UpdateCase{"update z\n2000.3 1 2 3 4\n", "", "z", zFrom(44, {3, 4})},  // not at or before the base period
+        UpdateCase{"update z\n2001.1 5 -3\n2001.4 - 2 1\n", "", "z", zFrom(44, {5, -3, -2.5f, -2, 1})},
+        UpdateCase{"update z\n2001.1 1\n\n2001.3 3\ngo\n", "", "z", zFrom(44, {1, 2, 3}), kFixerGo},
+        UpdateCase{"update z\n+ 5\n", "\nJunk on data line:  +", "z", kZ},
+        UpdateCase{"update z\n2001.1 4\n, 5\n", "\nJunk on data line:  ,", "z", kZ},
+        // The date on the command line is lost: 5 is taken as a date (annual) before the bank.
+        UpdateCase{"update z 2001.1 5\n2001.2 6\n", "", "z", kZ, kFixerEndOfInput, 'n', 1},
+        UpdateCase{"update z\n2030.1 5 6\n2001.1 7\nstatic\n", "", "z", kZ, kFixerEndOfInput, 'y'},
+        UpdateCase{"update z\n2009.3 1 2 3 4\n", "", "z", zFrom(78, {1, 2})},  // not beyond the record
+        UpdateCase{"update z\n2001.45 5\n", kBadDate, "z", kZ},
+        UpdateCase{"update z\n2001.1 5\n; static\n", "", "z", zFrom(44, {5}), kFixerEndOfInput, 'y'},
+        // The data line's date sets the frequency written; month 132 from 1990 is beyond the record.
+        UpdateCase{"update z\n2001.001 5\n", "", "z", kZ, kFixerEndOfInput, 'n', 12}));
 
 TEST_F(UpdateTest, NextCommandRightAfterFillsTheSeriesOwnGaps) {
     std::vector<float> start(80, 0.0f);
@@ -104,53 +97,10 @@ TEST_F(UpdateTest, NextCommandRightAfterFillsTheSeriesOwnGaps) {
     BankLayout layout;
     layout.series = {{"g", 4, start}};
     makeBank(layout, 1, 2000.4, 2002.4);
-    model.addPrint = 0;
     EXPECT_EQ(run("update g\nstatic\n"), "");
     std::vector<float> values = bankValues("g");
-    EXPECT_EQ(std::vector<float>(values.begin() + 44, values.begin() + 50),
-              (std::vector<float>{0, 2, 4, 6, 8, 0}));
+    EXPECT_EQ(std::vector<float>(values.begin() + 44, values.begin() + 50), (std::vector<float>{0, 2, 4, 6, 8, 0}));
     EXPECT_EQ(model.staticSimulation, 'y');
-}
-
-TEST_F(UpdateTest, DateOnTheCommandLineIsLost) {
-    run("update z 2001.1 5\n2001.2 6\n");
-    std::vector<float> values = bankValues("z");
-    EXPECT_EQ(values[44], 0.0f);
-    EXPECT_EQ(values[45], 0.0f);  // 5 was taken as a date before the bank
-}
-
-TEST_F(UpdateTest, DateOutsideTheBankEndsTheDataLines) {
-    EXPECT_EQ(run("update z\n2030.1 5 6\n2001.1 7\nstatic\n"), "");
-    EXPECT_EQ(bankValues("z"), std::vector<float>(80, 0.0f));
-    EXPECT_EQ(model.staticSimulation, 'y');
-}
-
-TEST_F(UpdateTest, ValuesBeyondTheRecordAreNotStored) {
-    std::vector<float> y = bankValues("y");
-    run("update z\n2009.3 1 2 3 4\n");
-    std::vector<float> values = bankValues("z");
-    EXPECT_EQ(values[78], 1.0f);
-    EXPECT_EQ(values[79], 2.0f);
-    EXPECT_EQ(bankValues("y"), y);
-    EXPECT_EQ(bankValues("x")[0], 1.0f);
-}
-
-TEST_F(UpdateTest, BadDateIsRefused) {
-    EXPECT_EQ(run("update z\n2001.45 5\n"),
-              "\nBad date 2001.45: write 1995, 1995.1 to 1995.4, 1995.001 to 1995.012, 1995.5 or "
-              "1995.6.\n");
-    EXPECT_EQ(bankValues("z"), std::vector<float>(80, 0.0f));
-}
-
-TEST_F(UpdateTest, SemicolonEndsDataLinesAndIsConsumed) {
-    EXPECT_EQ(run("update z\n2001.1 5\n; static\n"), "");
-    EXPECT_EQ(bankValues("z")[44], 5.0f);
-    EXPECT_EQ(model.staticSimulation, 'y');
-}
-
-TEST_F(UpdateTest, DataLineDateSetsTheFrequencyWritten) {
-    run("update z\n2001.001 5\n");
-    EXPECT_EQ(bankFrequency("z"), 12);
 }
 
 TEST_F(UpdateTest, EmptyConsoleLineEndsDataLinesButNotTheFixer) {
@@ -171,8 +121,7 @@ TEST_F(UpdateTest, ReadDataLinesReturnsTheBankPosition) {
 TEST_F(UpdateTest, ArithmeticFaultAfterDataLinesIsExplained) {
     std::feclearexcept(FE_ALL_EXCEPT);
     // The filled steps between the two tiny values are subnormal.
-    std::string output = run("update z\n2001.1 1E-37 0 0 0 1.1E-37\n", "ab");
-    EXPECT_EQ(output,
+    EXPECT_EQ(run("update z\n2001.1 1E-37 0 0 0 1.1E-37\n", "ab"),
               "Arithmetic warning after readdata in updatecmd\n"
               "Probably you have specified some exogenous variable as all zero.\n"
               "Remember, a 0 asks the program to interpolate the value,\n"

@@ -1,0 +1,211 @@
+// The optimisation run on the in-memory model and its bank: probing cycles,
+// simplex searches, Changes.chg, the new coefficients and coefficient file.
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "optimiser/driver.h"
+#include "optimiser/objective.h"
+#include "optimiser/spec_file.h"
+#include "runctl/arrays.h"
+#include "small_model.h"
+#include "state/model_state.h"
+#include "stochastic/coefficients.h"
+#include "support/harness.h"
+
+namespace {
+
+constexpr int kPeriods = 6;
+
+// The last-period change in final sales passes through a minimum as the first
+// accelerator coefficient of fixed investment varies around 0.
+const char* const kSpec =
+    "s11 change in final sales\n"
+    "5\n"
+    "# the accelerator on last quarter's output change\n"
+    "fixinv\n"
+    "0 0 0.05\n";
+
+class Driver : public ModelTest {
+protected:
+    void SetUp() override {
+        ModelTest::SetUp();
+        buildSmallModel(kPeriods);
+        openSmallBank();
+        // the loaded values, not these, start every objective run
+        for (int s = 0; s < kSmallSeries; ++s)
+            for (int t = 0; t <= kPeriods; ++t) model.series[s][t] = -7.0f;
+        writeFile("heart.dat", smallHeart());
+        model.specFileName = "opt.spc";
+    }
+};
+
+// The value of s11 with the accelerator coefficient at `c`, the other
+// coefficients as in heart.dat.
+float objectiveAt(float c) {
+    model.parameterCount = 1;
+    model.parameterEquation = {0};
+    model.parameterCoefficient = {2};
+    model.objectiveSeries = 11;
+    FloatVector point = allocVector(1, 1);
+    point[1] = c;
+    float value = evaluateObjective(point);
+    freeVector(point);
+    return value;
+}
+
+TEST_F(Driver, SearchWritesTheReportTheCoefficientsAndTheFile) {
+    writeFile("opt.spc", kSpec);
+    ConsoleCapture console("k");
+    ASSERT_TRUE(runOptimiser());
+    std::string out = console.output();
+    EXPECT_EQ(out.rfind("\n\nLoading time series data.\nTime series data loaded. Load coefficients.\n"
+                        "\nStarting or restarting maximization\nInitial:     ",
+                        0),
+              0u)
+        << out;
+    EXPECT_NE(out.find("\nThis information is in the file Changes.chg.\n"
+                       "Coefficients for optimized model are in opt.dat.\n"
+                       "\nPress any key to run the model with the new coefficients.\n"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(console.remainingInput(), "");
+
+    const float best = model.coef[0][2];
+    // Only the parameter moved; it moved downhill to an interior minimum.
+    EXPECT_EQ(model.coef[0][1], 0.9f);
+    EXPECT_EQ(model.coef[0][3], 0.2f);
+    EXPECT_LT(best, 0.3f);
+    EXPECT_GT(best, -0.5f);
+
+    // Changes.chg: an empty line, the number of runs, the header, one line per parameter.
+    std::string changes = readFile("Changes.chg");
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "fixinv\t\t%8.4f\t\t%8.4f\n", 0.3, static_cast<double>(best));
+    // one search, then probing finds nothing lower: three runs
+    EXPECT_EQ(changes.rfind("\nResulting coeficients after maximization (3 runs).\n", 0), 0u) << changes;
+    EXPECT_NE(changes.find("\nVariable\tOld:\t\t\tNew:\n" + std::string(expected)),
+              std::string::npos)
+        << changes;
+    EXPECT_NE(out.find(changes), std::string::npos);
+
+    // The series are restored to the loaded values for the final run.
+    for (int s = 0; s < kSmallSeries; ++s)
+        for (int t = 0; t <= kPeriods; ++t) ASSERT_EQ(model.series[s][t], steadyValue(s)) << s << " " << t;
+
+    // The coefficient file holds the new value; heart.dat is unchanged.
+    EXPECT_EQ(readFile("heart.dat"), smallHeart());
+    std::fclose(model.coefficientStream);
+    model.coefficientStream = nullptr;
+    std::filesystem::rename("opt.dat", "heart.dat");
+    model.maximize = 'n';
+    ASSERT_TRUE(readOptimiserSpec());
+    EXPECT_NEAR(model.coef[0][2], best, 5e-7);
+}
+
+TEST_F(Driver, TheFoundPointIsAMinimumOfTheObjective) {
+    writeFile("opt.spc", kSpec);
+    ConsoleCapture console("k");
+    ASSERT_TRUE(runOptimiser());
+    const float best = model.coef[0][2];
+    const float atBest = objectiveAt(best);
+    EXPECT_LT(atBest, objectiveAt(0.3f));
+    EXPECT_LE(atBest, objectiveAt(best + 0.01f) * (1 + 0.0005));
+    EXPECT_LE(atBest, objectiveAt(best - 0.01f) * (1 + 0.0005));
+}
+
+TEST_F(Driver, ZeroParametersReportNoChange) {
+    writeFile("opt.spc", "s11\n5\n");
+    ConsoleCapture console;
+    EXPECT_FALSE(runOptimiser());
+    EXPECT_EQ(console.output(),
+              "\n\nLoading time series data.\nTime series data loaded. Load coefficients.\n"
+              "There was no significant change in the objective function.\n"
+              "Revise the step size and/or the objective function.\n");
+    EXPECT_FALSE(fileExists("Changes.chg"));
+}
+
+TEST_F(Driver, StepsThatMoveNothingReportNoChange) {
+    // the price deflator is exogenous: no coefficient moves it
+    writeFile("opt.spc", "s1\n5\nfixinv\n0 0 0.05\n");
+    ConsoleCapture console;
+    EXPECT_FALSE(runOptimiser());
+    EXPECT_NE(console.output().find("There was no significant change in the objective function.\n"),
+              std::string::npos);
+}
+
+TEST_F(Driver, ObjectiveMustBeASeriesOfTheModel) {
+    writeFile("opt.spc", "gdp\n5\nfixinv\n0 0 0.05\n");
+    ConsoleCapture console;
+    EXPECT_FALSE(runOptimiser());
+    EXPECT_EQ(console.output(),
+              "\n\nLoading time series data.\nTime series data loaded. Load coefficients.\n"
+              "\nCannot find gdp"
+              "This model does not have a variable named gdp,\n"
+              "the name you gave in the OptSpec file as the variable to be optimized.\n");
+}
+
+TEST_F(Driver, BankSeriesOutsideTheModelIsNotAnObjective) {
+    // s35 is in the bank, but a model of 35 series ends at s34
+    model.seriesCount = kSmallSeries - 1;
+    writeFile("opt.spc", "s35\n5\nfixinv\n0 0 0.05\n");
+    ConsoleCapture console;
+    EXPECT_FALSE(runOptimiser());
+    EXPECT_TRUE(console.output().ends_with(
+        "Time series data loaded. Load coefficients.\n"
+        "This model does not have a variable named s35,\n"
+        "the name you gave in the OptSpec file as the variable to be optimized.\n"))
+        << console.output();
+}
+
+TEST_F(Driver, SpecificationFailureFailsTheRun) {
+    writeFile("opt.spc", "s11\n5\nFixinv\n0 0 0.05\n");
+    ConsoleCapture console;
+    EXPECT_FALSE(runOptimiser());
+    EXPECT_NE(console.output().find("Fixinv is not the name of a dependent variable.\n"), std::string::npos);
+}
+
+TEST_F(Driver, CoefficientFileThatWouldReplaceTheSpecificationIsRefusedFirst) {
+    writeFile("opt.dat", kSpec);
+    model.specFileName = "opt.dat";
+    ConsoleCapture console("k");
+    EXPECT_FALSE(runOptimiser());
+    EXPECT_EQ(console.output(),
+              "\n\nLoading time series data.\nTime series data loaded. Load coefficients.\n"
+              "The new coefficient file opt.dat would replace opt.dat: give the specification file "
+              "another name.\n");
+    EXPECT_EQ(readFile("opt.dat"), kSpec);
+    EXPECT_FALSE(fileExists("Changes.chg"));
+}
+
+TEST_F(Driver, ChangesFileThatCannotBeCreatedFailsTheRun) {
+    writeFile("opt.spc", kSpec);
+    std::filesystem::create_directory("Changes.chg");
+    ConsoleCapture console("k");
+    EXPECT_FALSE(runOptimiser());
+    std::string out = console.output();
+    EXPECT_EQ(out.substr(out.size() - 30), "Could not create Changes.chg.\n");
+    EXPECT_FALSE(fileExists("opt.dat"));
+}
+
+TEST_F(Driver, WorkVectorsThatCannotBeHadFailTheRun) {
+    writeFile("opt.spc", kSpec);
+    model.maximize = 'y';
+    ConsoleCapture console;
+    // heart.dat's draw matrix takes five blocks and Y one; the simplex's row table fails
+    limitAllocations(6);
+    EXPECT_FALSE(runOptimiser());
+    limitAllocations(-1);
+    EXPECT_NE(console.output().find("Not enough space.\n"), std::string::npos);
+    EXPECT_FALSE(fileExists("Changes.chg"));
+}
+
+TEST_F(Driver, LoadFailureEndsTheRun) {
+    writeFile("opt.spc", kSpec);
+    model.endIndex = kSmallBankLength + 5;
+    ConsoleCapture console;
+    EXPECT_EQ(exitCodeOf([] { runOptimiser(); }), 2);
+}
+
+}  // namespace
