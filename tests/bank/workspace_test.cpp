@@ -27,6 +27,14 @@ protected:
         model.periodCount = periods;
         model.endIndex = start + periods;
     }
+    // A 30-period bank of `records` numbered records under the first `names` of
+    // a, b, c, and a run over it with its workspace.
+    void startRun(int records, int names, int32_t start, int32_t periods, std::vector<int8_t> lags) {
+        const std::vector<std::string> all = {"a", "b", "c"};
+        openBank(30, {all.begin(), all.begin() + names}, numberedRecords(records, 30));
+        setRun(start, periods, lags);
+        ASSERT_EQ(allocateWorkspace(), 0);
+    }
 };
 
 TEST_F(Workspace, RecordAndValueOffsets) {
@@ -76,32 +84,30 @@ TEST_F(Workspace, SeriesVectorShortageReturnsFailure) {
     EXPECT_FALSE(model.series[2]);
 }
 
-TEST_F(Workspace, ErrorVectorShortageExitsSix) {
-    setRun(0, 3, {0});
-    model.equationCount = 1;
-    model.coefCount = {1};
-    limitAllocations(2);
-    ConsoleCapture capture;
-    EXPECT_EQ(exitCodeOf([] { allocateWorkspace(); }), 6);
-    limitAllocations(-1);
-    EXPECT_EQ(capture.output(), "Not enough space.\n");
-}
-
-TEST_F(Workspace, CoefficientShortageExitsThirteen) {
-    setRun(0, 3, {0});
-    model.equationCount = 1;
-    model.coefCount = {4};
-    limitAllocations(1);
-    ConsoleCapture capture;
-    EXPECT_EQ(exitCodeOf([] { allocateWorkspace(); }), 13);
-    limitAllocations(-1);
-    EXPECT_EQ(capture.output(), "Not enough space.\nMemory all gone.\n");
+TEST_F(Workspace, ErrorOrCoefficientShortageEndsTheRun) {
+    struct Case {
+        int16_t coefficients;
+        int allocations, code;
+        const char* message;
+    };
+    for (const Case& c : {Case{1, 2, 6, "Not enough space.\n"},  // the error vectors
+                          Case{4, 1, 13, "Not enough space.\nMemory all gone.\n"}}) {
+        SCOPED_TRACE(c.code);
+        resetModelState();
+        setRun(0, 3, {0});
+        model.equationCount = 1;
+        model.coefCount = {c.coefficients};
+        limitAllocations(c.allocations);
+        ConsoleCapture capture;
+        const int code = exitCodeOf([] { allocateWorkspace(); });
+        limitAllocations(-1);
+        EXPECT_EQ(code, c.code);
+        EXPECT_EQ(capture.output(), c.message);
+    }
 }
 
 TEST_F(Workspace, LoadsWithLags) {
-    openBank(30, {"a", "b", "c"}, numberedRecords(3, 30));
-    setRun(10, 5, {0, 4, 2});
-    ASSERT_EQ(allocateWorkspace(), 0);
+    startRun(3, 3, 10, 5, {0, 4, 2});
     ASSERT_EQ(loadAllSeries(), 0);
     EXPECT_EQ(model.series[0][0], 10.0f);
     EXPECT_EQ(model.series[0][5], 15.0f);
@@ -112,14 +118,12 @@ TEST_F(Workspace, LoadsWithLags) {
 }
 
 TEST_F(Workspace, ShortFileLoadsWhatIsThere) {
-    openBank(30, {"a", "b"}, numberedRecords(2, 30));
+    startRun(2, 2, 10, 5, {0, 0});
     std::string bytes = dataBytes();
     // Cut record 1 after its value at bank period 12.
     writeFile("bws.bnk", bytes.substr(0, valueOffset(1, 13)));
     std::fclose(model.bankDataFile);
     openBankFile("bws.bnk", &model.bankDataFile);
-    setRun(10, 5, {0, 0});
-    ASSERT_EQ(allocateWorkspace(), 0);
     model.series[1][4] = 7.0f;
     ASSERT_EQ(loadAllSeries(), 0);
     EXPECT_EQ(model.series[1][2], 112.0f);
@@ -128,19 +132,15 @@ TEST_F(Workspace, ShortFileLoadsWhatIsThere) {
 }
 
 TEST_F(Workspace, SeriesBeyondTheEndFails) {
-    openBank(30, {"a", "b"}, numberedRecords(1, 30));
-    setRun(10, 5, {0, 0});
-    ASSERT_EQ(allocateWorkspace(), 0);
+    startRun(1, 2, 10, 5, {0, 0});
     ConsoleCapture capture;
     EXPECT_EQ(loadAllSeries(), -1);
     EXPECT_EQ(capture.output(), "\nCannot read series 1 \n");
 }
 
 TEST_F(Workspace, WritesOnlyTheRunsPeriods) {
-    openBank(30, {"a", "b", "c"}, numberedRecords(3, 30));
+    startRun(3, 3, 10, 5, {2, 2});
     std::string before = dataBytes();
-    setRun(10, 5, {2, 2});
-    ASSERT_EQ(allocateWorkspace(), 0);
     for (int i = 0; i < 2; ++i)
         for (int t = -2; t <= 5; ++t) model.series[i][t] = static_cast<float>(-1000 * (i + 1) - t);
     ConsoleCapture capture;
@@ -162,70 +162,46 @@ TEST_F(Workspace, WritesOnlyTheRunsPeriods) {
 }
 
 TEST_F(Workspace, FailedWriteExitsEight) {
-    openBank(30, {"a"}, numberedRecords(1, 30));
-    setRun(10, 5, {0});
-    ASSERT_EQ(allocateWorkspace(), 0);
+    startRun(1, 1, 10, 5, {0});
     makeDataReadOnly();
     ConsoleCapture capture;
     EXPECT_EQ(exitCodeOf([] { writeAllSeries(model.series, model.bankDataFile, "variables"); }), 8);
     EXPECT_EQ(capture.output(), "\nWriting variables to bank.\nCannot write series 0\n");
 }
 
-TEST_F(Workspace, RunThatFitsIsAccepted) {
-    model.bankLength = 30;
-    setRun(4, 25, {4, 0});
-    ConsoleCapture capture;
-    EXPECT_EQ(checkRunFitsBank(), 0);
-    EXPECT_EQ(capture.output(), "");
-}
-
-TEST_F(Workspace, LagsBeforeTheBankAreRefused) {
-    openBank(30, {"a", "GDP"}, numberedRecords(2, 30));
-    setRun(3, 5, {2, 4});
-    ConsoleCapture capture;
-    EXPECT_EQ(checkRunFitsBank(), -1);
-    EXPECT_EQ(capture.output(),
-              "\nseries 1 (GDP) needs bank period -1 for its 4 lags, before the bank's first period 0.\n");
-}
-
-TEST_F(Workspace, UnnamedSeriesIsNamedByNumber) {
-    model.bankLength = 30;
-    setRun(1, 5, {0, 0, 3});
-    ConsoleCapture capture;
-    EXPECT_EQ(checkRunFitsBank(), -1);
-    EXPECT_EQ(capture.output(),
-              "\nseries 2 needs bank period -2 for its 3 lags, before the bank's first period 0.\n");
-}
-
-TEST_F(Workspace, NegativeLagIsRefused) {
-    model.bankLength = 30;
-    setRun(5, 5, {-1});
-    ConsoleCapture capture;
-    EXPECT_EQ(checkRunFitsBank(), -1);
-    EXPECT_EQ(capture.output(), "\nseries 0 has a negative lag -1.\n");
-}
-
-TEST_F(Workspace, RunBeyondTheBankIsRefused) {
-    model.bankLength = 30;
-    setRun(20, 10, {0});
-    ConsoleCapture capture;
-    EXPECT_EQ(checkRunFitsBank(), -1);
-    EXPECT_EQ(capture.output(), "\nThe run ends at bank period 30, beyond the bank's last period 29.\n");
-}
-
-TEST_F(Workspace, RunBeforeTheBankIsRefused) {
-    model.bankLength = 30;
-    setRun(-1, 3, {0});
-    ConsoleCapture capture;
-    EXPECT_EQ(checkRunFitsBank(), -1);
-    EXPECT_EQ(capture.output(), "\nThe run starts at bank period -1, before the bank's first period 0.\n");
+TEST_F(Workspace, RunMustFitTheBankWithItsLags) {
+    struct Case {
+        int32_t start, periods;
+        std::vector<int8_t> lags;
+        bool named;  // over a bank with the names a and GDP, else over no index
+        int result;
+        const char* message;
+    };
+    const Case cases[] = {
+        {4, 25, {4, 0}, false, 0, ""},
+        {3, 5, {2, 4}, true, -1,
+         "\nseries 1 (GDP) needs bank period -1 for its 4 lags, before the bank's first period 0.\n"},
+        {1, 5, {0, 0, 3}, false, -1,  // an unnamed series is named by number
+         "\nseries 2 needs bank period -2 for its 3 lags, before the bank's first period 0.\n"},
+        {5, 5, {-1}, false, -1, "\nseries 0 has a negative lag -1.\n"},
+        {20, 10, {0}, false, -1, "\nThe run ends at bank period 30, beyond the bank's last period 29.\n"},
+        {-1, 3, {0}, false, -1, "\nThe run starts at bank period -1, before the bank's first period 0.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        resetModelState();
+        if (c.named) openBank(30, {"a", "GDP"}, numberedRecords(2, 30));
+        model.bankLength = 30;
+        setRun(c.start, c.periods, c.lags);
+        ConsoleCapture capture;
+        EXPECT_EQ(checkRunFitsBank(), c.result);
+        EXPECT_EQ(capture.output(), c.message);
+    }
 }
 
 TEST_F(Workspace, LoadAndWriteRefuseARunOutsideTheBank) {
-    openBank(30, {"a", "b"}, numberedRecords(2, 30));
+    startRun(2, 2, 2, 5, {0, 3});
     std::string before = dataBytes();
-    setRun(2, 5, {0, 3});
-    ASSERT_EQ(allocateWorkspace(), 0);
     ConsoleCapture capture;
     EXPECT_EQ(loadAllSeries(), -1);
     EXPECT_EQ(model.series[1][-3], 0.0f);

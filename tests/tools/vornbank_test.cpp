@@ -28,6 +28,13 @@ protected:
     std::string index() { return readFile(scratch.file("bws.ind")); }
     // The four bytes of record k at bank period p of a 40-period bank.
     std::string valueBytes(int k, int p) { return data().substr(87 + k + 4 * (k * 40 + p), 4); }
+    // A run that fails: its exit code, exactly this error text, nothing on the output.
+    void expectFailure(const std::vector<std::string>& args, int code, const std::string& err) {
+        ProgramResult result = run(args);
+        EXPECT_EQ(result.exitCode, code);
+        EXPECT_EQ(result.err, err);
+        EXPECT_EQ(result.out, "");
+    }
     // Bad input: exit 1, exactly this message, and both files as they were.
     void expectRefusal(const std::string& csv, const std::string& message) {
         std::string dataBefore = data();
@@ -58,12 +65,8 @@ TEST_F(Vornbank, HelpForTheToolAndEveryVerb) {
         EXPECT_EQ(help.exitCode, 0) << verb;
         EXPECT_EQ(help.out.rfind(std::string("usage: vornbank ") + verb, 0), 0u) << verb;
     }
-    ProgramResult bare = run({});
-    EXPECT_EQ(bare.exitCode, 2);
-    EXPECT_EQ(bare.err, tool.out);
-    ProgramResult unknown = run({"merge", "bws"});
-    EXPECT_EQ(unknown.exitCode, 2);
-    EXPECT_EQ(unknown.err, "vornbank: unknown verb 'merge'; vornbank --help lists the verbs.\n");
+    expectFailure({}, 2, tool.out);
+    expectFailure({"merge", "bws"}, 2, "vornbank: unknown verb 'merge'; vornbank --help lists the verbs.\n");
 }
 
 TEST_F(Vornbank, CreateWritesHeaderAndEmptyIndex) {
@@ -83,9 +86,8 @@ TEST_F(Vornbank, CreateKeepsAnExistingBankWithoutForce) {
     create();
     import("date,GDP\n1990.1,1\n");
     std::string before = data();
-    ProgramResult again = run({"create", "bws", "--base-year", "2000", "--base-month", "1", "--length", "8"});
-    EXPECT_EQ(again.exitCode, 1);
-    EXPECT_EQ(again.err, "vornbank: bws.bnk exists already; give --force to replace the bank\n");
+    expectFailure({"create", "bws", "--base-year", "2000", "--base-month", "1", "--length", "8"}, 1,
+                  "vornbank: bws.bnk exists already; give --force to replace the bank\n");
     EXPECT_EQ(data(), before);
     ProgramResult forced =
         run({"create", "bws", "--base-year", "2000", "--base-month", "1", "--length", "8", "--force"});
@@ -95,17 +97,13 @@ TEST_F(Vornbank, CreateKeepsAnExistingBankWithoutForce) {
 }
 
 TEST_F(Vornbank, CreateRefusesBadSettings) {
-    ProgramResult noLength = run({"create", "bws", "--base-year", "1990", "--base-month", "1"});
-    EXPECT_EQ(noLength.exitCode, 2);
-    EXPECT_EQ(noLength.err, "vornbank: --length is needed\nvornbank create --help shows how to use it.\n");
-    ProgramResult month =
-        run({"create", "bws", "--base-year", "1990", "--base-month", "13", "--length", "4"});
-    EXPECT_EQ(month.exitCode, 1);
-    EXPECT_EQ(month.err, "vornbank: --base-month 13 is not a whole number from 1 to 12\n");
-    ProgramResult title = run({"create", "bws", "--base-year=1990", "--base-month=1", "--length=4",
-                               "--title=" + std::string(81, 't')});
-    EXPECT_EQ(title.exitCode, 1);
-    EXPECT_EQ(title.err, "vornbank: the title has 81 characters; a bank title has at most 80\n");
+    expectFailure({"create", "bws", "--base-year", "1990", "--base-month", "1"}, 2,
+                  "vornbank: --length is needed\nvornbank create --help shows how to use it.\n");
+    expectFailure({"create", "bws", "--base-year", "1990", "--base-month", "13", "--length", "4"}, 1,
+                  "vornbank: --base-month 13 is not a whole number from 1 to 12\n");
+    expectFailure({"create", "bws", "--base-year=1990", "--base-month=1", "--length=4",
+                   "--title=" + std::string(81, 't')},
+                  1, "vornbank: the title has 81 characters; a bank title has at most 80\n");
     EXPECT_FALSE(fileExists(scratch.file("bws.bnk")));
     EXPECT_FALSE(fileExists(scratch.file("bws.ind")));
 }
@@ -232,27 +230,22 @@ TEST_F(Vornbank, ExportRefusals) {
     create();
     import("date,Q\n1990.1,1\n");
     import("date,M\n1990.001,1\n");
-    ProgramResult unknown = run({"export", "bws", "Z"});
-    EXPECT_EQ(unknown.exitCode, 1);
-    EXPECT_EQ(unknown.err, "vornbank: bws has no series Z\n");
-    ProgramResult mixed = run({"export", "bws"});
-    EXPECT_EQ(mixed.exitCode, 1);
-    EXPECT_EQ(mixed.err, "vornbank: series M is monthly but Q is quarterly; export them separately\n");
-    EXPECT_EQ(mixed.out, "");
-    ProgramResult from = run({"export", "bws", "Q", "--from", "1990"});
-    EXPECT_EQ(from.err, "vornbank: --from 1990 is annual, but the series are quarterly\n");
-    ProgramResult order = run({"export", "bws", "Q", "--from", "1990.3", "--to", "1990.2"});
-    EXPECT_EQ(order.err, "vornbank: --from 1990.3 comes after --to 1990.2\n");
-    ProgramResult outside = run({"export", "bws", "Q", "--to", "2001.1"});
-    EXPECT_EQ(outside.err, "vornbank: --to 2001.1 lies outside the bank, which holds 1990.1 to 1999.4\n");
+    expectFailure({"export", "bws", "Z"}, 1, "vornbank: bws has no series Z\n");
+    expectFailure({"export", "bws"}, 1,
+                  "vornbank: series M is monthly but Q is quarterly; export them separately\n");
+    expectFailure({"export", "bws", "Q", "--from", "1990"}, 1,
+                  "vornbank: --from 1990 is annual, but the series are quarterly\n");
+    expectFailure({"export", "bws", "Q", "--from", "1990.3", "--to", "1990.2"}, 1,
+                  "vornbank: --from 1990.3 comes after --to 1990.2\n");
+    expectFailure({"export", "bws", "Q", "--to", "2001.1"}, 1,
+                  "vornbank: --to 2001.1 lies outside the bank, which holds 1990.1 to 1999.4\n");
 
     std::string bytes = data();
     bytes[86] = 0;  // a record whose frequency byte was never set
     writeFile(scratch.file("bws.bnk"), bytes);
-    ProgramResult noForm = run({"export", "bws", "Q"});
-    EXPECT_EQ(noForm.exitCode, 1);
-    EXPECT_EQ(noForm.err, "vornbank: series Q has the frequency code 0, which has no date notation; "
-                          "it cannot be exported\n");
+    expectFailure({"export", "bws", "Q"}, 1,
+                  "vornbank: series Q has the frequency code 0, which has no date notation; "
+                  "it cannot be exported\n");
     EXPECT_EQ(run({"list", "bws"}).out,
               "position  name             frequency    first      last\n"
               "       0  Q                code 0       period 0   period 0\n"
@@ -260,15 +253,12 @@ TEST_F(Vornbank, ExportRefusals) {
 }
 
 TEST_F(Vornbank, BrokenBanksAreReported) {
-    ProgramResult missing = run({"list", "nothing"});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.err, "vornbank: cannot open nothing.bnk: No such file or directory\n");
+    expectFailure({"list", "nothing"}, 1, "vornbank: cannot open nothing.bnk: No such file or directory\n");
     create();
     writeFile(scratch.file("bws.ind"), std::string("\x01\x00\x00\x00\x09\x00GDP\0\0", 11));
-    ProgramResult corrupt = run({"info", "bws"});
-    EXPECT_EQ(corrupt.exitCode, 1);
-    EXPECT_EQ(corrupt.err, "Index file is truncated: 5 of 10 pool bytes.\n"
-                           "vornbank: bws.ind is not a readable bank index\n");
+    expectFailure({"info", "bws"}, 1,
+                  "Index file is truncated: 5 of 10 pool bytes.\n"
+                  "vornbank: bws.ind is not a readable bank index\n");
     std::string dataBefore = data();
     ProgramResult refused = import("date,GDP\n1990.1,1\n");
     EXPECT_EQ(refused.exitCode, 1);
