@@ -14,16 +14,16 @@ int evaluations = 0;
 float target = 0.0f;
 
 // A bowl in the first coordinate around `target`; the second adds a slope.
-double bowlAt(const std::vector<float>& x) {
-    double d = x[0] - target;
-    return d * d + (x.size() >= 2 ? x[1] : 0.0);
-}
-
 float bowl(const FloatVector& x) {
     ++evaluations;
-    std::vector<float> point;
-    for (int j = 1; j <= x.hi; ++j) point.push_back(x[j]);
-    return static_cast<float>(bowlAt(point));
+    double d = x[1] - target;
+    return static_cast<float>(d * d + (x.hi >= 2 ? x[2] : 0.0));
+}
+
+std::vector<float> coordinates(const FloatVector& x) {
+    std::vector<float> values;
+    for (int j = x.lo; j <= x.hi; ++j) values.push_back(x[j]);
+    return values;
 }
 
 struct ProbeCase {
@@ -66,15 +66,11 @@ TEST_P(Probing, MovesEachVertexAlongItsOwnCoordinate) {
     std::vector<std::vector<float>> rows{c.base};
     rows.insert(rows.end(), c.vertices.begin(), c.vertices.end());
     for (int i = 1; i <= n + 1; ++i) {
-        std::vector<float> row;
-        for (int j = 1; j <= n; ++j) row.push_back(P[i][j]);
-        EXPECT_EQ(row, rows[static_cast<size_t>(i - 1)]) << "vertex " << i;
-        EXPECT_EQ(Y[i], static_cast<float>(bowlAt(row))) << "vertex " << i;
-        // The probe point carries every coordinate of the vertex evaluated last.
-        if (i == n + 1) {
-            for (int j = 1; j <= n; ++j) EXPECT_EQ(probe[j], row[static_cast<size_t>(j - 1)]);
-        }
+        EXPECT_EQ(coordinates(P[i]), rows[static_cast<size_t>(i - 1)]) << "vertex " << i;
+        EXPECT_EQ(Y[i], bowl(P[i])) << "vertex " << i;
     }
+    // The probe point carries every coordinate of the vertex evaluated last.
+    EXPECT_EQ(coordinates(probe), coordinates(P[n + 1]));
 }
 
 INSTANTIATE_TEST_SUITE_P(
