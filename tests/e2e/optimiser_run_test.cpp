@@ -21,16 +21,6 @@ protected:
         return runProgram(VORN_BINARY, {"2000.4", "2005.4", "plain.fix", "m", spec}, scratch.path(), input);
     }
 
-    // A run with the specification `text` that fails after `messages`: exit code 3, no report.
-    ProgramResult refused(const std::string& spec, const std::string& text, const std::string& messages) {
-        writeFile(scratch.file(spec), text);
-        ProgramResult run = vorn(spec, "");
-        EXPECT_EQ(run.exitCode, 3);
-        EXPECT_TRUE(run.out.ends_with(messages + "An error occured during maximization.\n")) << run.out;
-        EXPECT_FALSE(fileExists(scratch.file("Changes.chg")));
-        return run;
-    }
-
     ScratchDir scratch;
 };
 
@@ -40,6 +30,16 @@ std::string lastOptimum(const std::string& out) {
     std::string found;
     for (std::sregex_iterator it(out.begin(), out.end(), line), end; it != end; ++it) found = (*it)[2];
     return found;
+}
+
+// The objective in the bank's last forecast period, and as the progress lines print it.
+float bankObjective(const std::string& dir) {
+    return BankImage(dir + "/bws").value("sales_change", kForecastEnd);
+}
+std::string printed(float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.7f", static_cast<double>(value));
+    return text;
 }
 
 TEST_F(OptimiserRun, ExampleSpecificationFindsTheMinimumAndSolvesWithIt) {
@@ -83,52 +83,53 @@ TEST_F(OptimiserRun, ExampleSpecificationFindsTheMinimumAndSolvesWithIt) {
     EXPECT_EQ(readFile(scratch.file("heart.dat")), heart);
 
     // The final run solved with the new coefficients: the objective in the bank is the optimum.
-    BankImage bank(scratch.file("bws"));
-    char solved[32];
-    std::snprintf(solved, sizeof solved, "%.7f", static_cast<double>(bank.value("sales_change", kForecastEnd)));
-    EXPECT_EQ(solved, lastOptimum(run.out));
-}
+    const float optimum = bankObjective(scratch.path());
+    EXPECT_EQ(printed(optimum), lastOptimum(run.out));
 
-TEST_F(OptimiserRun, TheOptimumIsLowerThanThePlainForecast) {
-    ProgramResult optimised = vorn("opt.spec");
-    ASSERT_EQ(optimised.exitCode, 0) << optimised.out;
-    float optimum = BankImage(scratch.file("bws")).value("sales_change", kForecastEnd);
-
+    // It is lower than the plain forecast, which is the first vertex of the first search.
     ScratchDir plainDir;
     copyExampleWorkdir(plainDir.path());
     ProgramResult plain = runProgram(VORN_BINARY, {"2000.4", "2005.4", "plain.fix"}, plainDir.path());
     ASSERT_EQ(plain.exitCode, 0) << plain.out;
-    float forecast = BankImage(plainDir.file("bws")).value("sales_change", kForecastEnd);
+    const float forecast = bankObjective(plainDir.path());
     EXPECT_LT(optimum, forecast);
-    // The plain forecast is the first vertex of the first search.
-    char base[32];
-    std::snprintf(base, sizeof base, "%.7f", static_cast<double>(forecast));
-    EXPECT_NE(optimised.out.find("Initial:     "), std::string::npos);
-    EXPECT_NE(optimised.out.find(base), std::string::npos) << base;
+    EXPECT_NE(run.out.find("Initial:     "), std::string::npos);
+    EXPECT_NE(run.out.find(printed(forecast)), std::string::npos) << printed(forecast);
 }
 
-TEST_F(OptimiserRun, ZeroParametersEndWithTheTwoMessages) {
-    refused("none.spec", "sales_change\n5\n# nothing is varied\n",
-            "\n\nLoading time series data.\nTime series data loaded. Load coefficients.\n"
-            "There was no significant change in the objective function.\n"
-            "Revise the step size and/or the objective function.\n");
-    EXPECT_FALSE(fileExists(scratch.file("none.dat")));
-}
-
-TEST_F(OptimiserRun, SpecificationNamedLikeItsCoefficientFileIsRefusedBeforeTheSearch) {
-    const std::string spec = readFile(scratch.file("opt.spec"));
-    ProgramResult run = refused("maxspec.dat", spec,
-                                "The new coefficient file maxspec.dat would replace maxspec.dat: give the "
-                                "specification file another name.\n");
-    EXPECT_EQ(run.out.find("Starting or restarting maximization"), std::string::npos);
-    EXPECT_EQ(readFile(scratch.file("maxspec.dat")), spec);
-}
-
-TEST_F(OptimiserRun, UnknownObjectiveIsRefused) {
-    refused("gdp.spec", "gdp\n5\ninvest\n0 0.05\n",
-            "\nCannot find gdp"
-            "This model does not have a variable named gdp,\n"
-            "the name you gave in the OptSpec file as the variable to be optimized.\n");
+// Specifications refused before any search: exit code 3 after the messages, no report, no new file.
+TEST_F(OptimiserRun, RefusedSpecificationsEndTheRun) {
+    const std::string exampleSpec = readFile(scratch.file("opt.spec"));
+    const std::string loading = "\n\nLoading time series data.\nTime series data loaded. Load coefficients.\n";
+    struct Case {
+        std::string spec, text, messages;
+    };
+    const Case cases[] = {
+        {"none.spec", "sales_change\n5\n# nothing is varied\n",
+         loading + "There was no significant change in the objective function.\n"
+                   "Revise the step size and/or the objective function.\n"},
+        {"maxspec.dat", exampleSpec,
+         "The new coefficient file maxspec.dat would replace maxspec.dat: give the specification file "
+         "another name.\n"},
+        {"gdp.spec", "gdp\n5\ninvest\n0 0.05\n",
+         "\nCannot find gdp"
+         "This model does not have a variable named gdp,\n"
+         "the name you gave in the OptSpec file as the variable to be optimized.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.spec);
+        writeFile(scratch.file(c.spec), c.text);
+        ProgramResult run = vorn(c.spec, "");
+        EXPECT_EQ(run.exitCode, 3);
+        EXPECT_TRUE(run.out.ends_with(c.messages + "An error occured during maximization.\n")) << run.out;
+        EXPECT_EQ(run.out.find("Starting or restarting maximization"), std::string::npos);
+        EXPECT_FALSE(fileExists(scratch.file("Changes.chg")));
+        EXPECT_EQ(readFile(scratch.file(c.spec)), c.text);
+        const std::string coefficients = c.spec.substr(0, c.spec.find('.')) + ".dat";
+        if (coefficients != c.spec) {
+            EXPECT_FALSE(fileExists(scratch.file(coefficients)));
+        }
+    }
 }
 
 }  // namespace

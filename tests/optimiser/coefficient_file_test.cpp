@@ -2,6 +2,7 @@
 // both heart.dat readers.
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "optimiser/coefficient_file.h"
 #include "optimiser/spec_file.h"
@@ -28,6 +29,8 @@ const char* const kHeart =
     "0.5 0\n"
     "0.125 0.25\n";
 
+const std::vector<std::string> kNames = {"fixinv", "inventory", "imports"};
+
 class CoefficientFile : public ModelTest {
 protected:
     void SetUp() override {
@@ -45,92 +48,80 @@ protected:
         writeFile("heart.dat", kHeart);
         writeFile("opt1.spc", "s11\n5\n");
     }
-
-    // Makes `file` the heart.dat of the next reading.
-    void useAsHeart(const std::string& file) {
-        std::fclose(model.coefficientStream);
-        model.coefficientStream = nullptr;
-        std::rename(file.c_str(), "heart.dat");
-    }
 };
 
 TEST_F(CoefficientFile, NameIsTheStemOfTheSpecificationFile) {
-    std::string name;
-    ASSERT_TRUE(coefficientFileName("opt1.spc", name));
-    EXPECT_EQ(name, "opt1.dat");
-    ASSERT_TRUE(coefficientFileName("opt", name));
-    EXPECT_EQ(name, "opt.dat");
-    ASSERT_TRUE(coefficientFileName("opt2.m.spc", name));
-    EXPECT_EQ(name, "opt2.dat");
-    ASSERT_TRUE(coefficientFileName("../runs.2024/opt3.spc", name));
-    EXPECT_EQ(name, "../runs.2024/opt3.dat");
-    ASSERT_TRUE(coefficientFileName((std::string(30, 'a') + ".spc").c_str(), name));
-    EXPECT_EQ(name, std::string(30, 'a') + ".dat");
-    name = "unchanged";
-    EXPECT_FALSE(coefficientFileName((std::string(31, 'a') + ".spc").c_str(), name));
-    EXPECT_EQ(name, "unchanged");
+    const std::pair<std::string, std::string> names[] = {
+        {"opt1.spc", "opt1.dat"},
+        {"opt", "opt.dat"},
+        {"opt2.m.spc", "opt2.dat"},
+        {"../runs.2024/opt3.spc", "../runs.2024/opt3.dat"},
+        {std::string(30, 'a') + ".spc", std::string(30, 'a') + ".dat"},
+        {std::string(31, 'a') + ".spc", ""},  // too long a stem: no name
+    };
+    for (const auto& [spec, expected] : names) {
+        std::string name = "unchanged";
+        EXPECT_EQ(coefficientFileName(spec.c_str(), name), !expected.empty()) << spec;
+        EXPECT_EQ(name, expected.empty() ? "unchanged" : expected);
+    }
 }
 
-TEST_F(CoefficientFile, StemOfMoreThan30CharactersFailsWithoutAMessage) {
-    ConsoleCapture console;
-    std::string spec = std::string(31, 'b') + ".spc";
-    model.specFileName = spec.c_str();
-    EXPECT_FALSE(writeOptimisedCoefficients());
-    EXPECT_EQ(console.output(), "");
-    EXPECT_FALSE(fileExists(std::string(31, 'b') + ".dat"));
-}
-
-TEST_F(CoefficientFile, HeartDatAndTheSpecificationAreNeverReplaced) {
-    {
+TEST_F(CoefficientFile, UnusableNamesAreRefusedAndNoInputIsReplaced) {
+    const std::pair<std::string, std::string> refused[] = {
+        {std::string(31, 'b') + ".spc", ""},  // a stem of more than 30 characters: no message
+        {"heart.spc", "The new coefficient file heart.dat would replace heart.dat: give the specification "
+                      "file another name.\n"},
+        {"maxspec.dat", "The new coefficient file maxspec.dat would replace maxspec.dat: give the "
+                        "specification file another name.\n"},
+        {"missing-dir/opt.spc", "Could not open missing-dir/opt.dat.\n"},
+    };
+    writeFile("maxspec.dat", "s11\n5\n");
+    for (const auto& [spec, message] : refused) {
+        SCOPED_TRACE(spec);
         ConsoleCapture console;
-        writeFile("heart.spc", "s11\n5\n");
-        model.specFileName = "heart.spc";
+        model.specFileName = spec.c_str();
         EXPECT_FALSE(writeOptimisedCoefficients());
-        EXPECT_EQ(console.output(),
-                  "The new coefficient file heart.dat would replace heart.dat: give the specification "
-                  "file another name.\n");
-        EXPECT_EQ(readFile("heart.dat"), kHeart);
+        EXPECT_EQ(console.output(), message);
     }
     ConsoleCapture console;
-    writeFile("maxspec.dat", "s11\n5\n");
     model.specFileName = "maxspec.dat";
     EXPECT_TRUE(replacesInputFile("maxspec.dat"));
-    EXPECT_FALSE(writeOptimisedCoefficients());
-    EXPECT_EQ(readFile("maxspec.dat"), "s11\n5\n");
-    EXPECT_EQ(console.output(),
-              "The new coefficient file maxspec.dat would replace maxspec.dat: give the "
-                  "specification file another name.\n"
-                  "The new coefficient file maxspec.dat would replace maxspec.dat: give the "
-                  "specification file another name.\n");
     EXPECT_FALSE(replacesInputFile("other.dat"));
+    EXPECT_EQ(console.output(), refused[2].second);
+    EXPECT_FALSE(fileExists(std::string(31, 'b') + ".dat"));
+    EXPECT_EQ(readFile("heart.dat"), kHeart);
+    EXPECT_EQ(readFile("maxspec.dat"), "s11\n5\n");
 }
 
-TEST_F(CoefficientFile, UncreatableFileIsReported) {
+TEST_F(CoefficientFile, HeartDatIsReadWithoutDrawsAndWrittenInItsLayout) {
     ConsoleCapture console;
-    model.specFileName = "missing-dir/opt.spc";
-    EXPECT_FALSE(writeOptimisedCoefficients());
-    EXPECT_EQ(console.output(), "Could not open missing-dir/opt.dat.\n");
-}
-
-TEST_F(CoefficientFile, LayoutHoldsTheCoefficientsInCoef) {
-    ConsoleCapture console;
+    model.randomCoefficients = 1;
     ASSERT_TRUE(readOptimiserSpec());
+    EXPECT_EQ(model.equationNames, kNames);
+    EXPECT_EQ(model.coef[0][6], 7.125f);
+    EXPECT_EQ(model.coef[2][0], 10.5f);
+    EXPECT_EQ(model.coef[2][1], -0.25f);
+    EXPECT_EQ(model.errorRho[2], 0.4567f);
+    EXPECT_EQ(model.errorSee[2], 12.5f);
+    // The specification file is read only in an optimiser run.
+    EXPECT_EQ(model.objectiveName, "");
+    model.maximize = 'y';
+    ASSERT_TRUE(readOptimiserSpec());
+    EXPECT_EQ(model.objectiveName, "s11");
+
     model.coef[0][6] = 8.5f;
     model.coef[2][1] = -0.75f;
     ASSERT_TRUE(writeOptimisedCoefficients());
     EXPECT_EQ(console.output(), "Coefficients for optimized model are in opt1.dat.\n");
     EXPECT_EQ(readFile("opt1.dat"),
-              "fixinv\n"
-              "coeff =\n"
+              "fixinv\ncoeff =\n"
               "1.500000  2.250000  -3.000000  \n"
               "4.000000  5.000000  6.000000  \n"
               "8.500000  \n"
-              "inventory\n"
-              "coeff =\n"
+              "inventory\ncoeff =\n"
               "0.100000  0.200000  0.300000  \n"
               "0.400000  \n"
-              "imports\n"
-              "coeff =\n"
+              "imports\ncoeff =\n"
               "10.500000  -0.750000  \n"
               "rho =  0.457\n"
               "SEE =    12.500000\n"
@@ -145,17 +136,20 @@ TEST_F(CoefficientFile, WrittenFileReadsBackWithBothReaders) {
     model.coef[0][0] = 1.234567f;
     model.coef[1][3] = -0.5f;
     ASSERT_TRUE(writeOptimisedCoefficients());
-    useAsHeart("opt1.dat");
-    for (int pass = 0; pass < 2; ++pass) {
+    std::fclose(model.coefficientStream);
+    model.coefficientStream = nullptr;
+    std::rename("opt1.dat", "heart.dat");
+    for (bool optimiserReader : {false, true}) {
+        SCOPED_TRACE(optimiserReader);
         for (int e = 0; e < 3; ++e)
             for (int k = 0; k < model.coefCount[e]; ++k) model.coef[e][k] = 99.0f;
         model.errorRho[2] = model.errorSee[2] = 99.0f;
         model.equationNames.clear();
-        if (pass == 0) {
-            readCoefficients();
-        } else {
+        if (optimiserReader) {
             ASSERT_TRUE(readOptimiserSpec());
-            EXPECT_EQ(model.equationNames, (std::vector<std::string>{"fixinv", "inventory", "imports"}));
+            EXPECT_EQ(model.equationNames, kNames);
+        } else {
+            readCoefficients();
         }
         EXPECT_EQ(model.coef[0][0], 1.234567f);
         EXPECT_EQ(model.coef[0][6], 7.125f);
@@ -164,23 +158,6 @@ TEST_F(CoefficientFile, WrittenFileReadsBackWithBothReaders) {
         EXPECT_EQ(model.errorRho[2], 0.457f);
         EXPECT_EQ(model.errorSee[2], 12.5f);
     }
-}
-
-TEST_F(CoefficientFile, HeartDatIsReadWithNamesAndWithoutDraws) {
-    ConsoleCapture console;
-    model.randomCoefficients = 1;
-    ASSERT_TRUE(readOptimiserSpec());
-    EXPECT_EQ(model.equationNames, (std::vector<std::string>{"fixinv", "inventory", "imports"}));
-    EXPECT_EQ(model.coef[0][6], 7.125f);
-    EXPECT_EQ(model.coef[2][0], 10.5f);
-    EXPECT_EQ(model.coef[2][1], -0.25f);
-    EXPECT_EQ(model.errorRho[2], 0.4567f);
-    EXPECT_EQ(model.errorSee[2], 12.5f);
-    // The specification file is read only in an optimiser run.
-    EXPECT_EQ(model.objectiveName, "");
-    model.maximize = 'y';
-    ASSERT_TRUE(readOptimiserSpec());
-    EXPECT_EQ(model.objectiveName, "s11");
 }
 
 TEST_F(CoefficientFile, WrongKeywordEndsTheRun) {

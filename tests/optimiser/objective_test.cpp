@@ -1,6 +1,7 @@
 // One objective evaluation on an in-memory model: the quiet period loop from
 // the saved series, the point's coefficients, and the non-convergence prompt.
 #include <string>
+#include <utility>
 
 #include "optimiser/objective.h"
 #include "runctl/arrays.h"
@@ -24,20 +25,27 @@ protected:
         model.parameterStep = {5.0f, 0.1f};
         model.objectiveSeries = 11;
         point = allocVector(1, 2);
-        point[1] = 20.0f;
-        point[2] = 0.9f;
+        at(20.0f, 0.9f);
     }
     void TearDown() override {
         freeVector(point);
         ModelTest::TearDown();
+    }
+    void at(float constant, float replacement) {
+        point[1] = constant;
+        point[2] = replacement;
+    }
+    // From a consumption far below its solution the first period needs several passes.
+    void unconverged(int passLimit) {
+        model.savedSeries[7][1] = 0.0f;
+        model.maxIterations = passLimit;
     }
     FloatVector point;
 };
 
 TEST_F(Objective, ReturnsTheObjectiveInTheLastPeriodAndKeepsThePoint) {
     ConsoleCapture console;
-    point[1] = 35.0f;
-    point[2] = 0.5f;
+    at(35.0f, 0.5f);
     float value = evaluateObjective(point);
     EXPECT_EQ(value, model.series[11][kPeriods]);
     EXPECT_EQ(model.coef[0][0], 35.0f);
@@ -53,23 +61,13 @@ TEST_F(Objective, ReturnsTheObjectiveInTheLastPeriodAndKeepsThePoint) {
     EXPECT_EQ(console.output(), "");
 }
 
-TEST_F(Objective, TheCoefficientsMoveTheObjective) {
-    ConsoleCapture console;
-    float base = evaluateObjective(point);
-    point[1] = 40.0f;
-    float higher = evaluateObjective(point);
-    EXPECT_NE(base, higher);
-}
-
 TEST_F(Objective, SamePointGivesTheSameValueWhateverCameBetween) {
     ConsoleCapture console;
     float first = evaluateObjective(point);
-    point[1] = 80.0f;
-    point[2] = 0.1f;
-    evaluateObjective(point);
+    at(80.0f, 0.1f);
+    EXPECT_NE(evaluateObjective(point), first);  // the coefficients move the objective
     for (int t = 0; t <= kPeriods; ++t) model.series[7][t] = 5.0f;  // a stray solution
-    point[1] = 20.0f;
-    point[2] = 0.9f;
+    at(20.0f, 0.9f);
     EXPECT_EQ(evaluateObjective(point), first);
 }
 
@@ -83,68 +81,49 @@ TEST_F(Objective, WithoutParametersTheModelStillRuns) {
     EXPECT_EQ(evaluateObjective(point), value);
 }
 
-TEST_F(Objective, MissingMarkerTakesThePreviousPeriod) {
+TEST_F(Objective, MissingMarkerTakesThePreviousPeriodAndLagSlotsStay) {
     ConsoleCapture console;
     model.savedSeries[8][2] = kMissingValue;
     model.savedSeries[9][2] = -0.000002f;
     model.savedSeries[26][2] = 0.0f;
     model.savedSeries[8][1] = 420.0f;
+    model.series[2][-1] = 1234.0f;
     evaluateObjective(point);
     EXPECT_EQ(model.series[8][2], 420.0f);
     EXPECT_EQ(model.series[9][2], -0.000002f);
     EXPECT_EQ(model.series[26][2], 0.0f);
-}
-
-TEST_F(Objective, LagSlotsAreNotRestored) {
-    ConsoleCapture console;
-    model.series[2][-1] = 1234.0f;
-    evaluateObjective(point);
     EXPECT_EQ(model.series[2][-1], 1234.0f);
 }
 
-const char* const kPrompt =
+const std::string kPrompt =
     " Model is not converging.\nWould you like to try more iterations? Or Exit to check step sizes? "
     "(m,e):";
 
-TEST_F(Objective, NonConvergenceAsksAndEEnds) {
-    // From a consumption far below its solution the first period needs several passes.
-    model.savedSeries[7][1] = 0.0f;
-    model.maxIterations = 1;
-    ConsoleCapture console("e");
-    EXPECT_EQ(exitCodeOf([&] { evaluateObjective(point); }), 3);
-    EXPECT_EQ(console.output(), std::string("\nIteration count = 1 .") + kPrompt);
-    EXPECT_EQ(model.period, 1);
+TEST_F(Objective, NonConvergenceAsksAndEOrTheEndOfInputEnds) {
+    // A pass limit below 1 asks after every pass.
+    for (auto [passLimit, answer] : {std::pair{1, "e"}, std::pair{0, "e"}, std::pair{1, ""}}) {
+        SCOPED_TRACE(testing::Message() << passLimit << " '" << answer << "'");
+        unconverged(passLimit);
+        ConsoleCapture console(answer);
+        EXPECT_EQ(exitCodeOf([&] { evaluateObjective(point); }), 3);
+        EXPECT_EQ(console.output(), "\nIteration count = 1 ." + kPrompt);
+        EXPECT_EQ(model.period, 1);
+    }
 }
 
 TEST_F(Objective, AnyOtherKeyGoesOnIterating) {
-    model.savedSeries[7][1] = 0.0f;
-    model.maxIterations = 2;
+    unconverged(2);
     ConsoleCapture console("mmmmmmmmmmmmmmmmmmmm");
     float value = evaluateObjective(point);
     std::string out = console.output();
-    EXPECT_EQ(out.rfind(std::string("\nIteration count = 2 .") + kPrompt, 0), 0u) << out;
+    EXPECT_EQ(out.rfind("\nIteration count = 2 ." + kPrompt, 0), 0u) << out;
     EXPECT_EQ(out.find("\nIteration count = 3 ."), std::string::npos);
     size_t prompts = 0;
-    for (size_t at = out.find("(m,e):"); at != std::string::npos; at = out.find("(m,e):", at + 1)) ++prompts;
+    for (size_t k = out.find("(m,e):"); k != std::string::npos; k = out.find("(m,e):", k + 1)) ++prompts;
     EXPECT_EQ(console.remainingInput().size(), 20u - prompts);
     // Going on changes nothing in the result.
     model.maxIterations = 200;
     EXPECT_EQ(evaluateObjective(point), value);
-}
-
-TEST_F(Objective, EndOfInputAtThePromptEndsTheRun) {
-    model.savedSeries[7][1] = 0.0f;
-    model.maxIterations = 1;
-    ConsoleCapture console("");
-    EXPECT_EQ(exitCodeOf([&] { evaluateObjective(point); }), 3);
-}
-
-TEST_F(Objective, PassLimitBelowOneAsksAfterEveryPass) {
-    model.savedSeries[7][1] = 0.0f;
-    model.maxIterations = 0;
-    ConsoleCapture console("e");
-    EXPECT_EQ(exitCodeOf([&] { evaluateObjective(point); }), 3);
-    EXPECT_EQ(console.output(), std::string("\nIteration count = 1 .") + kPrompt);
 }
 
 }  // namespace
