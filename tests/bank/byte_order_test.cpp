@@ -1,11 +1,13 @@
 // Little-endian encoding of 16-bit integers and 32-bit floats.
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "bank/byte_order.h"
-#include "bank_fixture.h"
 #include "state/model_state.h"
+#include "support/bank_files.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 // The data file's header: three little-endian words and the 80-byte title.
 #include "bank/bank_file.h"
 #include "bank/bank_header.h"
-#include "bank_fixture.h"
+#include "support/bank_files.h"
+#include "support/harness.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <regex>
 #include <string>
 
-#include "e2e/bank_image.h"
+#include "support/bank_files.h"
 #include "support/harness.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <regex>
 #include <string>
 
-#include "e2e/bank_image.h"
+#include "support/bank_files.h"
 #include "support/harness.h"
 
 namespace {
@@ -44,14 +44,14 @@ TEST_F(Run, PlainRunSolvesEveryPeriodAndWritesOnlyTheRunsPeriods) {
     BankImage after = bank();
     ASSERT_EQ(after.names.size(), before.names.size() + 1);
     EXPECT_EQ(after.names.back(), "invest:f");
-    size_t modelEnd = BankImage::valueAt(kSeriesCount, 0, before.length) - 1;
+    size_t modelEnd = bankValueOffset(kSeriesCount, 0, before.length) - 1;
     ASSERT_EQ(before.data.size(), modelEnd);
     for (int k = 0; k < kSeriesCount; ++k) {
-        size_t from = k == 0 ? 0 : BankImage::valueAt(k - 1, kForecastBase + 21, before.length);
-        size_t to = BankImage::valueAt(k, kForecastBase, before.length);
+        size_t from = k == 0 ? 0 : bankValueOffset(k - 1, kForecastBase + 21, before.length);
+        size_t to = bankValueOffset(k, kForecastBase, before.length);
         ASSERT_EQ(after.data.substr(from, to - from), before.data.substr(from, to - from)) << "series " << k;
     }
-    size_t tail = BankImage::valueAt(kSeriesCount - 1, kForecastBase + 21, before.length);
+    size_t tail = bankValueOffset(kSeriesCount - 1, kForecastBase + 21, before.length);
     EXPECT_EQ(after.data.substr(tail, modelEnd - tail), before.data.substr(tail, modelEnd - tail));
 
     for (int t = kForecastBase + 1; t <= kForecastBase + 20; ++t) {

@@ -156,7 +156,7 @@ TEST_F(CommandLoopTest, TitleTakesTheRestOfTheLine) {
         layout.title = std::string(80, 'o');
         makeBank(layout, 0, 1995, 1996);
         EXPECT_EQ(run(c.text), "") << c.text;
-        EXPECT_EQ(bankTitle(), c.title) << c.text;
+        EXPECT_EQ(bank().title(), c.title) << c.text;
         EXPECT_EQ(result, c.result) << c.text;
     }
     EXPECT_EQ(model.staticSimulation, 'y');  // the line after the first title was read normally

@@ -51,10 +51,10 @@ TEST_F(FixTest, CtaTakesASlotAndWritesItsValues) {
     EXPECT_EQ(model.fixType[1], 'c');
     EXPECT_EQ(model.fixParam[1], 4);
     EXPECT_EQ(model.fixOfSeries, (std::vector<int32_t>{0, 1, 0}));
-    std::vector<float> values = bankValues("c1:f");
+    std::vector<float> values = bank().values("c1:f");
     ASSERT_EQ(values.size(), 80u);
     EXPECT_EQ(std::vector<float>(values.begin() + 43, values.begin() + 50), (std::vector<float>{0, 2, 4, 6, 8, 10, 0}));
-    EXPECT_EQ(bankNames().back(), "c1:f");
+    EXPECT_EQ(bank().names.back(), "c1:f");
 }
 
 TEST_F(FixTest, MulOvrAndRhoTakeTheirLetters) {
@@ -69,8 +69,8 @@ TEST_F(FixTest, SecondFixOnASeriesOverwritesItsValueSeries) {
     run("cta c1\n2001.1 5\nmul c1\n2001.2 2\n");
     EXPECT_EQ(model.fixOfSeries[1], 2);
     EXPECT_EQ(model.fixParam[1], model.fixParam[2]);
-    EXPECT_EQ(bankNames(), (std::vector<std::string>{"c0", "c1", "c2", "extra", "c1:f"}));
-    std::vector<float> values = bankValues("c1:f");
+    EXPECT_EQ(bank().names, (std::vector<std::string>{"c0", "c1", "c2", "extra", "c1:f"}));
+    std::vector<float> values = bank().values("c1:f");
     EXPECT_EQ(values[44], 0.0f);
     EXPECT_EQ(values[45], 2.0f);
 }
@@ -114,7 +114,7 @@ TEST_F(FixTest, NameTooLongForItsValueSeriesIsRefused) {
     EXPECT_EQ(model.fixCount, 1);
     EXPECT_EQ(run("rho " + name + " 0.5\n"), "");  // rho has no value series
     EXPECT_EQ(run("cta " + std::string(37, 'm') + "\n2001.1 5\n"), "");
-    EXPECT_EQ(bankNames().back(), std::string(37, 'm') + ":f");
+    EXPECT_EQ(bank().names.back(), std::string(37, 'm') + ":f");
     EXPECT_EQ(model.fixCount, 3);
 }
 

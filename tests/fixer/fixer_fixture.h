@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/bank_files.h"
 #include "support/harness.h"
 
 struct BankSeries {
@@ -67,14 +68,9 @@ protected:
     // Writes bws.bnk and bws.ind and opens them as the workspace bank, with the
     // first `modelSeries` series as the model's and the run from date1 to date2.
     void makeBank(const BankLayout& layout, int32_t modelSeries, double date1, double date2);
-    // The series' values and frequency byte as they stand in the bank files.
-    std::vector<float> bankValues(const std::string& name);
-    int8_t bankFrequency(const std::string& name);
-    std::vector<std::string> bankNames();
-    std::string bankTitle();
+    // The bank files as they stand, the open streams flushed.
+    BankImage bank();
 
 private:
-    // The series' record (frequency byte and values) in the bank file; empty when absent.
-    std::string bankRecord(const std::string& name);
     std::vector<FILE*> opened_;
 };

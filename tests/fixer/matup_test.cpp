@@ -48,9 +48,9 @@ TEST_P(MatupTest, WritesTheRows) {
     layout.series = {{"a", 4, start}, {"b", 4, start}, {"c", 4, start}};
     makeBank(layout, 3, 2000.4, 2002.4);
     EXPECT_EQ(run(c.text), c.output);
-    EXPECT_EQ(bankValues("a"), c.a);
-    EXPECT_EQ(bankValues("b"), c.b);
-    EXPECT_EQ(bankValues("c"), c.c);
+    EXPECT_EQ(bank().values("a"), c.a);
+    EXPECT_EQ(bank().values("b"), c.b);
+    EXPECT_EQ(bank().values("c"), c.c);
     EXPECT_EQ(result, c.result);
     EXPECT_EQ(model.staticSimulation, c.staticSimulation);
 }

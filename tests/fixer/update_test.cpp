@@ -59,8 +59,8 @@ TEST_P(UpdateCommandTest, WritesOneSeries) {
     EXPECT_EQ(result, c.result);
     EXPECT_EQ(model.staticSimulation, c.staticSimulation);
     for (const auto& [name, unchanged] : {std::pair{"x", kX}, std::pair{"z", kZ}, std::pair{"y", kY}}) {
-        EXPECT_EQ(bankValues(name), name == c.name ? c.values : unchanged) << name;
-        EXPECT_EQ(bankFrequency(name), name == c.name ? c.frequency : 4) << name;
+        EXPECT_EQ(bank().values(name), name == c.name ? c.values : unchanged) << name;
+        EXPECT_EQ(bank().frequency(name), name == c.name ? c.frequency : 4) << name;
     }
 }
 
@@ -98,7 +98,7 @@ TEST_F(UpdateTest, NextCommandRightAfterFillsTheSeriesOwnGaps) {
     layout.series = {{"g", 4, start}};
     makeBank(layout, 1, 2000.4, 2002.4);
     EXPECT_EQ(run("update g\nstatic\n"), "");
-    std::vector<float> values = bankValues("g");
+    std::vector<float> values = bank().values("g");
     EXPECT_EQ(std::vector<float>(values.begin() + 44, values.begin() + 50), (std::vector<float>{0, 2, 4, 6, 8, 0}));
     EXPECT_EQ(model.staticSimulation, 'y');
 }
@@ -106,7 +106,7 @@ TEST_F(UpdateTest, NextCommandRightAfterFillsTheSeriesOwnGaps) {
 TEST_F(UpdateTest, EmptyConsoleLineEndsDataLinesButNotTheFixer) {
     ConsoleCapture capture("update z\n2001.1 5\n\nstatic\ngo\n");
     EXPECT_EQ(runConsole("debug"), kFixerGo);
-    EXPECT_EQ(bankValues("z")[44], 5.0f);
+    EXPECT_EQ(bank().values("z")[44], 5.0f);
     EXPECT_EQ(model.staticSimulation, 'y');
 }
 
@@ -114,8 +114,8 @@ TEST_F(UpdateTest, ReadDataLinesReturnsTheBankPosition) {
     ValueTable table = makeValueTable();
     ConsoleCapture capture;
     EXPECT_EQ(readDataLines(table, "new", readFrom("2001.1 4\n")), 3);
-    EXPECT_EQ(bankNames(), (std::vector<std::string>{"x", "z", "y", "new"}));
-    EXPECT_EQ(bankValues("new")[44], 4.0f);
+    EXPECT_EQ(bank().names, (std::vector<std::string>{"x", "z", "y", "new"}));
+    EXPECT_EQ(bank().values("new")[44], 4.0f);
 }
 
 TEST_F(UpdateTest, ArithmeticFaultAfterDataLinesIsExplained) {

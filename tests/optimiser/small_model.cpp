@@ -4,11 +4,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "bank/bank_file.h"
-#include "bank/bank_header.h"
-#include "bank/byte_order.h"
 #include "bank/name_index.h"
 #include "state/model_state.h"
+#include "support/bank_files.h"
+#include "support/harness.h"
 
 namespace {
 
@@ -74,17 +73,14 @@ std::string smallHeart() {
 }
 
 void openSmallBank() {
-    FILE* bank = std::fopen("bws.bnk", "w+b");
-    writeBankHeader(bank, BankHeader{1995, 1, kSmallBankLength, "optimiser test bank"});
+    std::vector<RecordBytes> records;
     for (int s = 0; s < kSmallSeries; ++s) {
-        std::fputc(4, bank);
-        const std::vector<float> values(kSmallBankLength, kSteady[s]);
-        writeFloats(bank, values.data(), kSmallBankLength);
+        records.push_back({4, std::vector<float>(kSmallBankLength, kSteady[s])});
         AppendedName added;
         appendName(("s" + std::to_string(s)).c_str(), added);
     }
-    std::fflush(bank);
-    model.bankDataFile = bank;
+    writeFile("bws.bnk", dataFileBytes(1995, 1, kSmallBankLength, records, "optimiser test bank"));
+    model.bankDataFile = std::fopen("bws.bnk", "r+b");
     model.bankBaseYear = 1995;
     model.bankBaseMonth = 1;
     model.bankLength = kSmallBankLength;

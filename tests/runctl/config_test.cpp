@@ -6,24 +6,19 @@
 
 #include "runctl/config.h"
 #include "state/model_state.h"
+#include "support/bank_files.h"
 #include "support/harness.h"
 
 namespace {
-
-std::string int16Bytes(int value) {
-    return {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF)};
-}
 
 class Startup : public ModelTest {
 protected:
     void SetUp() override {
         ModelTest::SetUp();
         writeFile("vorn.cfg", "data ; bws.bnk\nindex ; bws.ind\nthird ; x\n");
-        std::string header = int16Bytes(1990) + int16Bytes(1) + int16Bytes(40) + std::string(80, '\0');
-        writeFile("bws.bnk", header + std::string(2 * (1 + 4 * 40), '\0'));
-        writeFile("bws.ind", int16Bytes(2) + int16Bytes(0) + int16Bytes(2) + int16Bytes(4) +
-                                 std::string("a\0b\0", 5));
-        writeFile("vorn.lag", int16Bytes(2) + std::string("\x01\x00", 2));
+        writeFile("bws.bnk", dataFileBytes(1990, 1, 40, {{0, {}}, {0, {}}}, ""));
+        writeFile("bws.ind", indexFileBytes({"a", "b"}));
+        writeFile("vorn.lag", le16(2) + std::string("\x01\x00", 2));
         model.equationCount = 1;
         model.equationKind = {'s'};
         model.coefCount = {2};
@@ -172,7 +167,7 @@ TEST_F(Startup, StartupFileFailures) {
              {"vorn.cfg", "", 4, "\nProvide vorn.cfg file\n"},
              {"bws.bnk", "", 5, "\nCannot open bws.bnk.\n"},
              {"vorn.lag", "", 8, "\nIndex read.\n\nCannot open vorn.lag.\n"},
-             {"vorn.lag", int16Bytes(3) + "\x01", 10,
+             {"vorn.lag", le16(3) + "\x01", 10,
               "\nIndex read.\n\n 3 series in this model.\nFailed to read vorn.lag.\n"}}) {
         resetModelState();
         SetUp();

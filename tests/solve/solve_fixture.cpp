@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "bank/bank_file.h"
-#include "bank/byte_order.h"
 #include "state/model_state.h"
 #include "stochastic/coefficients.h"
+#include "support/bank_files.h"
 
 void SolveTest::SetUp() {
     ModelTest::SetUp();
@@ -37,26 +37,18 @@ void SolveTest::makeModel(int32_t periods) {
 }
 
 void SolveTest::openBank() {
-    std::string bytes(kBankHeaderSize, '\0');
-    putUint16(reinterpret_cast<unsigned char*>(&bytes[0]), 1992);
-    putUint16(reinterpret_cast<unsigned char*>(&bytes[2]), 1);
-    putUint16(reinterpret_cast<unsigned char*>(&bytes[4]), kBankLength);
-    for (const std::vector<float>& record : bank) {
-        bytes.push_back('\4');
-        for (float value : record) {
-            unsigned char word[4];
-            putFloat(word, value);
-            bytes.append(reinterpret_cast<const char*>(word), 4);
-        }
-    }
-    writeFile("bws.bnk", bytes);
+    std::vector<RecordBytes> records;
+    for (const std::vector<float>& values : bank) records.push_back({4, values});
+    writeFile("bws.bnk", dataFileBytes(1992, 1, kBankLength, records, ""));
     model.bankDataFile = std::fopen("bws.bnk", "r+b");
     ASSERT_NE(model.bankDataFile, nullptr);
 }
 
 void SolveTest::changeBankValue(int record, int32_t bankPeriod, float value) {
-    ASSERT_EQ(std::fseek(model.bankDataFile, valueOffset(record, bankPeriod), SEEK_SET), 0);
-    ASSERT_EQ(writeFloats(model.bankDataFile, &value, 1), 1u);
+    const std::string bytes = le32(value);
+    ASSERT_EQ(std::fseek(model.bankDataFile, static_cast<long>(bankValueOffset(record, bankPeriod, kBankLength)),
+                         SEEK_SET), 0);
+    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), model.bankDataFile), bytes.size());
     std::fflush(model.bankDataFile);
 }
 

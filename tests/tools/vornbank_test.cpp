@@ -1,8 +1,8 @@
 // vornbank end to end: making a bank, importing CSV, listing and exporting it,
 // and refusing bad input without touching the bank's files.
 #include <chrono>
-#include <cstring>
 
+#include "support/bank_files.h"
 #include "support/harness.h"
 
 namespace {
@@ -27,7 +27,7 @@ protected:
     std::string data() { return readFile(scratch.file("bws.bnk")); }
     std::string index() { return readFile(scratch.file("bws.ind")); }
     // The four bytes of record k at bank period p of a 40-period bank.
-    std::string valueBytes(int k, int p) { return data().substr(87 + k + 4 * (k * 40 + p), 4); }
+    std::string valueBytes(int k, int p) { return data().substr(bankValueOffset(k, p, 40), 4); }
     // A run that fails: its exit code, exactly this error text, nothing on the output.
     void expectFailure(const std::vector<std::string>& args, int code, const std::string& err) {
         ProgramResult result = run(args);
@@ -47,14 +47,6 @@ protected:
         EXPECT_EQ(index(), indexBefore);
     }
 };
-
-std::string le32(float value) {
-    std::string bytes(4, '\0');
-    uint32_t bits;
-    std::memcpy(&bits, &value, 4);
-    for (int b = 0; b < 4; ++b) bytes[b] = static_cast<char>((bits >> (8 * b)) & 0xFF);
-    return bytes;
-}
 
 TEST_F(Vornbank, HelpForTheToolAndEveryVerb) {
     ProgramResult tool = run({"--help"});
