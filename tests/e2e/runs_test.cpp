@@ -219,8 +219,8 @@ TEST_F(Refusals, RunsTheBankOrTheModelCannotHold) {
         std::string bytes;
         std::string message;
     };
-    std::string lag30 = std::string("\x1e\x00", 2) + std::string(30, '\x04');
-    std::string lag40 = std::string("\x28\x00", 2) + std::string(40, '\x0b');
+    std::string lag30 = le16(30) + std::string(30, '\x04');
+    std::string lag40 = le16(40) + std::string(40, '\x0b');
     std::string shortLags = readFile(scratch.file("vorn.lag"));
     shortLags[2 + 3] = 10;
     for (const Case& c : std::vector<Case>{
