@@ -2,6 +2,8 @@
 // file's arguments and runs a nested command loop on it.
 #include "fixer/add_command.h"
 
+#include <sys/stat.h>
+
 #include <string>
 #include <vector>
 
@@ -14,8 +16,23 @@ namespace {
 
 constexpr size_t kMaxArguments = 10;
 
-// Command files open at the moment, the fix file included.
-int openFiles = 0;
+// A command file by its device and inode, whatever name it was added under.
+struct FileIdentity {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+FileIdentity identityOf(FILE* file) {
+    struct stat status {};
+    fstat(fileno(file), &status);
+    return {status.st_dev, status.st_ino};
+}
+
+// Command files being read at the moment, the fix file first. The language has
+// no conditions, so a file that adds itself, directly or through others, could
+// only repeat until the nesting limit: such an add is refused.
+std::vector<FileIdentity> openFiles;
 
 // The reader's per-input state for the time of one nested file: arguments,
 // console flag and nesting depth are put back, and the file closed, however
@@ -26,13 +43,13 @@ struct NestedFile {
     char savedConsoleInput = model.consoleInput;
 
     NestedFile(FILE* opened, const std::vector<std::string>& arguments) : file(opened) {
-        ++openFiles;
+        openFiles.push_back(identityOf(opened));
         model.addArguments = arguments.empty() ? nullptr : &arguments;
         model.consoleInput = 'n';
     }
     ~NestedFile() {
         std::fclose(file);
-        --openFiles;
+        openFiles.pop_back();
         model.addArguments = savedArguments;
         model.consoleInput = savedConsoleInput;
         // The outer input goes on with a line of its own.
@@ -65,7 +82,7 @@ int addCommand(FILE* input) {
         printOut("\n no name in ad card ");
         return -1;
     }
-    if (openFiles >= kMaxAddDepth) {
+    if (openFiles.size() >= static_cast<size_t>(kMaxAddDepth)) {
         printOut("\n add files nested more than %d deep; %s not run \n", kMaxAddDepth, name);
         return -1;
     }
@@ -73,6 +90,13 @@ int addCommand(FILE* input) {
     if (!file) {
         printOut("\n cannot open %s ", name);
         return -1;
+    }
+    for (const FileIdentity& open : openFiles) {
+        if (open == identityOf(file)) {
+            std::fclose(file);
+            printOut("\n %s is already being read; not run again \n", name);
+            return -1;
+        }
     }
     std::vector<std::string> arguments = readArguments(input);
     NestedFile nested(file, arguments);

@@ -9,7 +9,8 @@
 
 namespace {
 
-const std::string kTooDeep = "\n add files nested more than 64 deep; self.fix not run \n";
+const std::string kTooDeep = "\n add files nested more than 64 deep; d65.fix not run \n";
+const std::string kAddsItself = "\n self.fix is already being read; not run again \n";
 const std::string kTenArguments = "add f.fix a1 a2 a3 a4 a5 a6 a7 a8 a9 a10 dropped";
 const std::string kAnyTokens = "add f.fix \"two words\" - 1.5E3 x.y";
 
@@ -105,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
                    .staticSimulation = 'y'},
         NestedCase{.files = {{"f.fix", "# %9\n"}}, .text = kTenArguments + "\n", .output = kTenArguments + "\n# a9\n"},
         NestedCase{.files = {{"self.fix", "add self.fix\n"}}, .text = "add self.fix\nstatic\n", .echo = 0,
-                   .output = kTooDeep, .staticSimulation = 'y'}));
+                   .output = kAddsItself, .staticSimulation = 'y'}));
 
 using AddCommandTest = FixerTest;
 
@@ -119,11 +120,17 @@ TEST_F(AddCommandTest, AddReturnsTheNestedResult) {
     EXPECT_EQ(addCommand(readFrom("missing.fix\n")), -1);
 }
 
-TEST_F(AddCommandTest, NestingCountIsRestoredWhenQuitUnwinds) {
-    writeFiles({{"quits.fix", "quit\n"}, {"self.fix", "add self.fix\n"}});
+TEST_F(AddCommandTest, NestingIsBoundedAndRecursionRefusedAfterQuitUnwinds) {
+    Files chain{{"quits.fix", "quit\n"}, {"self.fix", "add self.fix\n"}, {"other.fix", "add indirect.fix\n"},
+                {"indirect.fix", "add other.fix\n"}};
+    for (int i = 1; i <= 64; ++i)
+        chain.push_back({"d" + std::to_string(i) + ".fix", "add d" + std::to_string(i + 1) + ".fix\n"});
+    writeFiles(chain);
     ConsoleCapture capture;
     EXPECT_EQ(exitCodeOf([&] { runCommands("add quits.fix\n"); }), 13);
-    EXPECT_EQ(run("add self.fix\n"), kTooDeep);
+    EXPECT_EQ(run("add self.fix\n"), kAddsItself);
+    EXPECT_EQ(run("add other.fix\n"), "\n other.fix is already being read; not run again \n");
+    EXPECT_EQ(run("add d1.fix\n"), kTooDeep);
 }
 
 }  // namespace
