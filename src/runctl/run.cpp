@@ -104,6 +104,34 @@ void writeSigmaBank(const DoubleMatrix& means, DoubleMatrix& squares, int32_t to
     closeBank();
 }
 
+// Zeroed accumulators of a stochastic run: means (exit 3) and mean squares (exit 4).
+void allocateAccumulators(DoubleMatrix& means, DoubleMatrix& squares) {
+    means = allocDoubleMatrix(0, model.seriesCount - 1, 0, model.periodCount);
+    if (!means) endProcess(3);
+    clearAccumulator(means);
+    squares = allocDoubleMatrix(0, model.seriesCount - 1, 0, model.periodCount);
+    if (!squares) endProcess(4);
+    clearAccumulator(squares);
+}
+
+void allocateStaticTable() {
+    model.staticValues = allocMatrix(0, model.seriesCount, 1, model.periodCount - 1);
+    if (!model.staticValues)
+        tableTooLarge("Not enough memory for a static simulation.\n", model.seriesCount + 1, model.periodCount - 1);
+}
+
+// The search for new coefficients; the final run then starts from the restored series.
+void optimise() {
+    model.savedSeries = allocMatrix(0, model.seriesCount - 1, 0, model.periodCount);
+    if (!model.savedSeries)
+        tableTooLarge("Not enough memory to maximize.\n", model.seriesCount, model.periodCount + 1);
+    if (!runOptimiser()) {
+        printOut("An error occured during maximization.\n");
+        endProcess(3);
+    }
+    freeMatrix(model.savedSeries);
+}
+
 }  // namespace
 
 int runVorn(int argc, char** argv) {
@@ -122,40 +150,17 @@ int runVorn(int argc, char** argv) {
 
     model.stochasticRun = model.randomErrors == 1 || model.randomCoefficients == 1 ? 'y' : 'n';
     DoubleMatrix means, squares;
-    if (model.stochasticRun == 'y') {
-        means = allocDoubleMatrix(0, model.seriesCount - 1, 0, model.periodCount);
-        if (!means) endProcess(3);
-        clearAccumulator(means);
-        squares = allocDoubleMatrix(0, model.seriesCount - 1, 0, model.periodCount);
-        if (!squares) endProcess(4);
-        clearAccumulator(squares);
-    }
+    if (model.stochasticRun == 'y') allocateAccumulators(means, squares);
     if (allocateWorkspace() == -1) endProcess(1);
-    if (model.staticSimulation == 'y') {
-        model.staticValues = allocMatrix(0, model.seriesCount, 1, model.periodCount - 1);
-        if (!model.staticValues)
-            tableTooLarge("Not enough memory for a static simulation.\n", model.seriesCount + 1,
-                          model.periodCount - 1);
-    }
-
-    if (model.maximize == 'y') {
-        model.savedSeries = allocMatrix(0, model.seriesCount - 1, 0, model.periodCount);
-        if (!model.savedSeries)
-            tableTooLarge("Not enough memory to maximize.\n", model.seriesCount, model.periodCount + 1);
-        if (!runOptimiser()) {
-            printOut("An error occured during maximization.\n");
-            endProcess(3);
-        }
-        freeMatrix(model.savedSeries);
-    }
+    if (model.staticSimulation == 'y') allocateStaticTable();
+    if (model.maximize == 'y') optimise();
 
     int32_t totalTrials = 0;
     int32_t discarded = 0;
-    if (model.stochasticRun == 'n') {
+    if (model.stochasticRun == 'n')
         runTrial(0);
-    } else {
+    else
         runTrials(means, squares, totalTrials, discarded);
-    }
     printOut("\nRun complete.");
 
     writeAllSeries(model.series, model.bankDataFile, "variables");
