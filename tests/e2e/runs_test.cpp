@@ -108,6 +108,17 @@ TEST_F(Run, StaticSimulationSolvesEachQuarterFromActualValues) {
     }
 }
 
+TEST_F(Run, StaticSimulationOfOnePeriodHasNoTableToHoldAndEndsWithFive) {
+    BankImage before = bank();
+    ProgramResult run = vorn({"2000.4", "2001.1", "static.fix"});
+    EXPECT_EQ(run.exitCode, 5);
+    // 39 empty rows: the row table is all the table would have held.
+    EXPECT_TRUE(run.out.ends_with("Not enough space.\nNot enough memory for a static simulation.\n"
+                                  "624 more bytes required.\n"))
+        << run.out;
+    EXPECT_EQ(bank().data, before.data);
+}
+
 class Prompts : public Run {
 protected:
     void SetUp() override {
