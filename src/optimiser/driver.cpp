@@ -192,9 +192,7 @@ bool runOptimiser() {
     const int n = model.parameterCount;
     DriverVectors w;
     if (!w.allocate(n)) return false;
-    model.dateStep = 1.0f;
-    if (model.frequency == 4) model.dateStep = 0.1f;
-    if (model.frequency == 12) model.dateStep = 0.001f;
+    model.dateStep = dateStepFor(model.frequency);
 
     const int runs = searchCycles(w, n);
     if (runs == 0) return false;

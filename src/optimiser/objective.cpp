@@ -4,22 +4,17 @@
 #include "optimiser/objective.h"
 
 #include "runctl/console.h"
-#include "runctl/dates.h"
 #include "runctl/exit.h"
 #include "solve/period_loop.h"
 #include "state/model_state.h"
 
 namespace {
 
-bool inMissingBand(float value) { return value >= kMissingBandLow && value <= kMissingBandHigh; }
-
 // Passes until the current period converges; the operator may only go on or end.
 void iteratePeriod() {
-    // A pass limit below 1 asks after every pass.
-    const int32_t limit = model.maxIterations > 0 ? model.maxIterations : 1;
     while (!passConverged()) {
         ++model.iterationCount;
-        if (model.iterationCount % limit != 0) continue;
+        if (!operatorDue()) continue;
         printOut("\nIteration count = %d .", model.iterationCount);
         printOut(" Model is not converging.\nWould you like to try more iterations? Or Exit to check "
                  "step sizes? (m,e):");
@@ -46,13 +41,7 @@ float evaluateObjective(const FloatVector& point) {
     model.currentDate = model.startDate;
     passConverged();
     for (model.period = 1; model.period <= model.periodCount; ++model.period) {
-        const int32_t t = model.period;
-        model.currentDate = nextDate(model.currentDate);
-        model.iterationCount = 0;
-        model.currentIndex = model.startIndex + t;
-        for (int32_t s = 0; s < model.seriesCount; ++s) {
-            if (inMissingBand(model.series[s][t])) model.series[s][t] = model.series[s][t - 1];
-        }
+        beginPeriod(model.period);
         iteratePeriod();
     }
     return model.series[model.objectiveSeries][model.periodCount];

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 #include "runctl/console.h"
+#include "runctl/owned_file.h"
 #include "state/model_state.h"
 #include "stochastic/coefficients.h"
 
@@ -22,11 +22,6 @@ constexpr size_t kNumberRunLimit = 35;
 constexpr size_t kObjectiveNameLimit = 59;
 // parameterCount is 16 bits wide: a larger capacity cannot be used.
 constexpr long kParameterCapacityLimit = INT16_MAX;
-
-struct FileCloser {
-    void operator()(FILE* stream) const { std::fclose(stream); }
-};
-using SpecFile = std::unique_ptr<FILE, FileCloser>;
 
 // One line, its line feed included, or the first `limit` characters of a
 // longer one (the rest comes as the next line). False at the end of the file.
@@ -117,12 +112,7 @@ void readCoefficientFileOnce() {
     for (int e = 0; e < model.equationCount; ++e) {
         readCoefficientBlock(e, block);
         model.equationNames[static_cast<size_t>(e)] = block.name;
-        const int n = model.coefCount[static_cast<size_t>(e)];
-        for (int k = 0; k < n; ++k) model.coef[static_cast<size_t>(e)][k] = block.values[static_cast<size_t>(k)];
-        if (model.equationKind[static_cast<size_t>(e)] == 's') {
-            model.errorRho[e] = block.rho;
-            model.errorSee[e] = block.see;
-        }
+        takeCoefficientBlock(e, block);
     }
 }
 
@@ -146,7 +136,7 @@ bool nextNumber(const std::string& line, size_t& position, double& value) {
 
 bool readSpecificationFile(const char* fileName) {
     clearParameters();
-    SpecFile file(std::fopen(fileName, "r"));
+    OwnedFile file(std::fopen(fileName, "r"));
     if (!file) {
         printOut("Cannot open %s\n", fileName);
         return false;

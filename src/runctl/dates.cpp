@@ -38,6 +38,12 @@ void reportBadDate(const char* text) {
              text);
 }
 
+float dateStepFor(int16_t frequency) {
+    if (frequency == 4) return 0.1f;
+    if (frequency == 12) return 0.001f;
+    return 1.0f;
+}
+
 float nextDate(float date) {
     switch (model.frequency) {
     case 1:

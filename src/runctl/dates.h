@@ -16,6 +16,10 @@ int32_t dateToIndex(double date);
 // Prints "\nBad date <text>: ..." for a date the caller could not convert.
 void reportBadDate(const char* text);
 
+// The date increment of one period at a frequency: 0.1 quarterly, 0.001
+// monthly, 1 otherwise.
+float dateStepFor(int16_t frequency);
+
 // The date of the period after `date`, at model.frequency (model.dateStep for
 // quarterly and monthly dates).
 float nextDate(float date);

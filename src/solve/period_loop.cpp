@@ -32,12 +32,11 @@ void exchangeStaticValues(int32_t t) {
 }
 
 // Passes until the period converges or the operator accepts it; false when a
-// stochastic trial gives up. A pass limit below 1 asks after every pass.
+// stochastic trial gives up.
 bool solvePeriod() {
-    const int32_t limit = model.maxIterations > 0 ? model.maxIterations : 1;
     while (!passConverged()) {
         ++model.iterationCount;
-        if (model.iterationCount % limit != 0) continue;
+        if (!operatorDue()) continue;
         if (stochastic()) return false;
         printOut("\nIteration count = %d .", model.iterationCount);
         printOut(" More iterations? Go to next period? Exit? (m,g,e):");
@@ -50,6 +49,20 @@ bool solvePeriod() {
 }
 
 }  // namespace
+
+void beginPeriod(int32_t t) {
+    model.period = t;
+    model.currentDate = nextDate(model.currentDate);
+    model.iterationCount = 0;
+    model.currentIndex = model.startIndex + t;
+    for (int32_t i = 0; i < model.seriesCount; ++i)
+        if (inMissingBand(model.series[i][t])) model.series[i][t] = model.series[i][t - 1];
+}
+
+bool operatorDue() {
+    const int32_t limit = model.maxIterations > 0 ? model.maxIterations : 1;
+    return model.iterationCount % limit == 0;
+}
 
 int passConverged() {
     const float before = model.series[kCheckSeries][model.period];
@@ -81,17 +94,11 @@ int runTrial(int32_t trial) {
     printOut("\n          ");
     passConverged();
 
-    model.dateStep = 1.0f;
-    if (model.frequency == 4) model.dateStep = 0.1f;
-    if (model.frequency == 12) model.dateStep = 0.001f;
+    model.dateStep = dateStepFor(model.frequency);
     for (model.period = 1; model.period <= model.periodCount; ++model.period) {
         const int32_t t = model.period;
-        model.currentDate = nextDate(model.currentDate);
+        beginPeriod(t);
         printOut("\n %8.3f ", static_cast<double>(model.currentDate));
-        model.iterationCount = 0;
-        model.currentIndex = model.startIndex + t;
-        for (int32_t i = 0; i < model.seriesCount; ++i)
-            if (inMissingBand(model.series[i][t])) model.series[i][t] = model.series[i][t - 1];
         if (!solvePeriod()) return 0;
         if (staticRun && t < model.periodCount) exchangeStaticValues(t);
     }

@@ -7,3 +7,10 @@
 int runTrial(int32_t trial);
 // One pass of the model for model.period, then the test on the check series.
 int passConverged();
+
+// Makes t the current period: its date, no passes yet, its bank index, and
+// every value in the missing-value band replaced by the period before's.
+void beginPeriod(int32_t t);
+// True when the passes of the current period that did not converge call for
+// the operator's question: every maxIterations of them (every one below 1).
+bool operatorDue();

@@ -5,10 +5,10 @@
 
 #include <cctype>
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include "runctl/console.h"
+#include "runctl/owned_file.h"
 #include "runctl/exit.h"
 #include "state/model_state.h"
 #include "stochastic/random.h"
@@ -17,11 +17,6 @@ namespace {
 
 constexpr size_t kMaxDimensionLine = 18;  // characters before the line end
 constexpr int kDimensionExit = 3;
-
-struct FileCloser {
-    void operator()(FILE* stream) const { std::fclose(stream); }
-};
-using OwnedFile = std::unique_ptr<FILE, FileCloser>;
 
 // One line without its line end; false at the end of the file with nothing read.
 bool readDimensionLine(FILE* in, std::string& line) {
@@ -118,16 +113,21 @@ int16_t readEquationDimensions() {
     return lines;
 }
 
+void takeCoefficientBlock(int equation, const CoefficientBlock& block) {
+    for (int k = 0; k < model.coefCount[equation]; ++k) model.coef[equation][k] = block.values[static_cast<size_t>(k)];
+    if (model.equationKind[equation] != 's') return;
+    model.errorRho[equation] = block.rho;
+    model.errorSee[equation] = block.see;
+}
+
 void readCoefficients() {
     openCoefficientFile();
     CoefficientBlock block;
     for (int e = 0; e < model.equationCount; ++e) {
         readCoefficientBlock(e, block);
+        takeCoefficientBlock(e, block);
         const int n = model.coefCount[e];
-        for (int k = 0; k < n; ++k) model.coef[e][k] = block.values[static_cast<size_t>(k)];
-        if (model.equationKind[e] != 's') continue;
-        model.errorRho[e] = block.rho;
-        model.errorSee[e] = block.see;
-        if (model.randomCoefficients == 1 && n > 0) drawCoefficients(model.coef[e], block.matrix, n);
+        if (model.equationKind[e] == 's' && model.randomCoefficients == 1 && n > 0)
+            drawCoefficients(model.coef[e], block.matrix, n);
     }
 }

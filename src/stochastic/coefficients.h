@@ -42,6 +42,10 @@ void openCoefficientFile();
 // run with a message on the error stream and exit code 4.
 void readCoefficientBlock(int equation, CoefficientBlock& block);
 
+// Puts a block's coefficients into coef[equation] and, for a stochastic
+// equation, its rho and SEE into errorRho and errorSee.
+void takeCoefficientBlock(int equation, const CoefficientBlock& block);
+
 // Writes one block in the layout readCoefficientBlock reads: the name, "coeff =",
 // the values three to a line and, for kind 's', rho, SEE, an empty line and the
 // count x count matrix a row to a line (`matrix` must hold that many rows and
