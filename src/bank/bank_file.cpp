@@ -27,6 +27,13 @@ void openBankFile(const char* name, FILE** slot) {
     }
 }
 
+void closeBankFiles() {
+    for (FILE** stream : {&model.bankDataFile, &model.bankIndexFile}) {
+        if (*stream) std::fclose(*stream);
+        *stream = nullptr;
+    }
+}
+
 namespace {
 
 // "series 3 (GDP)", or "series 3" when the index has no name for it.

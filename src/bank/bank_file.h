@@ -21,6 +21,8 @@ long valueOffset(int32_t k, int32_t p);
 // Opens an existing file for update as raw bytes into *slot, positioned at 0.
 // Exits 5 when it cannot be opened, 6 when it cannot be positioned.
 void openBankFile(const char* name, FILE** slot);
+// Closes bankDataFile and bankIndexFile where they are open, leaving both absent.
+void closeBankFiles();
 
 // Reads the whole index into count, model.nameOffsets and model.namePool; -1 on failure.
 int readIndex(FILE* stream, int16_t& count);

@@ -76,12 +76,6 @@ void runTrials(DoubleMatrix& means, DoubleMatrix& squares, int32_t& totalTrials,
         for (int32_t s = 0; s < model.seriesCount; ++s) model.series[s][t] = static_cast<float>(means[s][t]);
 }
 
-void closeBank() {
-    std::fclose(model.bankDataFile);
-    std::fclose(model.bankIndexFile);
-    model.bankDataFile = model.bankIndexFile = nullptr;
-}
-
 void writeSigmaBank(const DoubleMatrix& means, DoubleMatrix& squares, int32_t totalTrials, int32_t discarded) {
     for (int32_t t = 0; t <= model.periodCount; ++t) {
         for (int32_t s = 0; s < model.seriesCount; ++s) {
@@ -101,7 +95,7 @@ void writeSigmaBank(const DoubleMatrix& means, DoubleMatrix& squares, int32_t to
     printOut("\nNonconverged trials (discarded) are %3d", discarded);
     printOut("\nEffective trials are\t%3d", model.drawCount);
     printOut("\n");
-    closeBank();
+    closeBankFiles();
 }
 
 // Zeroed accumulators of a stochastic run: means (exit 3) and mean squares (exit 4).
@@ -164,7 +158,7 @@ int runVorn(int argc, char** argv) {
     printOut("\nRun complete.");
 
     writeAllSeries(model.series, model.bankDataFile, "variables");
-    closeBank();
+    closeBankFiles();
     if (model.stochasticRun == 'y') writeSigmaBank(means, squares, totalTrials, discarded);
     freeDoubleMatrix(means);
     freeDoubleMatrix(squares);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "bank/bank_file.h"
 #include "runctl/console.h"
 #include "runctl/exit.h"
 #include "vornbank.h"
@@ -60,7 +61,7 @@ int main(int argc, char** argv) {
         code = exit.code;
     }
     if (code != 0) releaseHeldMessages(true);
-    closeToolBank();
+    closeBankFiles();
     std::fflush(toolOut);
     flushConsole();
     return code;

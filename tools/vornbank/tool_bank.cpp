@@ -43,10 +43,3 @@ BankHeader openToolBank(const std::string& base, bool forUpdate) {
     model.bankLength = header.length;
     return header;
 }
-
-void closeToolBank() {
-    for (FILE** stream : {&model.bankDataFile, &model.bankIndexFile}) {
-        if (*stream) std::fclose(*stream);
-        *stream = nullptr;
-    }
-}

@@ -39,7 +39,6 @@ std::string bankBase(const std::string& word);
 // Opens both files of the bank into the model record, reads the index and the
 // header, which it returns; read-only unless forUpdate.
 BankHeader openToolBank(const std::string& base, bool forUpdate);
-void closeToolBank();
 
 // A date in vorn's notation: 1995 (annual), 1995.1 to 1995.4 (quarterly), 1995.5
 // and 1995.6 (semi-annual halves), 1995.001 to 1995.012 (monthly).
