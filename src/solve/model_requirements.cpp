@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr int kSeriesRead = 36;
-
 struct LagRead {
     int series;
     int lag;
@@ -20,9 +18,15 @@ constexpr int kCoefficientsRead[] = {13, 4, 4};
 
 }  // namespace
 
+int minimumLag(int series) {
+    for (const LagRead& read : kLagsRead)
+        if (read.series == series) return read.lag;
+    return 0;
+}
+
 int checkModelRequirements() {
-    if (model.seriesCount < kSeriesRead) {
-        printOut("\nThe model reads series 0 to %d, but vorn.lag declares only %d series.\n", kSeriesRead - 1,
+    if (model.seriesCount < kModelSeriesRead) {
+        printOut("\nThe model reads series 0 to %d, but vorn.lag declares only %d series.\n", kModelSeriesRead - 1,
                  model.seriesCount);
         return -1;
     }

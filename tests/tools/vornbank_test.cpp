@@ -302,3 +302,46 @@ TEST_F(Vornbank, ImportsAGeneratedBankQuickly) {
 }
 
 }  // namespace
+
+namespace {
+
+// vorn.lag for a bank of 37 series S0..S36: the model's minimums, overrides, and refusals that write nothing.
+TEST_F(Vornbank, LagsWritesTheModelsMinimumsAndOverrides) {
+    create();
+    std::string csv = "date";
+    for (int s = 0; s <= 36; ++s) csv += ",S" + std::to_string(s);
+    ASSERT_EQ(import(csv + "\n1990.1" + std::string(37, ',') + "\n").exitCode, 0);
+    std::string minimums = le16(37) + std::string("\0\0\1\x0b\4\1\0\0\0\0\1\4", 12) + std::string(25, '\0');
+    struct Case {
+        std::vector<std::string> words;
+        std::string bytes;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{}, minimums},
+             {{"S7=2", "3=12", "--series", "36"},
+              le16(36) + std::string("\0\0\1\x0c\4\1\0\2\0\0\1\4", 12) + std::string(24, '\0')},
+             {{"S36=127"}, minimums.substr(0, 38) + "\x7f"}}) {
+        std::vector<std::string> args{"lags", "bws"};
+        args.insert(args.end(), c.words.begin(), c.words.end());
+        ProgramResult made = run(args);
+        EXPECT_EQ(made.exitCode, 0) << made.err;
+        EXPECT_EQ(readFile(scratch.file("vorn.lag")), c.bytes) << made.out;
+    }
+    EXPECT_EQ(run({"lags", "bws"}).out, "wrote vorn.lag: 37 series; lags (series:periods) 2:1 3:11 4:4 5:1 10:1 11:4\n");
+    std::remove(scratch.file("vorn.lag").c_str());
+    for (const auto& [words, err] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"GDP=2"}, "GDP=2: bws has no series GDP"},
+             {{"S4=3"}, "S4=3: the model reads series 4 back 4 periods, so it keeps at least 4"},
+             {{"37=1"}, "37=1: series 37 is not among the 37 series vorn.lag declares"},
+             {{"S8=128"}, "S8=128: a lag is a whole number from 0 to 127"},
+             {{"S8=-1"}, "S8=-1: a lag is a whole number from 0 to 127"},
+             {{"--series", "35"}, "--series 35: vorn.lag needs from 36 series (the model's) to 37 (the bank's)"},
+             {{"S8"}, "'S8' is not an override NAME=K or NUMBER=K\nvornbank lags --help shows how to use it."}}) {
+        std::vector<std::string> args{"lags", "bws"};
+        args.insert(args.end(), words.begin(), words.end());
+        expectFailure(args, words[0] == "S8" ? 2 : 1, "vornbank: " + err + "\n");
+        EXPECT_FALSE(fileExists(scratch.file("vorn.lag"))) << err;
+    }
+}
+
+}  // namespace

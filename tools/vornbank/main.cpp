@@ -17,15 +17,18 @@ const char* const kToolHelp =
     "\n"
     "  create BANK --base-year Y --base-month M --length N [--title TEXT] [--force]\n"
     "                        make an empty bank of N periods from month M of year Y\n"
-    "  import BANK FILE.csv  write the series of a CSV file into the bank\n"
-    "  export BANK [NAME...] [--from DATE] [--to DATE]\n"
+    "  import BANK FILE.csv [--frequency F]\n"
+    "                        write the series of a CSV file into the bank\n"
+    "  export BANK [NAME...] [--from DATE] [--to DATE] [--dates vorn|iso|q]\n"
     "                        print series as CSV on the standard output\n"
     "  list BANK             position, name, frequency, first and last period of every series\n"
     "  info BANK             base year, base month, length, title and number of series\n"
+    "  lags BANK [NAME=K...] write vorn.lag next to the bank: the lags the model reads\n"
     "\n"
-    "CSV files have the header date,NAME1,NAME2,... and rows DATE,v1,v2,... with dates\n"
-    "written as vorn writes them (1995, 1995.1 to 1995.4, 1995.5 or 1995.6, 1995.001 to\n"
-    "1995.012); an empty cell is a missing value.\n"
+    "CSV files have the header date,NAME1,NAME2,... and rows DATE,v1,v2,... with dates in\n"
+    "vorn's notation (1995, 1995.1 to 1995.4, 1995.5 or 1995.6, 1995.001 to 1995.012) or a\n"
+    "common one (1995Q1, 1995-01, 1995H1, 1995-01-01; vornbank import --help lists them);\n"
+    "an empty cell is a missing value.\n"
     "\n"
     "vornbank VERB --help tells more about one verb.\n";
 
@@ -45,6 +48,7 @@ int runTool(const std::vector<std::string>& args) {
     if (verb == "export") return runExport(rest);
     if (verb == "list") return runList(rest);
     if (verb == "info") return runInfo(rest);
+    if (verb == "lags") return runLags(rest);
     printErr("vornbank: unknown verb '%s'; vornbank --help lists the verbs.\n", verb.c_str());
     return 2;
 }
