@@ -1,20 +1,28 @@
 # The two commands of the README. Everything is built by CMake into build/.
 BUILD := build
 JOBS  := 2
+# The programs a first run needs; `make test` builds everything else too.
+RUN_TARGETS := vorn vornbank example_workdir
 
-.PHONY: all build test run clean
+# CMake's own makefiles would otherwise announce every directory they enter.
+MAKEFLAGS += --no-print-directory
+
+.PHONY: all build configure test run clean
 
 all: build
 
-build:
+configure:
 	@cmake -S . -B $(BUILD) >/dev/null
+
+build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
 test: build
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 # A five-year forecast on a scratch copy of the example; the shipped files stay as they are.
-run: build
+run: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target $(RUN_TARGETS)
 	@rm -rf $(BUILD)/run && cp -r $(BUILD)/example $(BUILD)/run
 	@cd $(BUILD)/run && ../vorn 2000.4 2005.4 plain.fix </dev/null
 	@echo
