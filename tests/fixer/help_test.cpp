@@ -90,7 +90,8 @@ INSTANTIATE_TEST_SUITE_P(
         HelpCase{{{"rhelp.hlp", lines(1, 30)}}, "help", "\x1b\x1b", kClear + lines(1, 24) + kPrompt, ""}));
 
 // The help pages shipped with the example working directory: every topic the
-// index offers has its file, and every line fits the screen in one piece.
+// index offers has its file, every line fits the screen in one piece, and the
+// 24th line of every page, where the page prompt stands, is empty.
 TEST(ShippedHelpTest, IndexTopicsExistAndLinesFitTheScreen) {
     std::string dir = std::string(EXAMPLE_DIR) + "/";
     std::string index = readFile(dir + "rhelp.hlp");
@@ -109,7 +110,11 @@ TEST(ShippedHelpTest, IndexTopicsExistAndLinesFitTheScreen) {
         ASSERT_FALSE(text.empty()) << name;
         EXPECT_EQ(text.back(), '\n') << name << " must end with a line feed";
         std::istringstream textLines(text);
-        for (std::string line; std::getline(textLines, line);) EXPECT_LE(line.size(), 79u) << name;
+        int number = 0;
+        for (std::string line; std::getline(textLines, line);) {
+            EXPECT_LE(line.size(), 79u) << name;
+            if (++number % 24 == 0) EXPECT_EQ(line, "") << name << " line " << number;
+        }
     }
 }
 
