@@ -113,7 +113,9 @@ TEST(ShippedHelpTest, IndexTopicsExistAndLinesFitTheScreen) {
         int number = 0;
         for (std::string line; std::getline(textLines, line);) {
             EXPECT_LE(line.size(), 79u) << name;
-            if (++number % 24 == 0) EXPECT_EQ(line, "") << name << " line " << number;
+            if (++number % 24 == 0) {
+                EXPECT_EQ(line, "") << name << " line " << number;
+            }
         }
     }
 }
