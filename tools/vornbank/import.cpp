@@ -1,5 +1,6 @@
 // vornbank import: series from a CSV file into a bank. The whole file is
 // checked against the bank before the first byte is written.
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -180,13 +181,31 @@ std::vector<Destination> destinations(const std::string& base, const std::vector
 
 }  // namespace
 
+int16_t frequencyOption(const std::string& verb, const VerbArgs& parsed) {
+    auto found = parsed.options.find("frequency");
+    if (found == parsed.options.end()) return 0;
+    int16_t frequency = frequencyOfName(found->second);
+    if (frequency == 0)
+        usageFail(verb, "--frequency %s is none of annual, semi-annual, quarterly, monthly", found->second.c_str());
+    return frequency;
+}
+
+CsvSummary summariseCsv(const std::string& path, int16_t frequency) {
+    std::vector<CsvLine> lines = readLines(path);
+    if (lines.empty()) fail("%s is empty; it needs the header date,NAME1,NAME2,...", path.c_str());
+    CsvHeader header = readHeader(path, lines[0]);
+    std::vector<ImportRow> rows = dataRows(path, lines, header, frequency);
+    if (rows.empty()) fail("%s has no dated rows", path.c_str());
+    auto [low, high] = std::minmax_element(rows.begin(), rows.end(), [](const ImportRow& a, const ImportRow& b) {
+        return a.date.index < b.date.index;
+    });
+    return {low->date, high->date, header.names.size()};
+}
+
 int runImport(const std::vector<std::string>& args) {
     VerbArgs parsed = parseVerbArgs("import", args, {"frequency"}, {}, kImportHelp);
     if (parsed.words.size() != 2) usageFail("import", "import takes a BANK and a CSV file");
-    int16_t frequency = 0;
-    if (parsed.options.count("frequency") && (frequency = frequencyOfName(parsed.options["frequency"])) == 0)
-        usageFail("import", "--frequency %s is none of annual, semi-annual, quarterly, monthly",
-                  parsed.options["frequency"].c_str());
+    int16_t frequency = frequencyOption("import", parsed);
     std::string base = bankBase(parsed.words[0]);
     const std::string& path = parsed.words[1];
     std::vector<CsvLine> lines = readLines(path);

@@ -47,9 +47,21 @@ std::vector<std::string> splitCsvLine(const std::string& line);
 // The cell as written in a CSV line, quoted when it has to be.
 std::string csvCell(const std::string& text);
 
+// The frequency --frequency names, or 0 when the option is absent.
+int16_t frequencyOption(const std::string& verb, const VerbArgs& parsed);
+// A CSV file as import reads it, checked against the bank origin in the model
+// record: its first and last period and the number of series it names.
+struct CsvSummary {
+    PeriodDate first;
+    PeriodDate last;
+    size_t seriesCount;
+};
+CsvSummary summariseCsv(const std::string& path, int16_t frequency);
+
 int runCreate(const std::vector<std::string>& args);
 int runImport(const std::vector<std::string>& args);
 int runExport(const std::vector<std::string>& args);
 int runList(const std::vector<std::string>& args);
 int runInfo(const std::vector<std::string>& args);
 int runLags(const std::vector<std::string>& args);
+int runWorkdir(const std::vector<std::string>& args);
