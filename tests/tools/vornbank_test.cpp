@@ -1,11 +1,14 @@
 // vornbank end to end: making a bank, importing CSV, listing and exporting it,
 // and refusing bad input without touching the bank's files.
 #include <chrono>
+#include <filesystem>
 
 #include "support/bank_files.h"
 #include "support/harness.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 const std::string kMarker("\xBD\x37\x86\xB5", 4);
 
@@ -52,7 +55,7 @@ TEST_F(Vornbank, HelpForTheToolAndEveryVerb) {
     ProgramResult tool = run({"--help"});
     EXPECT_EQ(tool.exitCode, 0);
     EXPECT_EQ(tool.out.rfind("vornbank: makes and reads vorn's banks", 0), 0u);
-    for (const char* verb : {"create", "import", "export", "list", "info"}) {
+    for (const char* verb : {"create", "import", "export", "list", "info", "lags", "workdir"}) {
         ProgramResult help = run({verb, "--help"});
         EXPECT_EQ(help.exitCode, 0) << verb;
         EXPECT_EQ(help.out.rfind(std::string("usage: vornbank ") + verb, 0), 0u) << verb;
@@ -341,6 +344,43 @@ TEST_F(Vornbank, LagsWritesTheModelsMinimumsAndOverrides) {
         args.insert(args.end(), words.begin(), words.end());
         expectFailure(args, words[0] == "S8" ? 2 : 1, "vornbank: " + err + "\n");
         EXPECT_FALSE(fileExists(scratch.file("vorn.lag"))) << err;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// workdir refuses before it writes: the directory is not made or keeps what it held.
+TEST_F(Vornbank, WorkdirRefusesBadInputAndWritesNothing) {
+    std::string header = "date";
+    for (int s = 0; s <= 35; ++s) header += ",S" + std::to_string(s);
+    writeFile(scratch.file("ok.csv"), header + "\n2001Q1" + std::string(36, ',') + "\n");
+    writeFile(scratch.file("few.csv"), "date,A,B\n2001Q1,1,2\n");
+    writeFile(scratch.file("day.csv"), header + "\n2001-01-01" + std::string(36, ',') + "\n");
+    fs::create_directory(scratch.file("coef"));
+    writeFile(scratch.file("coef/heart.dim"), "3\ns13\ns4\ns4\n");
+    fs::create_directory(scratch.file("full"));
+    writeFile(scratch.file("full/notes"), "mine");
+    std::string forms = "; accepted: 1995.1, 1995Q1, 1995q1, 1995-Q1, 1995:1 (quarters); 1995.001, 1995M01, "
+                        "1995m1, 1995-01 (months); 1995.5, 1995H1, 1995S1 (halves); 1995 (years); 1995-01-01 "
+                        "(the period holding that day)";
+    for (const auto& [args, err] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"new", "--csv", "ok.csv", "--coefficients", "coef"}, "coef has no heart.dat"},
+             {{"full", "--csv", "ok.csv", "--coefficients", "coef"},
+              "full exists already and is not empty; give --force to replace its bank and start-up files"},
+             {{"new", "--csv", "few.csv", "--coefficients", "."}, "few.csv names 2 series; the model reads series 0 to 35"},
+             {{"new", "--csv", "day.csv", "--coefficients", "."},
+              "day.csv line 2, cell '2001-01-01' is a day, and a day needs the frequency of its period (annual, "
+              "semi-annual, quarterly or monthly)" + forms},
+             {{"new", "--coefficients", "."}, "--csv is needed\nvornbank workdir --help shows how to use it."}}) {
+        writeFile(scratch.file("heart.dim"), "3\ns13\ns4\ns4\n");
+        writeFile(scratch.file("heart.dat"), "x");
+        std::vector<std::string> words{"workdir"};
+        words.insert(words.end(), args.begin(), args.end());
+        expectFailure(words, err.find("--help") == std::string::npos ? 1 : 2, "vornbank: " + err + "\n");
+        EXPECT_FALSE(fileExists(scratch.file("new"))) << err;
+        EXPECT_EQ(fs::directory_iterator(scratch.file("full"))->path().filename(), "notes");
     }
 }
 
