@@ -298,18 +298,15 @@ TEST_F(Refusals, UsageTextsGoToTheErrorStream) {
 // Help and version need no working directory: they answer before any file is read.
 TEST(Information, HelpAndVersionEndWithZeroInAnEmptyDirectory) {
     ScratchDir empty;
-    for (const char* word : {"-h", "--help"}) {
-        ProgramResult help = runProgram(VORN_BINARY, {word}, empty.path());
-        EXPECT_EQ(help.exitCode, 0) << word;
-        EXPECT_EQ(help.out.rfind("vorn solves the model period by period", 0), 0u) << help.out;
-        EXPECT_NE(help.out.find("docs/model.md"), std::string::npos);
-        EXPECT_EQ(help.err, "");
+    for (const char* word : {"-h", "--help", "--version"}) {
+        ProgramResult answer = runProgram(VORN_BINARY, {word}, empty.path());
+        EXPECT_EQ(answer.exitCode, 0) << word;
+        EXPECT_EQ(answer.err, "") << word;
+        std::regex text(word[2] == 'v' ? "vorn [0-9]+\\.[0-9]+\\.[0-9]+\n"
+                                       : "vorn solves the model [^]*docs/model\\.md[^]*");
+        EXPECT_TRUE(std::regex_match(answer.out, text)) << answer.out;
     }
-    ProgramResult version = runProgram(VORN_BINARY, {"--version"}, empty.path());
-    EXPECT_EQ(version.exitCode, 0);
-    EXPECT_TRUE(std::regex_match(version.out, std::regex("vorn [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << version.out;
-    ProgramResult other = runProgram(VORN_BINARY, {"--helpme"}, empty.path());
-    EXPECT_EQ(other.exitCode, 3);  // any other word is a run, which first needs heart.dim
+    EXPECT_EQ(runProgram(VORN_BINARY, {"--helpme"}, empty.path()).exitCode, 3);  // a run: heart.dim is missing
 }
 
 }  // namespace

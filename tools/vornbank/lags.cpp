@@ -1,6 +1,5 @@
 // vornbank lags: writes vorn.lag for a bank, with every series' lag at least
 // what the model reads, so that no one has to write its bytes by hand.
-#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
