@@ -208,18 +208,6 @@ TEST_F(Stochastic, WithoutRandomnessTheMeansAreThePlainRun) {
     }
 }
 
-TEST_F(Stochastic, ASeedRepeatsTheTrialsByteForByte) {
-    auto seededRun = [&](const char* seed) {
-        copyExampleWorkdir(scratch.path());
-        ProgramResult run = vorn({"2000.4", "2001.4", "plain.fix", "3", "1", "1", seed});
-        EXPECT_EQ(run.exitCode, 0) << run.out;
-        return bank().data + bank("sigma").data;
-    };
-    std::string first = seededRun("17");
-    EXPECT_EQ(seededRun("17"), first);
-    EXPECT_NE(seededRun("18"), first);
-}
-
 TEST_F(Stochastic, GivesUpWhenTrialsNeverConverge) {
     fixFile("slow.fix", "maxiter 1\ngo\n");
     BankImage before = bank();
