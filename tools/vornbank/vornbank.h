@@ -70,3 +70,4 @@ int runImport(const std::vector<std::string>& args);
 int runExport(const std::vector<std::string>& args);
 int runList(const std::vector<std::string>& args);
 int runInfo(const std::vector<std::string>& args);
+int runChart(const std::vector<std::string>& args);

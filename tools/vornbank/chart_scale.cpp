@@ -1,0 +1,65 @@
+// Scale and tick arithmetic for charts: value axes with round ticks, date
+// ticks, and the place of a bank period on the calendar.
+#include "chart_scale.h"
+
+#include <algorithm>
+#include <cmath>
+
+ValueAxis valueAxis(double low, double high, int maxTicks) {
+    if (high < low) std::swap(low, high);
+    if (high == low) {
+        double half = low == 0 ? 1 : std::fabs(low) * 0.05;
+        low -= half;
+        high += half;
+    }
+    double span = high - low;
+    double power = std::pow(10.0, std::floor(std::log10(span / maxTicks)));
+    double step = power;
+    for (double factor : {1.0, 2.0, 5.0, 10.0}) {
+        step = factor * power;
+        if (std::ceil(high / step) - std::floor(low / step) <= maxTicks) break;
+    }
+    int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
+    ValueAxis axis{std::floor(low / step) * step, std::ceil(high / step) * step, step, decimals, {}};
+    long count = std::lround((axis.high - axis.low) / step);
+    for (long k = 0; k <= count; ++k) axis.ticks.push_back(axis.low + k * step);
+    return axis;
+}
+
+DateTicks dateTicks(double start, double end, int16_t frequency, double width, double yearLabelWidth,
+                    double periodLabelWidth) {
+    auto ticksEvery = [&](int16_t perYear, int32_t step) {
+        DateTicks ticks{perYear, {}};
+        int32_t first = static_cast<int32_t>(std::ceil(start * perYear - 1e-9));
+        int32_t last = static_cast<int32_t>(std::floor(end * perYear + 1e-9));
+        first = first + (step - first % step) % step;
+        for (int32_t n = first; n <= last; n += step) ticks.periods.push_back(n);
+        return ticks;
+    };
+    double years = end - start;
+    bool yearStarts = std::floor(end + 1e-9) - std::ceil(start - 1e-9) >= 1;
+    if (yearStarts || frequency == 1) {
+        for (int32_t step = 1;; step *= 10) {
+            for (int32_t factor : {1, 2, 5}) {
+                if (years / (step * factor) * yearLabelWidth <= width) return ticksEvery(1, step * factor);
+            }
+        }
+    }
+    for (int32_t step : {1, 2, 3, 6}) {
+        if (frequency % step == 0 && years * frequency / step * periodLabelWidth <= width)
+            return ticksEvery(frequency, step);
+    }
+    return ticksEvery(frequency, frequency);
+}
+
+int32_t calendarPeriodOfBase(int16_t frequency, int32_t baseYear, int32_t baseMonth) {
+    return baseYear * frequency + (baseMonth - 1) / (12 / frequency);
+}
+
+double periodStart(int32_t index, int16_t frequency, int32_t baseYear, int32_t baseMonth) {
+    return static_cast<double>(calendarPeriodOfBase(frequency, baseYear, baseMonth) + index) / frequency;
+}
+
+double mapLinear(double value, double from0, double from1, double to0, double to1) {
+    return to0 + (value - from0) * (to1 - to0) / (from1 - from0);
+}
