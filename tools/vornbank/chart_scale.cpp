@@ -14,15 +14,18 @@ ValueAxis valueAxis(double low, double high, int maxTicks) {
     }
     double span = high - low;
     double power = std::pow(10.0, std::floor(std::log10(span / maxTicks)));
+    // Tick numbers of the first and last tick; the tolerance keeps 0.7 / 0.1,
+    // which is 6.9999..., from giving a needless step.
+    auto firstTick = [&](double step) { return std::floor(low / step + 1e-9); };
+    auto lastTick = [&](double step) { return std::ceil(high / step - 1e-9); };
     double step = power;
     for (double factor : {1.0, 2.0, 5.0, 10.0}) {
         step = factor * power;
-        if (std::ceil(high / step) - std::floor(low / step) <= maxTicks) break;
+        if (lastTick(step) - firstTick(step) <= maxTicks) break;
     }
     int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
-    ValueAxis axis{std::floor(low / step) * step, std::ceil(high / step) * step, step, decimals, {}};
-    long count = std::lround((axis.high - axis.low) / step);
-    for (long k = 0; k <= count; ++k) axis.ticks.push_back(axis.low + k * step);
+    ValueAxis axis{std::min(low, firstTick(step) * step), std::max(high, lastTick(step) * step), step, decimals, {}};
+    for (double k = firstTick(step); k <= lastTick(step); ++k) axis.ticks.push_back(k * step);
     return axis;
 }
 
@@ -37,8 +40,7 @@ DateTicks dateTicks(double start, double end, int16_t frequency, double width, d
         return ticks;
     };
     double years = end - start;
-    bool yearStarts = std::floor(end + 1e-9) - std::ceil(start - 1e-9) >= 1;
-    if (yearStarts || frequency == 1) {
+    if (years >= 2 || frequency == 1) {
         for (int32_t step = 1;; step *= 10) {
             for (int32_t factor : {1, 2, 5}) {
                 if (years / (step * factor) * yearLabelWidth <= width) return ticksEvery(1, step * factor);

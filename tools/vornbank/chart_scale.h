@@ -27,7 +27,7 @@ struct DateTicks {
 };
 // Ticks at the starts of years inside start..end (years), every 1, 2, 5, 10,
 // 20, ... years, as few steps as keep labels `yearLabelWidth` apart across
-// `width`. When fewer than two year starts fall inside, ticks at the starts of
+// `width`. When the span is shorter than two years, ticks at the starts of
 // periods of `frequency` instead, every 1, 2, 3 or 6 periods, `periodLabelWidth` apart.
 DateTicks dateTicks(double start, double end, int16_t frequency, double width, double yearLabelWidth,
                     double periodLabelWidth);
