@@ -400,15 +400,15 @@ TEST_F(VornbankChart, LinesMapTheDataWithGapsAndTheForecast) {
 }
 
 TEST_F(VornbankChart, BandsFromTheSigmaBankOverTheForecastOnly) {
-    otherBank("sig", "1", "date,GDP\n1990.1,100\n1992.1,2\n1992.2,0\n1992.3,3\n1992.4,4\n");
+    otherBank("sig", "1", "date,GDP\n1990.1,100\n1992.1,2\n1992.2,0\n1992.3,3\n1992.4,6\n");
     ChartReading banded = chart({"GDP", "--forecast-from", "1992.1", "--to", "1992.4", "--sigma", "sig"});
     for (int k : {1, 2}) {
         double t = 1992.125;  // a band of one period is drawn 0.3 of a period wide each way
         expectShapes(banded.points("band" + std::to_string(k)),
                      {{{t - 0.075, 180 + 2 * k}, {t + 0.075, 180 + 2 * k}, {t + 0.075, 180 - 2 * k}, {t - 0.075, 180 - 2 * k}},
-                      {{1992.625, 200 + 3 * k}, {1992.875, 210 + 4 * k}, {1992.875, 210 - 4 * k}, {1992.625, 200 - 3 * k}}});
+                      {{1992.625, 200 + 3 * k}, {1992.875, 210 + 6 * k}, {1992.875, 210 - 6 * k}, {1992.625, 200 - 3 * k}}});
     }
-    EXPECT_GE(std::stod(banded.all("value-tick").back()->text), 218);  // the axis holds the whole band
+    EXPECT_GE(std::stod(banded.all("value-tick").back()->text), 222);  // the axis holds the whole band
     EXPECT_LT(banded.all("band2").front(), banded.all("series forecast").front());  // drawn behind the line
 }
 
