@@ -22,6 +22,7 @@ TEST(ChartScale, ValueAxesAreRoundAndCoverTheData) {
         {0, 0, {-1, -0.5, 0, 0.5, 1}, 1},
         {-1e-3, 2e-3, {-0.001, 0, 0.001, 0.002}, 3},
         {5, 1, {1, 2, 3, 4, 5}, 0},       // given the wrong way round
+        {176, 222, {160, 180, 200, 220, 240}, 0},  // ten would take six steps
     };
     for (const Case& c : cases) {
         ValueAxis axis = valueAxis(c.low, c.high, 5);

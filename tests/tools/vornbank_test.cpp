@@ -401,7 +401,7 @@ TEST_F(VornbankChart, LinesMapTheDataWithGapsAndTheForecast) {
 
 TEST_F(VornbankChart, BandsFromTheSigmaBankOverTheForecastOnly) {
     otherBank("sig", "1", "date,GDP\n1990.1,100\n1992.1,2\n1992.2,0\n1992.3,3\n1992.4,6\n");
-    ChartReading banded = chart({"GDP", "--forecast-from", "1992.1", "--to", "1992.4", "--sigma", "sig"});
+    ChartReading banded = chart({"GDP", "--from", "1992.1", "--forecast-from", "1992.1", "--to", "1992.4", "--sigma", "sig"});
     for (int k : {1, 2}) {
         double t = 1992.125;  // a band of one period is drawn 0.3 of a period wide each way
         expectShapes(banded.points("band" + std::to_string(k)),

@@ -19,10 +19,9 @@ ValueAxis valueAxis(double low, double high, int maxTicks) {
     auto firstTick = [&](double step) { return std::floor(low / step + 1e-9); };
     auto lastTick = [&](double step) { return std::ceil(high / step - 1e-9); };
     double step = power;
-    for (double factor : {1.0, 2.0, 5.0, 10.0}) {
-        step = factor * power;
-        if (lastTick(step) - firstTick(step) <= maxTicks) break;
-    }
+    // Steps of 1, 2 and 5 times a power of ten, from the smallest up, until few enough.
+    for (int k = 1; lastTick(step) - firstTick(step) > maxTicks; ++k)
+        step = power * std::pow(10.0, k / 3) * (k % 3 == 0 ? 1 : k % 3 == 1 ? 2 : 5);
     int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
     ValueAxis axis{std::min(low, firstTick(step) * step), std::max(high, lastTick(step) * step), step, decimals, {}};
     for (double k = firstTick(step); k <= lastTick(step); ++k) axis.ticks.push_back(k * step);
