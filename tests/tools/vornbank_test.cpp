@@ -304,15 +304,20 @@ struct ChartReading {
             elements.push_back({(*it)[1], (*it)[2], (*it)[3]});
         std::vector<const SvgElement*> dates = all("date-tick");
         std::vector<const SvgElement*> values = all("value-tick");
-        fit(dates.front()->attribute("x"), dates.back()->attribute("x"), dates.front()->text, dates.back()->text,
-            year0, yearScale);
-        fit(values.front()->attribute("y"), values.back()->attribute("y"), values.front()->text,
-            values.back()->text, value0, valueScale);
+        fit(dates.front()->attribute("x"), dates.back()->attribute("x"), quarterStart(dates.front()->text),
+            quarterStart(dates.back()->text), year0, yearScale);
+        fit(values.front()->attribute("y"), values.back()->attribute("y"), std::stod(values.front()->text),
+            std::stod(values.back()->text), value0, valueScale);
     }
-    static void fit(const std::string& at0, const std::string& at1, const std::string& v0, const std::string& v1,
-                    double& origin, double& scale) {
-        scale = (std::stod(v1) - std::stod(v0)) / (std::stod(at1) - std::stod(at0));
-        origin = std::stod(v0) - scale * std::stod(at0);
+    // The year at which a date label of a year or a quarter begins.
+    static double quarterStart(const std::string& label) {
+        size_t dot = label.find('.');
+        return std::stoi(label) + (dot == std::string::npos ? 0 : (label[dot + 1] - '1') / 4.0);
+    }
+    static void fit(const std::string& at0, const std::string& at1, double v0, double v1, double& origin,
+                    double& scale) {
+        scale = (v1 - v0) / (std::stod(at1) - std::stod(at0));
+        origin = v0 - scale * std::stod(at0);
     }
     std::vector<const SvgElement*> all(const std::string& cls) const {
         std::vector<const SvgElement*> found;
