@@ -203,9 +203,12 @@ void appendPanel(std::string& out, const Chart& chart, const ChartPanel& panel, 
                 "<text class=\"value-tick\" x=\"%.0f\" y=\"%.2f\" text-anchor=\"end\" "
                 "dominant-baseline=\"middle\">%s</text>\n",
                 kPlotLeft - 6, frame.y(tick), tickText(tick, frame.axis.decimals).c_str());
-    for (const auto& [year, text] : chart.dateLabels)
+    for (const auto& [year, text] : chart.dateLabels) {
+        // A label that would reach past the panel's edge is left out; its grid line stays.
+        if (frame.x(year) + textWidth(text) / 2 > kPanelWidth) continue;
         appendf(out, "<text class=\"date-tick\" x=\"%.2f\" y=\"%.0f\" text-anchor=\"middle\">%s</text>\n",
                 frame.x(year), plotBottom + 16, xmlText(text).c_str());
+    }
     out += "</g>\n";
 }
 
