@@ -4,6 +4,7 @@
 #include <cmath>
 #include <regex>
 
+#include "date_notation.h"
 #include "support/bank_files.h"
 #include "support/harness.h"
 
@@ -423,7 +424,7 @@ TEST_F(VornbankChart, LinesMapTheDataWithGapsAndTheForecast) {
     const SvgElement* rule = plain.all("forecast-rule").at(0);
     EXPECT_NEAR(plain.year0 + plain.yearScale * std::stod(rule->attribute("x1")), 1992.0, 0.005);
     // An annual series shares the calendar axis: its values sit at mid-year.
-    ChartReading annual = chart({"GDP", "A", "--from", "1991.1"}, 1);
+    ChartReading annual = chart({"GDP", "A", "--from", "1991Q1"}, 1);
     expectShapes(annual.points("series history"), {{{1991.5, 7}, {1992.5, 6}}});
     EXPECT_EQ(annual.all("series forecast").size(), 0u);
 }
@@ -460,8 +461,8 @@ TEST_F(VornbankChart, RefusalsWriteNothing) {
         {{"GDP", "--from", "1995.1", "--to", "1995.4"}, "series GDP has no value from 1995.1 to 1995.4"},
         {{"GDP", "--from", "1992.3", "--to", "1991.1"}, "--from 1992.3 comes after --to 1991.1"},
         {{"GDP", "--from", "1993.1"}, "--from 1993.1 comes after the last value, at 1992.4"},
-        {{"GDP", "--to", "1990.13"}, "--to 1990.13 is not a date in vorn's notation "
-                                     "(1995, 1995.1 to 1995.4, 1995.5 or 1995.6, 1995.001 to 1995.012)"},
+        {{"GDP", "--to", "1990.13"}, "--to 1990.13 is not a date in any accepted notation; accepted: " +
+                                         std::string(kDateNotations)},
         {{"GDP", "--forecast-from", "1999.1"}, "--forecast-from 1999.1 lies outside the chart, which runs from 1990.1 to 1992.4"},
         {{"GDP", "--compare", "april"}, "the --compare bank april begins in month 4 of 1990, but bws in month 1 of 1990; "
                                         "the banks need one base"},

@@ -25,7 +25,9 @@ const char* const kChartHelp =
     "standard output or into FILE.svg. Each panel shows its series as a line with gaps where\n"
     "values are missing, on a calendar axis shared by all panels, so series of different\n"
     "frequencies can be charted together. The chart runs from the first to the last period\n"
-    "at which any of the series has a value, or from --from and to --to.\n"
+    "at which any of the series has a value, or from --from and to --to. Date options take\n"
+    "any date notation that import reads; a day stands for the period of the finest series\n"
+    "that holds it.\n"
     "\n"
     "  --forecast-from DATE  the first forecast period: a rule there, dashed lines after it\n"
     "  --sigma SIGMABANK     bands of one and two standard deviations around the line, from\n"
@@ -100,13 +102,8 @@ struct DateBounds {
     double ends;
 };
 
-DateBounds optionDate(const std::string& option, const std::string& text) {
-    PeriodDate date;
-    if (!parseDate(text, date))
-        fail("--%s %s is not a date in vorn's notation (%s)", option.c_str(), text.c_str(), kDateForms);
-    if (date.index < 0 || date.index >= model.bankLength)
-        fail("--%s %s lies outside the bank, which holds %s to %s", option.c_str(), text.c_str(),
-             periodText(0, date.frequency).c_str(), periodText(model.bankLength - 1, date.frequency).c_str());
+DateBounds dateBounds(const std::string& option, const std::string& text, int16_t dayFrequency) {
+    PeriodDate date = optionDate(option, text, dayFrequency, false);
     double begins = periodStart(date.index, date.frequency, model.bankBaseYear, model.bankBaseMonth);
     return {text, begins, begins + 1.0 / date.frequency};
 }
@@ -167,11 +164,13 @@ int runChart(const std::vector<std::string>& args) {
     std::vector<std::string> names(parsed.words.begin() + 1, parsed.words.end());
 
     ChartBank main = readChartBank(bankBase(parsed.words[0]), names);
+    int16_t finest = 1;  // days in date options are read as periods of the finest frequency
+    for (const BankSeries& series : main.series) finest = std::max(finest, series.frequency);
     DateBounds from{"", INFINITY, 0};
     DateBounds to{"", 0, -INFINITY};
     valuedSpan(main, from, to);
-    if (parsed.options.count("from")) from = optionDate("from", parsed.options["from"]);
-    if (parsed.options.count("to")) to = optionDate("to", parsed.options["to"]);
+    if (parsed.options.count("from")) from = dateBounds("from", parsed.options["from"], finest);
+    if (parsed.options.count("to")) to = dateBounds("to", parsed.options["to"], finest);
     if (!std::isfinite(from.begins) || !std::isfinite(to.ends))
         fail("none of the series has a value in %s", main.base.c_str());
     if (from.begins >= to.ends) {
@@ -183,13 +182,11 @@ int runChart(const std::vector<std::string>& args) {
     }
     double forecastFrom = NAN;
     if (parsed.options.count("forecast-from")) {
-        forecastFrom = optionDate("forecast-from", parsed.options["forecast-from"]).begins;
+        forecastFrom = dateBounds("forecast-from", parsed.options["forecast-from"], finest).begins;
         if (forecastFrom < from.begins || forecastFrom >= to.ends)
             fail("--forecast-from %s lies outside the chart, which runs from %s to %s",
                  parsed.options["forecast-from"].c_str(), from.text.c_str(), to.text.c_str());
     }
-    int16_t finest = 1;
-    for (const BankSeries& series : main.series) finest = std::max(finest, series.frequency);
     DateTicks ticks = dateTicks(from.begins, to.ends, finest, kChartPlotWidth, kYearLabelWidth, kPeriodLabelWidth);
 
     Chart chart{{}, columnsOption(parsed, names.size()), from.begins, to.ends, forecastFrom, {}, "", ""};
