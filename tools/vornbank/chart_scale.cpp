@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "date_notation.h"
+
 ValueAxis valueAxis(double low, double high, int maxTicks) {
     if (high < low) std::swap(low, high);
     if (high == low) {
@@ -23,7 +25,8 @@ ValueAxis valueAxis(double low, double high, int maxTicks) {
     for (int k = 1; lastTick(step) - firstTick(step) > maxTicks; ++k)
         step = power * std::pow(10.0, k / 3) * (k % 3 == 0 ? 1 : k % 3 == 1 ? 2 : 5);
     int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
-    ValueAxis axis{std::min(low, firstTick(step) * step), std::max(high, lastTick(step) * step), step, decimals, {}};
+    ValueAxis axis{
+        std::min(low, firstTick(step) * step), std::max(high, lastTick(step) * step), step, decimals, {}};
     for (double k = firstTick(step); k <= lastTick(step); ++k) axis.ticks.push_back(k * step);
     return axis;
 }
@@ -54,7 +57,7 @@ DateTicks dateTicks(double start, double end, int16_t frequency, double width, d
 }
 
 int32_t calendarPeriodOfBase(int16_t frequency, int32_t baseYear, int32_t baseMonth) {
-    return baseYear * frequency + (baseMonth - 1) / (12 / frequency);
+    return baseYear * frequency + periodsIntoBaseYear(frequency, baseMonth);
 }
 
 double periodStart(int32_t index, int16_t frequency, int32_t baseYear, int32_t baseMonth) {

@@ -54,24 +54,35 @@ std::string xmlText(const std::string& text) {
     std::string out;
     for (char ch : text) {
         unsigned char c = static_cast<unsigned char>(ch);
-        if (ch == '&') out += "&amp;";
-        else if (ch == '<') out += "&lt;";
-        else if (ch == '>') out += "&gt;";
-        else if (ch == '"') out += "&quot;";
-        else if (c < 0x20) out += '?';
-        else if (c >= 0x80 && !utf8) appendf(out, "&#x%X;", c);
-        else out += ch;
+        if (ch == '&')
+            out += "&amp;";
+        else if (ch == '<')
+            out += "&lt;";
+        else if (ch == '>')
+            out += "&gt;";
+        else if (ch == '"')
+            out += "&quot;";
+        else if (c < 0x20)
+            out += '?';
+        else if (c >= 0x80 && !utf8)
+            appendf(out, "&#x%X;", c);
+        else
+            out += ch;
     }
     return out;
 }
 
-double textWidth(const std::string& text) { return kCharWidth * static_cast<double>(text.size()); }
+double textWidth(const std::string& text) {
+    return kCharWidth * static_cast<double>(text.size());
+}
 
 // The panel's mapping from years and values to its own coordinates.
 struct PanelFrame {
     double start, end;
     ValueAxis axis;
-    double x(double year) const { return mapLinear(year, start, end, kPlotLeft, kPlotLeft + kChartPlotWidth); }
+    double x(double year) const {
+        return mapLinear(year, start, end, kPlotLeft, kPlotLeft + kChartPlotWidth);
+    }
     double y(double value) const {
         return mapLinear(value, axis.low, axis.high, kPlotTop + kPlotHeight, kPlotTop);
     }
@@ -103,7 +114,9 @@ ValueAxis panelAxis(const ChartPanel& panel) {
     return valueAxis(low, high, kMaxValueSteps);
 }
 
-void appendPoint(std::string& out, double x, double y) { appendf(out, "%s%.2f,%.2f", out.empty() ? "" : " ", x, y); }
+void appendPoint(std::string& out, double x, double y) {
+    appendf(out, "%s%.2f,%.2f", out.empty() ? "" : " ", x, y);
+}
 
 // A line as polylines: broken where a value is missing, and dashed from the
 // last point before the forecast begins.
@@ -162,7 +175,8 @@ void appendBands(std::string& out, const PanelFrame& frame, const ChartPanel& pa
         for (const Edge& e : run) appendPoint(points, frame.x(e.time), frame.y(e.value + k * e.sigma));
         for (auto e = run.rbegin(); e != run.rend(); ++e)
             appendPoint(points, frame.x(e->time), frame.y(e->value - k * e->sigma));
-        appendf(out, "<polygon class=\"band%d\" fill=\"%s\" stroke=\"none\" points=\"", k, kBandColour[k - 1]);
+        appendf(out, "<polygon class=\"band%d\" fill=\"%s\" stroke=\"none\" points=\"", k,
+                kBandColour[k - 1]);
         out += points + "\"/>\n";
     }
 }
@@ -180,20 +194,26 @@ void appendPanel(std::string& out, const Chart& chart, const ChartPanel& panel, 
     double plotRight = kPlotLeft + kChartPlotWidth;
     double plotBottom = kPlotTop + kPlotHeight;
     appendf(out, "<g class=\"panel\" transform=\"translate(%.0f,%.0f)\">\n", left, top);
-    appendf(out, "<text class=\"name\" x=\"%.0f\" y=\"%.0f\" font-size=\"13\" font-weight=\"bold\">%s</text>\n",
+    appendf(out,
+            "<text class=\"name\" x=\"%.0f\" y=\"%.0f\" font-size=\"13\" font-weight=\"bold\">%s</text>\n",
             kPlotLeft, kPlotTop - 12, xmlText(panel.name).c_str());
-    appendf(out, "<rect x=\"%.0f\" y=\"%.0f\" width=\"%.0f\" height=\"%.0f\" fill=\"white\" stroke=\"#888\"/>\n",
+    appendf(out,
+            "<rect x=\"%.0f\" y=\"%.0f\" width=\"%.0f\" height=\"%.0f\" fill=\"white\" stroke=\"#888\"/>\n",
             kPlotLeft, kPlotTop, kChartPlotWidth, kPlotHeight);
     for (double tick : frame.axis.ticks)
-        appendf(out, "<line class=\"grid\" x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"#e4e4e4\"/>\n",
+        appendf(out,
+                "<line class=\"grid\" x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"#e4e4e4\"/>\n",
                 kPlotLeft, frame.y(tick), plotRight, frame.y(tick));
     for (const auto& [year, text] : chart.dateLabels)
-        appendf(out, "<line class=\"grid\" x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"#e4e4e4\"/>\n",
+        appendf(out,
+                "<line class=\"grid\" x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"#e4e4e4\"/>\n",
                 frame.x(year), kPlotTop, frame.x(year), plotBottom);
     appendBands(out, frame, panel, 2);
     appendBands(out, frame, panel, 1);
     if (std::isfinite(chart.forecastFrom))
-        appendf(out, "<line class=\"forecast-rule\" x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"#555\"/>\n",
+        appendf(out,
+                "<line class=\"forecast-rule\" x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" "
+                "stroke=\"#555\"/>\n",
                 frame.x(chart.forecastFrom), kPlotTop, frame.x(chart.forecastFrom), plotBottom);
     if (!panel.compare.empty())
         appendLine(out, frame, panel, panel.compare, "compare", kCompareColour, 1.5, chart.forecastFrom);
@@ -218,7 +238,8 @@ void appendLegendEntry(std::string& out, double& x, const std::string& attribute
     if (swatch)
         appendf(out, "<rect x=\"%.1f\" y=\"10\" width=\"24\" height=\"10\" %s/>\n", x, attributes.c_str());
     else
-        appendf(out, "<line x1=\"%.1f\" y1=\"15\" x2=\"%.1f\" y2=\"15\" %s/>\n", x, x + 24, attributes.c_str());
+        appendf(out, "<line x1=\"%.1f\" y1=\"15\" x2=\"%.1f\" y2=\"15\" %s/>\n", x, x + 24,
+                attributes.c_str());
     appendf(out, "<text x=\"%.1f\" y=\"15\" dominant-baseline=\"middle\">%s</text>\n", x + 30,
             xmlText(text).c_str());
     x += 30 + textWidth(text) + 20;
@@ -238,8 +259,10 @@ void appendLegend(std::string& out, const Chart& chart, bool bands) {
     }
     if (std::isfinite(chart.forecastFrom)) {
         appendLegendEntry(out, x, "stroke=\"#555\" stroke-width=\"2\"", false, "history");
-        appendLegendEntry(out, x, std::string("stroke=\"#555\" stroke-width=\"2\" stroke-dasharray=\"") +
-                                      kForecastDashes + "\"", false, "forecast");
+        appendLegendEntry(
+            out, x,
+            std::string("stroke=\"#555\" stroke-width=\"2\" stroke-dasharray=\"") + kForecastDashes + "\"",
+            false, "forecast");
     }
     if (bands) {
         for (int k = 1; k <= 2; ++k) {
@@ -262,10 +285,11 @@ std::string chartSvg(const Chart& chart) {
     double width = kPanelWidth * static_cast<double>(columns);
     double height = legendHeight + kPanelHeight * static_cast<double>(rows);
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    appendf(out,
-            "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%.0f\" height=\"%.0f\" viewBox=\"0 0 %.0f %.0f\" "
-            "font-family=\"DejaVu Sans, Arial, sans-serif\" font-size=\"11\" fill=\"#222\">\n",
-            width, height, width, height);
+    appendf(
+        out,
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%.0f\" height=\"%.0f\" viewBox=\"0 0 %.0f %.0f\" "
+        "font-family=\"DejaVu Sans, Arial, sans-serif\" font-size=\"11\" fill=\"#222\">\n",
+        width, height, width, height);
     appendf(out, "<rect width=\"%.0f\" height=\"%.0f\" fill=\"white\"/>\n", width, height);
     if (legend) appendLegend(out, chart, bands);
     for (size_t k = 0; k < chart.panels.size(); ++k)

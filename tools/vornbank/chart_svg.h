@@ -15,8 +15,8 @@ inline constexpr double kPeriodLabelWidth = 66;
 // One series over the chart's periods; NaN marks a missing value.
 struct ChartPanel {
     std::string name;
-    double periodYears;           // length of one period
-    std::vector<double> times;    // the middle of each period, in years
+    double periodYears;         // length of one period
+    std::vector<double> times;  // the middle of each period, in years
     std::vector<double> values;
     std::vector<double> compare;  // the compared bank's values, or empty
     std::vector<double> sigma;    // standard deviations where a band is drawn, else NaN; or empty
@@ -25,11 +25,11 @@ struct ChartPanel {
 struct Chart {
     std::vector<ChartPanel> panels;
     int columns;
-    double start;         // the chart's first and last moments, in years
+    double start;  // the chart's first and last moments, in years
     double end;
     double forecastFrom;  // the year where the forecast begins, NaN for none
     std::vector<std::pair<double, std::string>> dateLabels;  // year of the tick, its text
-    std::string label;         // legend texts when a bank is compared
+    std::string label;                                       // legend texts when a bank is compared
     std::string compareLabel;
 };
 
