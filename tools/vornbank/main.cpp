@@ -26,6 +26,9 @@ const char* const kToolHelp =
     "  lags BANK [NAME=K...] write vorn.lag next to the bank: the lags the model reads\n"
     "  workdir DIR --csv FILE.csv --coefficients FROM\n"
     "                        make a working directory for vorn from a CSV file\n"
+    "  chart BANK NAME... [--from DATE] [--to DATE] [--forecast-from DATE] [--sigma SIGMABANK]\n"
+    "        [--compare OTHERBANK] [--out FILE.svg]\n"
+    "                        draw series as an SVG picture, one panel per series\n"
     "\n"
     "CSV files have the header date,NAME1,NAME2,... and rows DATE,v1,v2,... with dates in\n"
     "vorn's notation (1995, 1995.1 to 1995.4, 1995.5 or 1995.6, 1995.001 to 1995.012) or a\n"
@@ -52,6 +55,7 @@ int runTool(const std::vector<std::string>& args) {
     if (verb == "info") return runInfo(rest);
     if (verb == "lags") return runLags(rest);
     if (verb == "workdir") return runWorkdir(rest);
+    if (verb == "chart") return runChart(rest);
     printErr("vornbank: unknown verb '%s'; vornbank --help lists the verbs.\n", verb.c_str());
     return 2;
 }
