@@ -2,9 +2,11 @@
 // the bank writes and the teardown.
 #include "runctl/run.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "bank/bank_file.h"
+#include "bank/journal.h"
 #include "fixer/command_loop.h"
 #include "optimiser/driver.h"
 #include "runctl/arithmetic.h"
@@ -83,13 +85,14 @@ void writeSigmaBank(const DoubleMatrix& means, DoubleMatrix& squares, int32_t to
             squares[s][t] = variance >= 0.0001 ? std::sqrt(variance) : 0.0;
         }
     }
-    openBankFile("sigma.bnk", &model.bankDataFile);
-    openBankFile("sigma.ind", &model.bankIndexFile);
+    openBank(kSigmaData, kSigmaIndex);
     for (int32_t t = 0; t <= model.periodCount; ++t)
         for (int32_t s = 0; s < model.seriesCount; ++s) model.series[s][t] = static_cast<float>(squares[s][t]);
     writeAllSeries(model.series, model.bankDataFile, "sigma");
-    std::fseek(model.bankDataFile, kBankTitleOffset, SEEK_SET);
-    std::fprintf(model.bankDataFile, "Sigma bank with %d trials.", model.drawCount);
+    // The rest of the title field keeps what the copied bank had.
+    char title[kBankTitleSize + 1];
+    int length = std::snprintf(title, sizeof title, "Sigma bank with %d trials.", model.drawCount);
+    writeBankBytes(model.bankDataFile, kBankTitleOffset, title, static_cast<size_t>(std::min(length, kBankTitleSize)));
     printOut("\n");
     printOut("\nTotal trials are\t %3d", totalTrials);
     printOut("\nNonconverged trials (discarded) are %3d", discarded);
@@ -160,6 +163,7 @@ int runVorn(int argc, char** argv) {
     writeAllSeries(model.series, model.bankDataFile, "variables");
     closeBankFiles();
     if (model.stochasticRun == 'y') writeSigmaBank(means, squares, totalTrials, discarded);
+    if (commitBankChanges() != 0) endProcess(kBankWriteExit);
     freeDoubleMatrix(means);
     freeDoubleMatrix(squares);
     releaseModelState();

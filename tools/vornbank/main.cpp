@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "bank/bank_file.h"
+#include "bank/journal.h"
 #include "runctl/console.h"
 #include "runctl/exit.h"
 #include "vornbank.h"
@@ -60,6 +61,9 @@ int main(int argc, char** argv) {
     } catch (const ProcessExit& exit) {
         code = exit.code;
     }
+    // A command is one change: kept whole when it succeeded, undone otherwise.
+    if (code == 0 && commitBankChanges() != 0) code = 1;
+    if (code != 0) undoBankChanges();
     if (code != 0) releaseHeldMessages(true);
     closeBankFiles();
     std::fflush(toolOut);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bank/bank_header.h"
+#include "runctl/dates.h"
 
 // Results go to the standard output. Messages of the bank code are held back
 // and shown on the error stream only when the command fails.
@@ -36,8 +37,11 @@ VerbArgs parseVerbArgs(const std::string& verb, const std::vector<std::string>& 
 
 // BANK names BANK.bnk and BANK.ind; a trailing .bnk or .ind is dropped.
 std::string bankBase(const std::string& word);
+// Applies a journal a dead process left beside the bank (saying so in one line).
+void recoverToolBank(const std::string& base);
 // Opens both files of the bank into the model record, reads the index and the
-// header, which it returns; read-only unless forUpdate.
+// header, which it returns; read-only unless forUpdate, and then every write
+// is journaled until the command commits.
 BankHeader openToolBank(const std::string& base, bool forUpdate);
 
 // A date in vorn's notation: 1995 (annual), 1995.1 to 1995.4 (quarterly), 1995.5
@@ -53,8 +57,6 @@ bool parseDate(const std::string& text, PeriodDate& date);
 bool formatDate(int32_t index, int16_t frequency, std::string& text);
 // The date of the period, or "period N" when it has none at that frequency.
 std::string periodText(int32_t index, int16_t frequency);
-// "annual", "semi-annual", "quarterly", "monthly", or "" for other codes.
-const char* frequencyName(int16_t frequency);
 // True for the codes 1, 2, 4 and 12, which have a date notation.
 bool knownFrequency(int16_t frequency);
 inline constexpr const char* kDateForms = "1995, 1995.1 to 1995.4, 1995.5 or 1995.6, 1995.001 to 1995.012";
