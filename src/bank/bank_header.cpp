@@ -30,7 +30,7 @@ int writeBankHeader(FILE* stream, const BankHeader& header) {
     putUint16(bytes + 2, static_cast<uint16_t>(header.baseMonth));
     putUint16(bytes + 4, static_cast<uint16_t>(header.length));
     std::memcpy(bytes + kBankTitleOffset, header.title.data(), header.title.size());
-    if (!writeBankBytes(stream, 0, bytes, sizeof bytes)) {
+    if (writeBankBytes(stream, 0, bytes, sizeof bytes) != BankWrite::done) {
         printOut("\nCannot write the bank's header.\n");
         return -1;
     }

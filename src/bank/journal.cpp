@@ -203,17 +203,18 @@ void untrackBankFile(FILE* stream) {
     if (findStream(stream, change, file)) file->stream = nullptr;
 }
 
-bool writeBankBytes(FILE* stream, int64_t offset, const void* bytes, size_t size) {
-    if (failed) return false;
+BankWrite writeBankBytes(FILE* stream, int64_t offset, const void* bytes, size_t size) {
+    if (failed) return BankWrite::notWritten;
     BankChange* change;
     TrackedFile* file;
-    if (findStream(stream, change, file) && !saveOriginal(*change, *file, offset, offset + static_cast<int64_t>(size))) {
-        failed = true;
-        return false;
-    }
-    failed = !writeStepAllowed() || std::fseek(stream, offset, SEEK_SET) != 0 ||
-             std::fwrite(bytes, 1, size, stream) != size || std::fflush(stream) != 0;
-    return !failed;
+    failed = true;
+    if (findStream(stream, change, file) && !saveOriginal(*change, *file, offset, offset + static_cast<int64_t>(size)))
+        return BankWrite::notWritten;
+    if (std::fseek(stream, offset, SEEK_SET) != 0) return BankWrite::notPositioned;
+    if (!writeStepAllowed() || std::fwrite(bytes, 1, size, stream) != size || std::fflush(stream) != 0)
+        return BankWrite::notWritten;
+    failed = false;
+    return BankWrite::done;
 }
 
 FILE* openEmptiedBankFile(const std::string& name, const std::string& dataName) {

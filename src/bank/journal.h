@@ -25,9 +25,10 @@ void trackBankFile(FILE* stream, const std::string& name, const std::string& dat
 // The stream is about to be closed; what was journaled for its file stays.
 void untrackBankFile(FILE* stream);
 
-// Writes `size` bytes at `offset` of a bank file, journaling first. False when
-// the journal or the write fails; the change then takes no further writes.
-bool writeBankBytes(FILE* stream, int64_t offset, const void* bytes, size_t size);
+// Writes `size` bytes at `offset` of a bank file, journaling first. When the
+// journal, the positioning or the write fails, the change takes no further writes.
+enum class BankWrite { done, notPositioned, notWritten };
+BankWrite writeBankBytes(FILE* stream, int64_t offset, const void* bytes, size_t size);
 // Journals the whole file `name` of the bank (or that it did not exist), then
 // empties it, creating it when absent, and opens it for update, tracked.
 // Absent on failure, with errno set.

@@ -88,12 +88,22 @@ int writeIndex(FILE* stream, const std::vector<uint16_t>& offsets, const std::ve
         printOut("\nThe index in memory is inconsistent; it is not written.\n");
         return -1;
     }
+    unsigned char countBytes[2];
+    putUint16(countBytes, static_cast<uint16_t>(count));
+    BankWrite written = writeBankBytes(stream, 0, countBytes, sizeof countBytes);
+    if (written == BankWrite::notPositioned) {
+        printOut(" \n Cannot do fseek in windex.\n");
+        return -1;
+    }
+    if (written == BankWrite::notWritten) {
+        printOut(" \nCannot write index.\n");
+        return -1;
+    }
     size_t poolBytes = static_cast<size_t>(offsets[count]) + 1;
-    std::vector<unsigned char> bytes(2 + 2 * (static_cast<size_t>(count) + 1) + poolBytes);
-    putUint16(bytes.data(), static_cast<uint16_t>(count));
-    for (int32_t k = 0; k <= count; ++k) putUint16(&bytes[2 + 2 * static_cast<size_t>(k)], offsets[k]);
+    std::vector<unsigned char> bytes(2 * (static_cast<size_t>(count) + 1) + poolBytes);
+    for (int32_t k = 0; k <= count; ++k) putUint16(&bytes[2 * static_cast<size_t>(k)], offsets[k]);
     std::memcpy(&bytes[bytes.size() - poolBytes], pool.data(), poolBytes);
-    if (!writeBankBytes(stream, 0, bytes.data(), bytes.size())) {
+    if (writeBankBytes(stream, 2, bytes.data(), bytes.size()) != BankWrite::done) {
         printOut("\n index not written \n");
         return -1;
     }

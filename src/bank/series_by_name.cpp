@@ -68,7 +68,13 @@ int32_t writeSeries(const char* name, const ValueTable& table) {
     std::vector<unsigned char> record(1 + 4 * static_cast<size_t>(model.bankLength));
     record[0] = static_cast<unsigned char>(model.frequency & 0xFF);
     for (int32_t p = 0; p < model.bankLength; ++p) putFloat(&record[1 + 4 * static_cast<size_t>(p)], table[p]);
-    if (!writeBankBytes(model.bankDataFile, recordOffset(k), record.data(), record.size())) {
+    BankWrite written = writeBankBytes(model.bankDataFile, recordOffset(k), record.data(), record.size());
+    if (written == BankWrite::notPositioned) {
+        printOut("\nCannot position to write.");
+        takeBackName(undo);
+        return -1;
+    }
+    if (written == BankWrite::notWritten) {
         printOut("\n Cannot write %s on %f", name, static_cast<double>(k));
         takeBackName(undo);
         return -1;

@@ -89,7 +89,12 @@ void writeAllSeries(const std::vector<FloatVector>& table, FILE* stream, const c
     std::vector<unsigned char> bytes(4 * (static_cast<size_t>(model.periodCount) + 1));
     for (int32_t i = 0; i < model.seriesCount; ++i) {
         for (int32_t t = 0; t <= model.periodCount; ++t) putFloat(&bytes[4 * static_cast<size_t>(t)], table[i][t]);
-        if (!writeBankBytes(stream, valueOffset(i, model.startIndex), bytes.data(), bytes.size())) {
+        BankWrite written = writeBankBytes(stream, valueOffset(i, model.startIndex), bytes.data(), bytes.size());
+        if (written == BankWrite::notPositioned) {
+            printOut("\nCannot seek for series %d\n", i);
+            endProcess(7);
+        }
+        if (written == BankWrite::notWritten) {
             printOut("\nCannot write series %d\n", i);
             endProcess(8);
         }

@@ -151,7 +151,7 @@ bool copyIntoSigmaBank(const std::filesystem::path& source, const std::string& t
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) return false;
     FILE* stream = openEmptiedBankFile(target, kSigmaData);
-    bool copied = stream && writeBankBytes(stream, 0, bytes.data(), bytes.size());
+    bool copied = stream && writeBankBytes(stream, 0, bytes.data(), bytes.size()) == BankWrite::done;
     closeBankFile(stream);
     return copied;
 }

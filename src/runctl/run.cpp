@@ -37,6 +37,16 @@ void checkRunIsPossible() {
     if (checkRunFitsBank() == -1 || checkModelRequirements() == -1) endProcess(1);
 }
 
+// Files the run would stop at after the fixer has written to the bank are read
+// and checked before it: heart.dat, and the optimiser's specification.
+void checkInputFiles() {
+    readNamedCoefficients(false);
+    if (model.maximize == 'y' && !checkOptimiserFiles()) {
+        printOut("An error occured during maximization.\n");
+        endProcess(3);
+    }
+}
+
 [[noreturn]] void tableTooLarge(const char* what, int32_t rows, int32_t columns) {
     unsigned long bytes = static_cast<unsigned long>(rows) * sizeof(FloatVector) +
                           static_cast<unsigned long>(rows) * static_cast<unsigned long>(columns < 0 ? 0 : columns) *
@@ -139,6 +149,7 @@ int runVorn(int argc, char** argv) {
     model.equationCount = readEquationDimensions();
     configureRun(argc, argv);
     checkRunIsPossible();
+    checkInputFiles();
     model.consoleInput = 'y';
 
     checkArithmetic("before fixer");

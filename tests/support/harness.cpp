@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "bank/journal.h"
 #include "runctl/console.h"
 #include "state/model_state.h"
 
@@ -71,8 +72,14 @@ ScratchDir::~ScratchDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-void ModelTest::SetUp() { resetModelState(); }
-void ModelTest::TearDown() { resetModelState(); }
+void ModelTest::SetUp() {
+    forgetBankChanges();
+    resetModelState();
+}
+void ModelTest::TearDown() {
+    forgetBankChanges();
+    resetModelState();
+}
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
