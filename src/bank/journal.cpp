@@ -133,13 +133,16 @@ bool openJournal(BankChange& change) {
 bool saveOriginal(BankChange& change, TrackedFile& file, int64_t from, int64_t to) {
     bool created = change.journal < 0;
     if (!openJournal(change)) return false;
+    // Every file of the bank is named with its length, so that the journal
+    // speaks for the whole bank.
     std::string records;
-    if (!file.introduced) {
+    for (TrackedFile& each : change.files) {
+        if (each.introduced) continue;
         struct stat status {};
-        file.originalLength = ::stat(file.path.c_str(), &status) == 0 ? status.st_size : -1;
-        std::string relative = fs::path(file.path).lexically_relative(fs::path(change.journalPath).parent_path());
-        records += fileRecord(static_cast<uint8_t>(&file - change.files.data()), file.originalLength, relative);
-        file.introduced = true;
+        each.originalLength = ::stat(each.path.c_str(), &status) == 0 ? status.st_size : -1;
+        std::string relative = fs::path(each.path).lexically_relative(fs::path(change.journalPath).parent_path());
+        records += fileRecord(static_cast<uint8_t>(&each - change.files.data()), each.originalLength, relative);
+        each.introduced = true;
     }
     if (file.originalLength <= journalHooks.wholeFileLimit) {
         from = 0;
@@ -188,8 +191,8 @@ int recoverBank(const std::string& dataName) {
         printOut("\n%s was left by a run that did not finish, and %s.\n", journal.c_str(), problem.c_str());
         return -1;
     }
-    printOut("\n%s was left by a run that did not finish: %s are restored from it.\n", journal.c_str(),
-             fileNames(names).c_str());
+    printOut("\n%s was left by a run that did not finish: the bank %s is restored from it.\n", journal.c_str(),
+             dataName.c_str());
     return 1;
 }
 

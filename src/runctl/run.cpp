@@ -7,6 +7,7 @@
 
 #include "bank/bank_file.h"
 #include "bank/journal.h"
+#include "fixer/add_command.h"
 #include "fixer/command_loop.h"
 #include "optimiser/driver.h"
 #include "runctl/arithmetic.h"
@@ -139,6 +140,19 @@ void optimise() {
     freeMatrix(model.savedSeries);
 }
 
+// The fixer on the console input, the fix file first. When the fix file could
+// not be opened and the input then ended without go, nobody has answered: the
+// run is refused.
+void runFixer(const char* fixFileName) {
+    FILE* fixFile = openCommandFile(fixFileName);
+    if (fixFile) std::fclose(fixFile);
+    if (fixerLoop(console.in) == kFixerEndOfInput && !fixFile && consoleInputEnded()) {
+        printOut("\nThe fix file %s cannot be opened and the input ended without go: the run is refused.\n",
+                 fixFileName);
+        endProcess(1);
+    }
+}
+
 }  // namespace
 
 int runVorn(int argc, char** argv) {
@@ -153,7 +167,7 @@ int runVorn(int argc, char** argv) {
     model.consoleInput = 'y';
 
     checkArithmetic("before fixer");
-    fixerLoop(console.in);
+    runFixer(argv[3]);
     if (checkArithmetic("after fixer.")) readChar();
 
     model.stochasticRun = model.randomErrors == 1 || model.randomCoefficients == 1 ? 'y' : 'n';

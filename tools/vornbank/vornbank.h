@@ -11,6 +11,9 @@
 #include "bank/bank_header.h"
 #include "runctl/dates.h"
 
+// Runs one command (the words after the program name); its exit code.
+int runVornbank(const std::vector<std::string>& args);
+
 // Results go to the standard output. Messages of the bank code are held back
 // and shown on the error stream only when the command fails.
 extern FILE* toolOut;
