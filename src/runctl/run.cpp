@@ -156,6 +156,7 @@ void runFixer(const char* fixFileName) {
 }  // namespace
 
 int runVorn(int argc, char** argv) {
+    if (answerInformationRequest(argc, argv)) return 0;
     maskFloatingPointExceptions();
     model.maxIterations = 200;
     model.consoleInput = 'n';
