@@ -317,9 +317,6 @@ TEST(Information, HelpAndVersionEndWithZeroInAnEmptyDirectory) {
     EXPECT_EQ(other.exitCode, 3);  // any other word is a run, which first needs heart.dim
 }
 
-}  // namespace
-
-namespace {
 
 // Runs that fail, tried as a hostile user would: each ends with its message and
 // exit code, and leaves every file of the working directory as it was.
@@ -459,6 +456,18 @@ TEST_F(NothingLost, OtherFrequenciesAreRefusedAndDatesStepByTheRunsOwn) {
     EXPECT_NE(run.out.find("\n 2001.400 cR"), std::string::npos) << run.out;
     BankImage after = bank();
     for (const char* name : {"annualx", "mon", "govt"}) EXPECT_EQ(after.values(name), before.values(name)) << name;
+}
+
+
+// quit ends the run before anything is solved, and what the fixer wrote is kept.
+TEST_F(NothingLost, QuitKeepsWhatTheFixerWrote) {
+    fixFile("quit.fix", "update govt * 2\nquit\n");
+    BankImage before = bank();
+    ProgramResult run = vorn({"2000.4", "2005.4", "quit.fix"});
+    EXPECT_EQ(run.exitCode, 13);
+    EXPECT_EQ(bank().value("govt", kForecastBase + 1), before.value("govt", kForecastBase + 1) * 2);
+    EXPECT_EQ(bank().value("consum", kForecastBase + 1), before.value("consum", kForecastBase + 1));
+    EXPECT_FALSE(fileExists(scratch.file("bws.bnk-journal")));
 }
 
 }  // namespace
