@@ -29,7 +29,7 @@ struct TrackedFile {
     std::string path;              // absolute
     bool introduced = false;       // its 'F' record is in the journal
     int64_t originalLength = 0;    // -1: it did not exist
-    std::vector<std::pair<int64_t, int64_t>> saved;  // [from, to) journaled, sorted
+    BankRegions saved;             // [from, to) journaled, sorted
 };
 
 // The change to one bank: its journal and its files.
@@ -96,8 +96,8 @@ bool findStream(FILE* stream, BankChange*& change, TrackedFile*& file) {
 }
 
 // The parts of [from, to) not journaled yet.
-std::vector<std::pair<int64_t, int64_t>> unsavedParts(const TrackedFile& file, int64_t from, int64_t to) {
-    std::vector<std::pair<int64_t, int64_t>> parts;
+BankRegions unsavedParts(const TrackedFile& file, int64_t from, int64_t to) {
+    BankRegions parts;
     for (const auto& [savedFrom, savedTo] : file.saved) {
         if (savedTo <= from) continue;
         if (savedFrom >= to) break;
@@ -129,8 +129,8 @@ bool openJournal(BankChange& change) {
     return writeAll(change.journal, std::string(kJournalMagic, kJournalMagicSize));
 }
 
-// Puts into the journal, and syncs, what a write of [from, to) would destroy.
-bool saveOriginal(BankChange& change, TrackedFile& file, int64_t from, int64_t to) {
+// Puts into the journal, and syncs, what writes of the regions would destroy.
+bool saveOriginal(BankChange& change, TrackedFile& file, const BankRegions& regions) {
     bool created = change.journal < 0;
     if (!openJournal(change)) return false;
     // Every file of the bank is named with its length, so that the journal
@@ -144,16 +144,14 @@ bool saveOriginal(BankChange& change, TrackedFile& file, int64_t from, int64_t t
         records += fileRecord(static_cast<uint8_t>(&each - change.files.data()), each.originalLength, relative);
         each.introduced = true;
     }
-    if (file.originalLength <= journalHooks.wholeFileLimit) {
-        from = 0;
-        to = file.originalLength;
-    }
-    to = std::min(to, file.originalLength);
-    for (const auto& [partFrom, partTo] : unsavedParts(file, from, to)) {
-        std::string bytes;
-        if (!readOriginal(file, partFrom, partTo, bytes)) return false;
-        records += bytesRecord(static_cast<uint8_t>(&file - change.files.data()), partFrom, bytes);
-        markSaved(file, partFrom, partTo);
+    const bool whole = file.originalLength <= journalHooks.wholeFileLimit;
+    for (auto [from, to] : whole ? BankRegions{{0, file.originalLength}} : regions) {
+        for (const auto& [partFrom, partTo] : unsavedParts(file, from, std::min(to, file.originalLength))) {
+            std::string bytes;
+            if (!readOriginal(file, partFrom, partTo, bytes)) return false;
+            records += bytesRecord(static_cast<uint8_t>(&file - change.files.data()), partFrom, bytes);
+            markSaved(file, partFrom, partTo);
+        }
     }
     if (records.empty()) return true;
     if (!writeAll(change.journal, records) || !syncStepAllowed() || ::fsync(change.journal) != 0) return false;
@@ -211,7 +209,7 @@ BankWrite writeBankBytes(FILE* stream, int64_t offset, const void* bytes, size_t
     BankChange* change;
     TrackedFile* file;
     failed = true;
-    if (findStream(stream, change, file) && !saveOriginal(*change, *file, offset, offset + static_cast<int64_t>(size)))
+    if (findStream(stream, change, file) && !saveOriginal(*change, *file, {{offset, offset + static_cast<int64_t>(size)}}))
         return BankWrite::notWritten;
     if (std::fseek(stream, offset, SEEK_SET) != 0) return BankWrite::notPositioned;
     if (!writeStepAllowed() || std::fwrite(bytes, 1, size, stream) != size || std::fflush(stream) != 0)
@@ -224,7 +222,7 @@ FILE* openEmptiedBankFile(const std::string& name, const std::string& dataName) 
     if (failed) return nullptr;
     BankChange& change = changeOf(dataName);
     TrackedFile& file = fileOf(change, name);
-    if (!saveOriginal(change, file, 0, INT64_MAX)) {
+    if (!saveOriginal(change, file, {{0, INT64_MAX}})) {
         failed = true;
         return nullptr;
     }
@@ -234,6 +232,12 @@ FILE* openEmptiedBankFile(const std::string& name, const std::string& dataName) 
     file.stream = failed ? nullptr : std::fopen(file.path.c_str(), "r+b");
     failed = failed || !file.stream;
     return file.stream;
+}
+
+void journalBankRegions(FILE* stream, const BankRegions& regions) {
+    BankChange* change;
+    TrackedFile* file;
+    if (!failed && findStream(stream, change, file) && !saveOriginal(*change, *file, regions)) failed = true;
 }
 
 bool bankWriteFailed() { return failed; }

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 // The journal of the bank whose data file is `dataName`: "<dataName>-journal".
 std::string journalName(const std::string& dataName);
@@ -29,6 +31,10 @@ void untrackBankFile(FILE* stream);
 // journal, the positioning or the write fails, the change takes no further writes.
 enum class BankWrite { done, notPositioned, notWritten };
 BankWrite writeBankBytes(FILE* stream, int64_t offset, const void* bytes, size_t size);
+// Journals the regions [from, to) of a bank file with one sync, ahead of their
+// writes. A failure shows at the next write.
+using BankRegions = std::vector<std::pair<int64_t, int64_t>>;
+void journalBankRegions(FILE* stream, const BankRegions& regions);
 // Journals the whole file `name` of the bank (or that it did not exist), then
 // empties it, creating it when absent, and opens it for update, tracked.
 // Absent on failure, with errno set.

@@ -87,6 +87,10 @@ void writeAllSeries(const std::vector<FloatVector>& table, FILE* stream, const c
     printOut("\nWriting %s to bank.", label);
     if (checkRunFitsBank() != 0) endProcess(7);
     std::vector<unsigned char> bytes(4 * (static_cast<size_t>(model.periodCount) + 1));
+    BankRegions regions;
+    for (int32_t i = 0; i < model.seriesCount; ++i)
+        regions.emplace_back(valueOffset(i, model.startIndex), valueOffset(i, model.startIndex) + bytes.size());
+    journalBankRegions(stream, regions);
     for (int32_t i = 0; i < model.seriesCount; ++i) {
         for (int32_t t = 0; t <= model.periodCount; ++t) putFloat(&bytes[4 * static_cast<size_t>(t)], table[i][t]);
         BankWrite written = writeBankBytes(stream, valueOffset(i, model.startIndex), bytes.data(), bytes.size());
