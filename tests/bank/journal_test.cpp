@@ -10,6 +10,7 @@
 #include <map>
 
 #include "bank/journal.h"
+#include "bank/journal_file.h"
 #include "runctl/console.h"
 #include "runctl/run.h"
 #include "support/harness.h"
@@ -105,6 +106,9 @@ TEST_F(Journal, EveryFailedWriteOrSyncLeavesEveryFileAsItWas) {
         {"plain run, regions journaled", kPlainRun.run, 0},
         {"stochastic run", [] { return vorn({"2000.4", "2001.4", "faults.fix", "3", "1", "1"}); }, 1 << 20},
         {"vornbank import", [] { return runVornbank({"import", "bws", "new.csv"}); }, 1 << 20},
+        {"vornbank create --force",
+         [] { return runVornbank({"create", "bws", "--base-year", "1990", "--base-month", "1", "--length", "8", "--force"}); },
+         1 << 20},
     };
     for (const Operation& operation : operations) {
         JournalHooks hooks;
@@ -150,6 +154,31 @@ TEST_F(Journal, KilledRunLeavesTheNextOpenTheBankBeforeOrAfter) {
             << k;
         const Snapshot now = snapshot();
         EXPECT_TRUE(now == before || now == after) << "killed before step " << k;
+    }
+}
+
+// A record cut short or damaged by a crash was never synced: it and what follows are not applied.
+TEST_F(Journal, OnlyWholeRecordsAreApplied) {
+    const std::string intact = std::string(kJournalMagic, kJournalMagicSize) + fileRecord(0, 6, "bank") +
+                               bytesRecord(0, 0, "old");
+    std::string damaged = bytesRecord(0, 3, "OLD");
+    damaged[14] ^= 1;  // a byte of its payload
+    // The bank grew from 6 to 8 bytes, and its first three bytes were "old".
+    const std::pair<std::string, std::string> cases[] = {
+        {intact, "olddef"},
+        {intact + damaged, "olddef"},
+        {intact + bytesRecord(0, 3, "OLD").substr(0, 20), "olddef"},
+        {intact + bytesRecord(0, 3, "OL"), "oldOLf"},
+    };
+    for (const auto& [journal, restored] : cases) {
+        writeFile("bank", "abcdefgh");
+        writeFile("bank-journal", journal);
+        std::vector<std::string> names;
+        std::string problem;
+        ASSERT_TRUE(applyJournal(scratch.file("bank-journal"), names, problem)) << problem;
+        EXPECT_EQ(readFile("bank"), restored) << journal.size();
+        EXPECT_EQ(names, std::vector<std::string>{"bank"});
+        EXPECT_FALSE(fileExists("bank-journal"));
     }
 }
 
