@@ -25,7 +25,6 @@ namespace fs = std::filesystem;
 
 struct TrackedFile {
     FILE* stream = nullptr;        // absent while the file is closed
-    std::string name;              // as the program named it
     std::string path;              // absolute
     bool introduced = false;       // its 'F' record is in the journal
     int64_t originalLength = 0;    // -1: it did not exist
@@ -77,7 +76,6 @@ TrackedFile& fileOf(BankChange& change, const std::string& name) {
     for (TrackedFile& file : change.files)
         if (file.path == path) return file;
     TrackedFile& file = change.files.emplace_back();
-    file.name = name;
     file.path = path;
     return file;
 }
