@@ -1,5 +1,6 @@
 // vornbank lags: writes vorn.lag for a bank, with every series' lag at least
 // what the model reads, so that no one has to write its bytes by hand.
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -65,12 +66,14 @@ void applyOverride(const std::string& base, const std::string& word, std::vector
 
 // The file as vorn reads it: the series count (16 bits, little-endian), then one byte per series.
 void writeLagFile(const std::filesystem::path& path, const std::vector<uint8_t>& lags) {
+    std::vector<unsigned char> bytes(2 + lags.size());
+    putUint16(bytes.data(), static_cast<uint16_t>(lags.size()));
+    std::copy(lags.begin(), lags.end(), bytes.begin() + 2);
     std::filesystem::path partial = path;
     partial += ".partial";
     FILE* out = std::fopen(partial.c_str(), "wb");
     if (!out) fail("cannot create %s: %s", partial.c_str(), std::strerror(errno));
-    uint16_t count = static_cast<uint16_t>(lags.size());
-    bool written = writeUint16s(out, &count, 1) == 1 && std::fwrite(lags.data(), 1, lags.size(), out) == lags.size();
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
     bool closed = std::fclose(out) == 0;
     std::error_code error;
     if (written && closed) std::filesystem::rename(partial, path, error);

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "bank/bank_file.h"
+#include "bank/journal.h"
 #include "runctl/exit.h"
 #include "solve/model_requirements.h"
 #include "state/model_state.h"
@@ -97,7 +98,11 @@ int runWorkdir(const std::vector<std::string>& args) {
             if (!fs::copy_file(from / name, dir / name, fs::copy_options::overwrite_existing, error))
                 fail("cannot copy %s: %s", (from / name).c_str(), error.message().c_str());
     } catch (const ProcessExit&) {
-        if (!existed) fs::remove_all(dir, error);
+        // A directory made here goes whole; in one that was there, the bank's journal undoes the change.
+        if (!existed) {
+            forgetBankChanges();
+            fs::remove_all(dir, error);
+        }
         throw;
     }
     std::fprintf(toolOut, "made %s: run vorn there\n", dir.c_str());
