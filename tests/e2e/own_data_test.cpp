@@ -76,6 +76,12 @@ TEST(OwnData, TheReadmeStepsRunAndGiveTheSameBytesTwice) {
     EXPECT_EQ(again.out, first.out);
     EXPECT_EQ(filesMade(scratch.path()), files);
 
+    std::string names;  // no journal or partial file stays behind
+    for (const auto& file : files) names += file.first + " ";
+    EXPECT_EQ(names, "/handmade/bws.bnk /handmade/bws.ind /handmade/heart.dat /handmade/heart.dim /handmade/vorn.cfg "
+                     "/handmade/vorn.lag /mywork/bws.bnk /mywork/bws.ind /mywork/forecast.csv /mywork/forecast.fix "
+                     "/mywork/heart.dat /mywork/heart.dim /mywork/sigma.bnk /mywork/sigma.ind /mywork/uncertainty.csv "
+                     "/mywork/vorn.cfg /mywork/vorn.lag ");
     std::string lags = le16(36) + std::string("\0\0\1\x0b\4\1\0\0\0\0\1\4", 12) + std::string(24, '\0');
     EXPECT_EQ(files["/mywork/vorn.lag"], lags);
     EXPECT_EQ(files["/handmade/vorn.lag"], lags);
