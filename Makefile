@@ -2,7 +2,7 @@
 BUILD := build
 JOBS  := 2
 
-.PHONY: all build test run clean
+.PHONY: all build test run bench clean
 
 all: build
 
@@ -20,6 +20,12 @@ run: build
 	@echo
 	@echo "Solved series in $(BUILD)/run/bws.bnk:"
 	@cd $(BUILD)/run && ../vornbank export bws gdp_real consum invest imports govt --from 2000.4 --to 2005.4
+
+# The benchmarks (Google Benchmark, libbenchmark-dev) and the whole-process time of 10,000 trials.
+bench:
+	@cmake -S . -B $(BUILD) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target vorn_bench
+	@$(BUILD)/bench/vorn_bench
 
 clean:
 	rm -rf $(BUILD)
