@@ -1,6 +1,6 @@
-// heart.dim, read once at start-up, and the reading of heart.dat into the
-// coefficient tables at the start of every solution run, with the random
-// coefficient draws of a stochastic run.
+// heart.dim, read once at start-up, and heart.dat put into the coefficient
+// tables at the start of every solution run (read from the file once, then
+// from memory), with the random coefficient draws of a stochastic run.
 #include "stochastic/coefficients.h"
 
 #include <cctype>
@@ -120,14 +120,22 @@ void takeCoefficientBlock(int equation, const CoefficientBlock& block) {
     model.errorSee[equation] = block.see;
 }
 
+// Nothing writes heart.dat while a process runs, so its blocks are read once
+// and every later reading takes the same values from memory.
 void readCoefficients() {
-    openCoefficientFile();
-    CoefficientBlock block;
+    TrialCache& cache = model.trialCache;
+    const bool firstReading = !cache.coefficientsRead;
+    if (firstReading) {
+        openCoefficientFile();
+        cache.coefficientBlocks = std::vector<CoefficientBlock>(static_cast<size_t>(model.equationCount));
+    }
     for (int e = 0; e < model.equationCount; ++e) {
-        readCoefficientBlock(e, block);
+        CoefficientBlock& block = cache.coefficientBlocks[static_cast<size_t>(e)];
+        if (firstReading) readCoefficientBlock(e, block);
         takeCoefficientBlock(e, block);
         const int n = model.coefCount[e];
         if (model.equationKind[e] == 's' && model.randomCoefficients == 1 && n > 0)
             drawCoefficients(model.coef[e], block.matrix, n);
     }
+    cache.coefficientsRead = true;
 }
