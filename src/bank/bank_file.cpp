@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "bank/stored_values.h"
 #include "runctl/console.h"
 #include "runctl/exit.h"
 #include "state/model_state.h"
@@ -21,6 +22,7 @@ void openBankFile(const char* name, FILE** slot) {
         endProcess(5);
     }
     *slot = stream;
+    forgetBankValues();
     if (std::fseek(stream, 0, SEEK_SET) != 0) {
         printOut("\nCannot do initial seek on %s.\n", name);
         endProcess(6);

@@ -7,6 +7,7 @@
 #include "bank/bank_file.h"
 #include "bank/byte_order.h"
 #include "bank/name_index.h"
+#include "bank/stored_values.h"
 #include "runctl/console.h"
 #include "runctl/dates.h"
 #include "state/model_state.h"
@@ -52,6 +53,7 @@ int readSeries(const char* name, ValueTable& table) {
 
 int32_t writeSeries(const char* name, const ValueTable& table) {
     if (!tableFitsRecord(table)) return -1;
+    forgetBankValues();
     AppendedName undo{};
     int32_t k = findName(model.nameOffsets, model.namePool, name, model.nameCount);
     if (k < 0) {
