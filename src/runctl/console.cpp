@@ -6,6 +6,8 @@
 
 #include <cstdarg>
 
+#include "runctl/fixed_format.h"
+
 ConsoleStreams console{stdin, stdout, stderr};
 
 void printOut(const char* format, ...) {
@@ -20,6 +22,14 @@ void printErr(const char* format, ...) {
     va_start(args, format);
     std::vfprintf(console.err, format, args);
     va_end(args);
+}
+
+void printOutFixed(const char* before, float value, int width, int decimals, const char* after) {
+    char number[64];
+    const size_t length = formatFixed(number, sizeof number, value, width, decimals);
+    std::fputs(before, console.out);
+    std::fwrite(number, 1, length, console.out);
+    std::fputs(after, console.out);
 }
 
 int readChar() {

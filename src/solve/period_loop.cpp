@@ -55,8 +55,10 @@ void beginPeriod(int32_t t) {
     model.currentDate = nextDate(model.currentDate);
     model.iterationCount = 0;
     model.currentIndex = model.startIndex + t;
-    for (int32_t i = 0; i < model.seriesCount; ++i)
-        if (inMissingBand(model.series[i][t])) model.series[i][t] = model.series[i][t - 1];
+    for (int32_t i = 0; i < model.seriesCount; ++i) {
+        float* value = &model.series[i][t];
+        if (inMissingBand(*value)) *value = value[-1];  // t is at least 1, inside every series' block
+    }
 }
 
 bool operatorDue() {
@@ -70,7 +72,7 @@ int passConverged() {
     const float after = model.series[kCheckSeries][model.period];
     const double change = std::fabs(static_cast<double>(before) - after);
     if (change > kTolerance) return 0;  // an undefined change counts as converged
-    if (model.maximize != 'y') printOut("cR        %8.2f, ", static_cast<double>(after));
+    if (model.maximize != 'y') printOutFixed("cR        ", after, 8, 2, ", ");
     return 1;
 }
 
@@ -98,7 +100,7 @@ int runTrial(int32_t trial) {
     for (model.period = 1; model.period <= model.periodCount; ++model.period) {
         const int32_t t = model.period;
         beginPeriod(t);
-        printOut("\n %8.3f ", static_cast<double>(model.currentDate));
+        printOutFixed("\n ", model.currentDate, 8, 3, " ");
         if (!solvePeriod()) return 0;
         if (staticRun && t < model.periodCount) exchangeStaticValues(t);
     }
