@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdarg>
+#include <cstring>
 
 #include "runctl/fixed_format.h"
 
@@ -25,11 +26,18 @@ void printErr(const char* format, ...) {
 }
 
 void printOutFixed(const char* before, float value, int width, int decimals, const char* after) {
-    char number[64];
-    const size_t length = formatFixed(number, sizeof number, value, width, decimals);
-    std::fputs(before, console.out);
-    std::fwrite(number, 1, length, console.out);
-    std::fputs(after, console.out);
+    char line[128];
+    const size_t lead = std::strlen(before);
+    const size_t tail = std::strlen(after);
+    // The progress lines fit many times over; anything longer takes printf's way.
+    if (lead + tail > 32 || width > 32 || decimals > 6) {
+        printOut("%s%*.*f%s", before, width, decimals, static_cast<double>(value), after);
+        return;
+    }
+    std::memcpy(line, before, lead);
+    const size_t length = lead + formatFixed(line + lead, sizeof line - lead - tail, value, width, decimals);
+    std::memcpy(line + length, after, tail);
+    std::fwrite(line, 1, length + tail, console.out);
 }
 
 int readChar() {

@@ -56,9 +56,13 @@ void drawCoefficients(FloatVector& coefficients, const FloatMatrix& matrix, int 
     FloatVector z = allocVector(0, n - 1);
     if (!z) endProcess(9);
     for (int k = 0; k < n; ++k) z[k] = static_cast<float>(normalDeviate());
-    for (int i = 0; i < n; ++i)
-        for (int k = 0; k < n; ++k)
-            coefficients[i] = static_cast<float>(static_cast<double>(matrix[i][k]) * z[k] + coefficients[i]);
+    const float* deviates = &z[0];
+    for (int i = 0; i < n; ++i) {
+        const float* row = &matrix[i][0];
+        float sum = coefficients[i];
+        for (int k = 0; k < n; ++k) sum = static_cast<float>(static_cast<double>(row[k]) * deviates[k] + sum);
+        coefficients[i] = sum;
+    }
     freeVector(z);
 }
 
