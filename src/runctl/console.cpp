@@ -4,6 +4,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cassert>
 #include <cstdarg>
 #include <cstring>
 
@@ -29,11 +30,8 @@ void printOutFixed(const char* before, float value, int width, int decimals, con
     char line[128];
     const size_t lead = std::strlen(before);
     const size_t tail = std::strlen(after);
-    // The progress lines fit many times over; anything longer takes printf's way.
-    if (lead + tail > 32 || width > 32 || decimals > 6) {
-        printOut("%s%*.*f%s", before, width, decimals, static_cast<double>(value), after);
-        return;
-    }
+    // Room for the longest number a float makes with these bounds (47 characters).
+    assert(lead + tail <= 32 && width <= 32 && decimals <= 6);
     std::memcpy(line, before, lead);
     const size_t length = lead + formatFixed(line + lead, sizeof line - lead - tail, value, width, decimals);
     std::memcpy(line + length, after, tail);
