@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Times vorn as a whole process: N stochastic trials of 20 quarters (random
-# errors and coefficients) on a scratch copy of the example working directory,
-# standard output to a file.
+# errors and coefficients, seed 12345) on a scratch copy of the example working
+# directory, standard output to a file.
 # usage: bench/stochastic.sh N [BUILD_DIR]    (BUILD_DIR defaults to build/)
 set -euo pipefail
 trials=${1:?usage: bench/stochastic.sh N [BUILD_DIR]}
@@ -12,7 +12,7 @@ cp -r "$build/example/." "$scratch"
 cd "$scratch"
 
 TIMEFORMAT='%R %U %S'
-if ! times=$( { time "$build/vorn" 2000.4 2005.4 plain.fix "$trials" 1 1 </dev/null >out.txt; } 2>&1 ); then
+if ! times=$( { time "$build/vorn" 2000.4 2005.4 plain.fix "$trials" 1 1 12345 </dev/null >out.txt; } 2>&1 ); then
     echo "vorn failed: $times" >&2
     tail -c 400 out.txt >&2
     exit 1
