@@ -51,19 +51,21 @@ bool parseCount(const std::string& line, size_t from, bool restIgnored, int16_t&
     return true;
 }
 
-// coefficients[i] += M[i][k] * z[k] over every i and k, z fresh standard normal deviates.
-void drawCoefficients(FloatVector& coefficients, const FloatMatrix& matrix, int n) {
-    FloatVector z = allocVector(0, n - 1);
-    if (!z) endProcess(9);
+// coefficients[i] += M[i][k] * z[k] over every i and k, z fresh standard
+// normal deviates in the block's room for them, obtained at its first draw.
+void drawCoefficients(FloatVector& coefficients, CoefficientBlock& block, int n) {
+    if (!block.deviates) {
+        block.deviates = allocVector(0, n - 1);
+        if (!block.deviates) endProcess(9);
+    }
+    float* z = &block.deviates[0];
     for (int k = 0; k < n; ++k) z[k] = static_cast<float>(normalDeviate());
-    const float* deviates = &z[0];
     for (int i = 0; i < n; ++i) {
-        const float* row = &matrix[i][0];
+        const float* row = &block.matrix[i][0];
         float sum = coefficients[i];
-        for (int k = 0; k < n; ++k) sum = static_cast<float>(static_cast<double>(row[k]) * deviates[k] + sum);
+        for (int k = 0; k < n; ++k) sum = static_cast<float>(static_cast<double>(row[k]) * z[k] + sum);
         coefficients[i] = sum;
     }
-    freeVector(z);
 }
 
 }  // namespace
@@ -139,7 +141,7 @@ void readCoefficients() {
         takeCoefficientBlock(e, block);
         const int n = model.coefCount[e];
         if (model.equationKind[e] == 's' && model.randomCoefficients == 1 && n > 0)
-            drawCoefficients(model.coef[e], block.matrix, n);
+            drawCoefficients(model.coef[e], block, n);
     }
     cache.coefficientsRead = true;
 }
