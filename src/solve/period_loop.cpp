@@ -4,6 +4,7 @@
 // simulation solves each period from the loaded, not the solved, lags.
 #include "solve/period_loop.h"
 
+#include <cassert>
 #include <cmath>
 
 #include "bank/bank_file.h"
@@ -55,9 +56,12 @@ void beginPeriod(int32_t t) {
     model.currentDate = nextDate(model.currentDate);
     model.iterationCount = 0;
     model.currentIndex = model.startIndex + t;
-    for (int32_t i = 0; i < model.seriesCount; ++i) {
-        float* value = &model.series[i][t];
-        if (inMissingBand(*value)) *value = value[-1];  // t is at least 1, inside every series' block
+    // Every series' block reaches from before period 0 to periodCount, so t and
+    // t - 1 lie inside each: checked once here rather than per series.
+    assert(t >= 1 && t <= model.periodCount && model.series.size() == static_cast<size_t>(model.seriesCount));
+    for (const FloatVector& v : model.series) {
+        float* value = v.block + (t - v.lo);
+        if (inMissingBand(*value)) *value = value[-1];
     }
 }
 
