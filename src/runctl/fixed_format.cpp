@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -30,22 +31,25 @@ size_t formatFixed(char* out, size_t size, float value, int width, int decimals)
     const double rest = scaled - static_cast<double>(units);
     if (rest > 0.5 || (rest == 0.5 && (units & 1) != 0)) ++units;
 
-    char reversed[kLongestDigits];
-    size_t n = 0;
+    // Digits from the right end of a scratch field, then the field to `out`.
+    char field[kLongestDigits];
+    char* first = field + kLongestDigits;
     for (int d = 0; d < decimals; ++d) {
-        reversed[n++] = static_cast<char>('0' + units % 10);
+        *--first = static_cast<char>('0' + units % 10);
         units /= 10;
     }
-    if (decimals > 0) reversed[n++] = '.';
+    if (decimals > 0) *--first = '.';
     do {
-        reversed[n++] = static_cast<char>('0' + units % 10);
+        *--first = static_cast<char>('0' + units % 10);
         units /= 10;
     } while (units != 0);
-    if (std::signbit(value)) reversed[n++] = '-';  // printf keeps the sign of -0.0 and of what rounds to it
+    if (std::signbit(value)) *--first = '-';  // printf keeps the sign of -0.0 and of what rounds to it
 
-    size_t length = 0;
-    for (size_t pad = n; pad < static_cast<size_t>(width); ++pad) out[length++] = ' ';
-    while (n > 0) out[length++] = reversed[--n];
+    const size_t digits = static_cast<size_t>(field + kLongestDigits - first);
+    const size_t pad = digits < static_cast<size_t>(width) ? static_cast<size_t>(width) - digits : 0;
+    std::memset(out, ' ', pad);
+    std::memcpy(out + pad, first, digits);
+    const size_t length = pad + digits;
     out[length] = '\0';
     return length;
 }

@@ -67,7 +67,8 @@ void beginPeriod(int32_t t) {
 
 bool operatorDue() {
     const int32_t limit = model.maxIterations > 0 ? model.maxIterations : 1;
-    return model.iterationCount % limit == 0;
+    // Most periods converge long before the first question: no division for them.
+    return model.iterationCount >= limit && model.iterationCount % limit == 0;
 }
 
 int passConverged() {
