@@ -84,7 +84,8 @@ int loadAllSeries() {
         }
         complete = complete && got == wanted;
     }
-    // What a later loading leaves of a short read depends on the run before it, so only a whole loading is kept.
+    // What a later loading leaves of a short read depends on the trial before
+    // it, so only a whole loading is kept.
     if (complete) keepLoadedSeries();
     return 0;
 }

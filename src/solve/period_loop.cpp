@@ -56,8 +56,9 @@ void beginPeriod(int32_t t) {
     model.currentDate = nextDate(model.currentDate);
     model.iterationCount = 0;
     model.currentIndex = model.startIndex + t;
-    // Every series' block reaches from before period 0 to periodCount, so t and
-    // t - 1 lie inside each: checked once here rather than per series.
+    // Every series' block reaches from its lags (never negative: a run with one
+    // is refused before it starts) to periodCount, so t and t - 1 lie inside
+    // each: checked once here rather than per series.
     assert(t >= 1 && t <= model.periodCount && model.series.size() == static_cast<size_t>(model.seriesCount));
     for (const FloatVector& v : model.series) {
         float* value = v.block + (t - v.lo);
