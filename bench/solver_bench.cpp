@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
