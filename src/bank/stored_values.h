@@ -1,8 +1,9 @@
 // Bank values that the solution runs of a process read again and again: every
 // model series as loaded, and single records over the run's periods. Nothing
 // writes the bank while the runs go on, so each is kept in model.trialCache
-// from its first complete reading; opening or writing a bank file forgets
-// them, and so does a change of the run's base period or length.
+// from its first complete reading; opening a bank file, any write to one (all
+// go through the journal layer) and undoing a change forget them, and so does
+// a change of the run's base period or length.
 #pragma once
 
 #include <cstdint>

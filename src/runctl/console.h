@@ -26,6 +26,8 @@ void printOutFixed(const char* before, float value, int width, int decimals, con
 int readChar();
 // One line without its line feed; false at end of input with nothing read.
 bool readLine(std::string& line);
+// True once the input has reached its end.
+bool consoleInputEnded();
 // One key without echo and without Enter when the input is a terminal;
 // otherwise one byte. EOF at end of input.
 int readKey();

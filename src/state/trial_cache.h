@@ -2,7 +2,8 @@
 // it while the runs go on: heart.dat's blocks, every model series as loaded,
 // and bank records over the run's periods (the fix values and the base values
 // of rho fixes). Each part is kept from its first complete reading; the bank
-// layer forgets the bank's parts whenever it opens or writes a bank file.
+// layer forgets the bank's parts whenever it opens, writes or restores a bank
+// file.
 #pragma once
 
 #include <cstdint>

@@ -11,6 +11,9 @@
 #include "bank/bank_header.h"
 #include "date_notation.h"
 
+// Runs one command (the words after the program name); its exit code.
+int runVornbank(const std::vector<std::string>& args);
+
 // Results go to the standard output. Messages of the bank code are held back
 // and shown on the error stream only when the command fails.
 extern FILE* toolOut;
@@ -42,8 +45,11 @@ PeriodDate optionDate(const std::string& option, const std::string& text, int16_
 
 // BANK names BANK.bnk and BANK.ind; a trailing .bnk or .ind is dropped.
 std::string bankBase(const std::string& word);
+// Applies a journal a dead process left beside the bank (saying so in one line).
+void recoverToolBank(const std::string& base);
 // Opens both files of the bank into the model record, reads the index and the
-// header, which it returns; read-only unless forUpdate.
+// header, which it returns; read-only unless forUpdate, and then every write
+// is journaled until the command commits.
 BankHeader openToolBank(const std::string& base, bool forUpdate);
 
 // One line of a CSV file split into cells: blanks around a cell are dropped,
