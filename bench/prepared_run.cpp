@@ -32,11 +32,15 @@ void useNullConsole() {
     console = {nullIn, nullOut, nullOut};
 }
 
+void removeScratchCopy() {
+    if (scratch.empty()) return;
+    fs::current_path(fs::temp_directory_path());
+    fs::remove_all(scratch);
+    scratch.clear();
+}
+
 void makeScratchCopy() {
-    if (!scratch.empty()) {
-        fs::current_path(fs::temp_directory_path());
-        fs::remove_all(scratch);
-    }
+    removeScratchCopy();
     std::string pattern = fs::temp_directory_path().string() + "/vorn-bench-XXXXXX";
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     scratch = pattern;
@@ -65,4 +69,7 @@ void prepareRun(const std::vector<std::string>& args) {
     if (allocateWorkspace() == -1) throw std::runtime_error("no workspace");
 }
 
-const std::string& preparedDirectory() { return scratch; }
+void endPreparedRun() {
+    resetModelState();
+    removeScratchCopy();
+}

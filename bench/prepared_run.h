@@ -8,9 +8,9 @@
 
 // Copies the example working directory into a fresh scratch directory, makes it
 // the working directory and prepares a run for `args` (the words after the
-// program's name) up to the allocated workspace. Leaves the previous scratch
-// directory behind it removed.
+// program's name) up to the allocated workspace. The previous scratch
+// directory is removed first.
 void prepareRun(const std::vector<std::string>& args);
 
-// The working directory of the prepared run.
-const std::string& preparedDirectory();
+// Releases the prepared run and removes its scratch directory.
+void endPreparedRun();

@@ -201,6 +201,7 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     KeepingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
+    endPreparedRun();
     printFigures(reporter);
     benchmark::Shutdown();
     return 0;
