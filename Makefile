@@ -7,7 +7,7 @@ RUN_TARGETS := vorn vornbank example_workdir
 # CMake's own makefiles would otherwise announce every directory they enter.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all build configure test run docs-chart clean
+.PHONY: all build configure test run bench docs-chart clean
 
 all: build
 
@@ -36,6 +36,11 @@ run: configure
 # The README's picture: the chart of `make run`, copied into docs/.
 docs-chart: run
 	cp $(BUILD)/run/forecast.svg docs/forecast.svg
+
+# The benchmarks (Google Benchmark, libbenchmark-dev) and the whole-process time of 10,000 trials.
+bench: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target vorn_bench
+	@$(BUILD)/bench/vorn_bench
 
 clean:
 	rm -rf $(BUILD)

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "bank/journal.h"
-
+#include "bank/stored_values.h"
 #include "runctl/console.h"
 #include "runctl/exit.h"
 #include "state/model_state.h"
@@ -25,6 +25,7 @@ void openBankFile(const char* name, FILE** slot) {
         endProcess(5);
     }
     *slot = stream;
+    forgetBankValues();
     if (std::fseek(stream, 0, SEEK_SET) != 0) {
         printOut("\nCannot do initial seek on %s.\n", name);
         endProcess(6);

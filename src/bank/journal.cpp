@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "bank/journal_file.h"
+#include "bank/stored_values.h"
 #include "runctl/console.h"
 
 JournalHooks journalHooks;
@@ -204,6 +205,7 @@ void untrackBankFile(FILE* stream) {
 
 BankWrite writeBankBytes(FILE* stream, int64_t offset, const void* bytes, size_t size) {
     if (failed) return BankWrite::notWritten;
+    forgetBankValues();
     BankChange* change;
     TrackedFile* file;
     failed = true;
@@ -218,6 +220,7 @@ BankWrite writeBankBytes(FILE* stream, int64_t offset, const void* bytes, size_t
 
 FILE* openEmptiedBankFile(const std::string& name, const std::string& dataName) {
     if (failed) return nullptr;
+    forgetBankValues();
     BankChange& change = changeOf(dataName);
     TrackedFile& file = fileOf(change, name);
     if (!saveOriginal(change, file, {{0, INT64_MAX}})) {
@@ -270,6 +273,7 @@ int commitBankChanges() {
 }
 
 void undoBankChanges() {
+    forgetBankValues();
     for (BankChange& change : changes) {
         if (change.journal < 0) continue;
         closeJournal(change);

@@ -8,6 +8,7 @@
 #include "bank/byte_order.h"
 #include "bank/journal.h"
 #include "bank/name_index.h"
+#include "bank/stored_values.h"
 #include "runctl/console.h"
 #include "runctl/dates.h"
 #include "state/model_state.h"

@@ -1,11 +1,12 @@
 // The run's workspace: the series table with its lag slots, the coefficient
-// and error vectors, loading every model series for the run's periods and
-// writing the solved periods back.
+// and error vectors, loading every model series for the run's periods (from
+// the bank file once, then from memory) and writing the solved periods back.
 #include <new>
 
 #include "bank/bank_file.h"
 #include "bank/byte_order.h"
 #include "bank/journal.h"
+#include "bank/stored_values.h"
 #include "runctl/console.h"
 #include "runctl/exit.h"
 #include "state/model_state.h"
@@ -66,6 +67,8 @@ int allocateWorkspace() {
 
 int loadAllSeries() {
     if (checkRunFitsBank() != 0) return -1;
+    if (restoreLoadedSeries()) return 0;
+    bool complete = true;
     for (int32_t i = 0; i < model.seriesCount; ++i) {
         int32_t lag = model.seriesLags[i];
         if (std::fseek(model.bankDataFile, valueOffset(i, model.startIndex - lag), SEEK_SET) != 0) {
@@ -75,11 +78,16 @@ int loadAllSeries() {
         // A read that stops early at the end of the file leaves the rest as it was.
         FloatVector& v = model.series[i];
         size_t wanted = static_cast<size_t>(lag) + model.periodCount + 1;
-        if (readFloats(model.bankDataFile, &v[-lag], wanted) == 0) {
+        size_t got = readFloats(model.bankDataFile, &v[-lag], wanted);
+        if (got == 0) {
             printOut("\nCannot read series %d \n", i);
             return -1;
         }
+        complete = complete && got == wanted;
     }
+    // What a later loading leaves of a short read depends on the trial before
+    // it, so only a whole loading is kept.
+    if (complete) keepLoadedSeries();
     return 0;
 }
 

@@ -4,7 +4,11 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cassert>
 #include <cstdarg>
+#include <cstring>
+
+#include "runctl/fixed_format.h"
 
 ConsoleStreams console{stdin, stdout, stderr};
 
@@ -20,6 +24,18 @@ void printErr(const char* format, ...) {
     va_start(args, format);
     std::vfprintf(console.err, format, args);
     va_end(args);
+}
+
+void printOutFixed(const char* before, float value, int width, int decimals, const char* after) {
+    char line[128];
+    const size_t lead = std::strlen(before);
+    const size_t tail = std::strlen(after);
+    // Room for the longest number a float makes with these bounds (47 characters).
+    assert(lead + tail <= 32 && width <= 32 && decimals <= 6);
+    std::memcpy(line, before, lead);
+    const size_t length = lead + formatFixed(line + lead, sizeof line - lead - tail, value, width, decimals);
+    std::memcpy(line + length, after, tail);
+    std::fwrite(line, 1, length + tail, console.out);
 }
 
 int readChar() {

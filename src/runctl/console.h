@@ -16,6 +16,11 @@ extern ConsoleStreams console;
 
 void printOut(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void printErr(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// `before`, then `value` as the format "%<width>.<decimals>f" writes it, then
+// `after`, on the standard output: the same bytes as printOut, made faster for
+// the lines printed for every period. The two texts together have at most 32
+// characters, width is at most 32 and decimals at most 6.
+void printOutFixed(const char* before, float value, int width, int decimals, const char* after);
 
 // One character from the buffered input, or EOF.
 int readChar();

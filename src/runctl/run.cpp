@@ -76,11 +76,16 @@ void runTrials(DoubleMatrix& means, DoubleMatrix& squares, int32_t& totalTrials,
             }
             continue;
         }
-        for (int32_t t = 0; t <= model.periodCount; ++t) {
-            for (int32_t s = 0; s < model.seriesCount; ++s) {
-                double x = model.series[s][t];
-                means[s][t] = means[s][t] + x / model.drawCount;
-                squares[s][t] = squares[s][t] + x * x / model.drawCount;
+        // Row by row: every element's sums are its own, whatever the order.
+        const double draws = model.drawCount;
+        for (int32_t s = 0; s < model.seriesCount; ++s) {
+            const float* trial = &model.series[s][0];
+            double* mean = &means[s][0];
+            double* square = &squares[s][0];
+            for (int32_t t = 0; t <= model.periodCount; ++t) {
+                const double x = trial[t];
+                mean[t] = mean[t] + x / draws;
+                square[t] = square[t] + x * x / draws;
             }
         }
         ++accepted;

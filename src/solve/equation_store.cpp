@@ -1,13 +1,13 @@
 // The equation-result store: a regression's value gets its AR(1) random error
 // in a stochastic run and the fix of its dependent series (constant adjustment,
 // multiplication, override, decaying rho residual, skip) before it is written.
-// Fix values come from the bank on the first pass of each period.
+// Fix values come from the bank (kept in memory after their first reading) on
+// the first pass of each period.
 #include "solve/equation_store.h"
 
 #include <cmath>
 
-#include "bank/bank_file.h"
-#include "bank/byte_order.h"
+#include "bank/stored_values.h"
 #include "runctl/console.h"
 #include "runctl/exit.h"
 #include "state/model_state.h"
@@ -15,14 +15,11 @@
 
 namespace {
 
-// Series `record` at bank period `bankPeriod`, a little-endian float straight
-// from the bank data file. A bank that cannot be read there ends the run
-// before anything is written back.
+// Series `record` at bank period `bankPeriod` as the bank data file holds it.
+// A bank that cannot be read there ends the run before anything is written back.
 float readBankValue(int32_t record, int32_t bankPeriod) {
-    FILE* bank = model.bankDataFile;
     float value = 0.0f;
-    if (!bank || std::fseek(bank, valueOffset(record, bankPeriod), SEEK_SET) != 0 ||
-        readFloats(bank, &value, 1) != 1) {
+    if (!readRunValue(record, bankPeriod, value)) {
         printOut("\nCannot read series %d at bank period %d for a fix.\n", record, bankPeriod);
         endProcess(2);
     }

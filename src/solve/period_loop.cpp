@@ -4,6 +4,7 @@
 // simulation solves each period from the loaded, not the solved, lags.
 #include "solve/period_loop.h"
 
+#include <cassert>
 #include <cmath>
 
 #include "bank/bank_file.h"
@@ -60,13 +61,20 @@ void beginPeriod(int32_t t) {
     model.currentDate = nextDate(model.currentDate);
     model.iterationCount = 0;
     model.currentIndex = model.startIndex + t;
-    for (int32_t i = 0; i < model.seriesCount; ++i)
-        if (inMissingBand(model.series[i][t])) model.series[i][t] = model.series[i][t - 1];
+    // Every series' block reaches from its lags (never negative: a run with one
+    // is refused before it starts) to periodCount, so t and t - 1 lie inside
+    // each: checked once here rather than per series.
+    assert(t >= 1 && t <= model.periodCount && model.series.size() == static_cast<size_t>(model.seriesCount));
+    for (const FloatVector& v : model.series) {
+        float* value = v.block + (t - v.lo);
+        if (inMissingBand(*value)) *value = value[-1];
+    }
 }
 
 bool operatorDue() {
     const int32_t limit = model.maxIterations > 0 ? model.maxIterations : 1;
-    return model.iterationCount % limit == 0;
+    // Most periods converge long before the first question: no division for them.
+    return model.iterationCount >= limit && model.iterationCount % limit == 0;
 }
 
 int passConverged() {
@@ -76,7 +84,7 @@ int passConverged() {
     const double change = std::fabs(static_cast<double>(before) - after);
     // A check value that is undefined or infinite has not settled, whatever the change.
     if (!std::isfinite(after) || !(change <= kTolerance)) return 0;
-    if (model.maximize != 'y') printOut("cR        %8.2f, ", static_cast<double>(after));
+    if (model.maximize != 'y') printOutFixed("cR        ", after, 8, 2, ", ");
     return 1;
 }
 
@@ -104,7 +112,7 @@ int runTrial(int32_t trial) {
     for (model.period = 1; model.period <= model.periodCount; ++model.period) {
         const int32_t t = model.period;
         beginPeriod(t);
-        printOut("\n %8.3f ", static_cast<double>(model.currentDate));
+        printOutFixed("\n ", model.currentDate, 8, 3, " ");
         if (!solvePeriod()) return 0;
         if (staticRun && t < model.periodCount) exchangeStaticValues(t);
     }

@@ -38,6 +38,7 @@ void releaseModelState() {
     freeVector(model.equationErrors);
     freeMatrix(model.staticValues);
     freeMatrix(model.savedSeries);
+    model.trialCache = TrialCache{};
 }
 
 void resetModelState() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runctl/arrays.h"
+#include "state/trial_cache.h"
 
 // The bank's missing-value marker, the float nearest -0.000001 (bits B58637BD).
 inline constexpr float kMissingValue = -0.000001f;
@@ -122,13 +123,16 @@ struct ModelState {
 
     // Random generator
     RandomState random;
+
+    // What the solution runs of this process read once only
+    TrialCache trialCache;
 };
 
 extern ModelState model;
 
 // Release what the record owns (series, coefficients, name index, lag and fix
-// tables, error vectors, optional tables; closes the coefficient stream) in
-// teardown order, each pointer absent afterwards.
+// tables, error vectors, optional tables, what the trial cache keeps; closes
+// the coefficient stream) in teardown order, each pointer absent afterwards.
 void releaseModelState();
 
 // Release, then return every field, the generator's own state included, to zero.

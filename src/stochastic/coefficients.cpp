@@ -1,6 +1,6 @@
-// heart.dim, read once at start-up, and the reading of heart.dat into the
-// coefficient tables at the start of every solution run, with the random
-// coefficient draws of a stochastic run.
+// heart.dim, read once at start-up, and heart.dat put into the coefficient
+// tables at the start of every solution run (read from the file once, then
+// from memory), with the random coefficient draws of a stochastic run.
 #include "stochastic/coefficients.h"
 
 #include <cctype>
@@ -51,15 +51,21 @@ bool parseCount(const std::string& line, size_t from, bool restIgnored, int16_t&
     return true;
 }
 
-// coefficients[i] += M[i][k] * z[k] over every i and k, z fresh standard normal deviates.
-void drawCoefficients(FloatVector& coefficients, const FloatMatrix& matrix, int n) {
-    FloatVector z = allocVector(0, n - 1);
-    if (!z) endProcess(9);
+// coefficients[i] += M[i][k] * z[k] over every i and k, z fresh standard
+// normal deviates in the block's room for them, obtained at its first draw.
+void drawCoefficients(FloatVector& coefficients, CoefficientBlock& block, int n) {
+    if (!block.deviates) {
+        block.deviates = allocVector(0, n - 1);
+        if (!block.deviates) endProcess(9);
+    }
+    float* z = &block.deviates[0];
     for (int k = 0; k < n; ++k) z[k] = static_cast<float>(normalDeviate());
-    for (int i = 0; i < n; ++i)
-        for (int k = 0; k < n; ++k)
-            coefficients[i] = static_cast<float>(static_cast<double>(matrix[i][k]) * z[k] + coefficients[i]);
-    freeVector(z);
+    for (int i = 0; i < n; ++i) {
+        const float* row = &block.matrix[i][0];
+        float sum = coefficients[i];
+        for (int k = 0; k < n; ++k) sum = static_cast<float>(static_cast<double>(row[k]) * z[k] + sum);
+        coefficients[i] = sum;
+    }
 }
 
 }  // namespace
@@ -131,14 +137,22 @@ void readNamedCoefficients(bool takeValues) {
     }
 }
 
+// Nothing writes heart.dat while a process runs, so its blocks are read once
+// and every later reading takes the same values from memory.
 void readCoefficients() {
-    openCoefficientFile();
-    CoefficientBlock block;
+    TrialCache& cache = model.trialCache;
+    const bool firstReading = !cache.coefficientsRead;
+    if (firstReading) {
+        openCoefficientFile();
+        cache.coefficientBlocks = std::vector<CoefficientBlock>(static_cast<size_t>(model.equationCount));
+    }
     for (int e = 0; e < model.equationCount; ++e) {
-        readCoefficientBlock(e, block);
+        CoefficientBlock& block = cache.coefficientBlocks[static_cast<size_t>(e)];
+        if (firstReading) readCoefficientBlock(e, block);
         takeCoefficientBlock(e, block);
         const int n = model.coefCount[e];
         if (model.equationKind[e] == 's' && model.randomCoefficients == 1 && n > 0)
-            drawCoefficients(model.coef[e], block.matrix, n);
+            drawCoefficients(model.coef[e], block, n);
     }
+    cache.coefficientsRead = true;
 }

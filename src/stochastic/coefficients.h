@@ -8,27 +8,15 @@
 #include <vector>
 
 #include "runctl/arrays.h"
+#include "state/coefficient_block.h"
 
 // Reads heart.dim into equationKind, coefCount, declaredEquationCount; returns
 // the number of equation lines.
 int16_t readEquationDimensions();
-// Reads heart.dat into coef, errorRho, errorSee; draws random coefficients when
+// Puts heart.dat into coef, errorRho, errorSee, reading the file at the first
+// call and from model.trialCache afterwards; draws random coefficients when
 // randomCoefficients is 1.
 void readCoefficients();
-
-// One equation's block of heart.dat as read. Owns its draw matrix.
-struct CoefficientBlock {
-    std::string name;           // first word of the block, at most 19 characters
-    std::vector<float> values;  // coefCount[equation] coefficients
-    float rho = 0.0f;           // stochastic equations only
-    float see = 0.0f;           // stochastic equations only
-    FloatMatrix matrix;         // stochastic equations with coefficients: rows, columns 0..n-1
-
-    CoefficientBlock() = default;
-    ~CoefficientBlock() { freeMatrix(matrix); }
-    CoefficientBlock(const CoefficientBlock&) = delete;
-    CoefficientBlock& operator=(const CoefficientBlock&) = delete;
-};
 
 // Reads every block of heart.dat from its start without random draws (ending
 // the run on a malformed file), the equations' names into equationNames and,

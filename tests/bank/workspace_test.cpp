@@ -1,6 +1,7 @@
 // Record offsets, the run's workspace, loading with lags, writing the solved
 // periods back, and the refusal of a run that does not fit the bank.
 #include "bank/bank_file.h"
+#include "bank/series_by_name.h"
 #include "bank_fixture.h"
 #include "state/model_state.h"
 
@@ -129,6 +130,28 @@ TEST_F(Workspace, ShortFileLoadsWhatIsThere) {
     EXPECT_EQ(model.series[1][2], 112.0f);
     EXPECT_EQ(model.series[1][3], 0.0f);
     EXPECT_EQ(model.series[1][4], 7.0f);
+    model.series[1][3] = 9.0f;  // as a trial leaves it: the next loading reads the file again
+    model.series[1][2] = 9.0f;
+    ASSERT_EQ(loadAllSeries(), 0);
+    EXPECT_EQ(model.series[1][2], 112.0f);
+    EXPECT_EQ(model.series[1][3], 9.0f);
+}
+
+TEST_F(Workspace, LaterLoadingsGiveWhatTheBankHoldsThen) {
+    startRun(3, 3, 10, 5, {0, 4, 2});
+    ASSERT_EQ(loadAllSeries(), 0);
+    for (int i = 0; i < 3; ++i)
+        for (int t = model.series[i].lo; t <= 5; ++t) model.series[i][t] = -1.0f;  // as a trial leaves them
+    ASSERT_EQ(loadAllSeries(), 0);
+    EXPECT_EQ(model.series[1][-4], 106.0f);
+    EXPECT_EQ(model.series[2][5], 215.0f);
+    ValueTable changed = makeValueTable();
+    for (int p = 0; p < 30; ++p) changed[p] = static_cast<float>(-p);
+    ConsoleCapture capture;
+    ASSERT_EQ(writeSeries("c", changed), 2);
+    ASSERT_EQ(loadAllSeries(), 0);
+    EXPECT_EQ(model.series[2][-2], -8.0f);
+    EXPECT_EQ(model.series[0][0], 10.0f);
 }
 
 TEST_F(Workspace, SeriesBeyondTheEndFails) {
