@@ -3,9 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "bank/bank_file.h"
 #include "runctl/console.h"
-#include "runctl/exit.h"
 #include "vornbank.h"
 
 namespace {
@@ -51,18 +49,4 @@ int runTool(const std::vector<std::string>& args) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    holdLibraryMessages();
-    int code;
-    try {
-        code = runTool(args);
-    } catch (const ProcessExit& exit) {
-        code = exit.code;
-    }
-    if (code != 0) releaseHeldMessages(true);
-    closeBankFiles();
-    std::fflush(toolOut);
-    flushConsole();
-    return code;
-}
+int main(int argc, char** argv) { return runToolMain(argc, argv, runTool); }

@@ -2,11 +2,13 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "bank/bank_file.h"
 #include "runctl/console.h"
 #include "runctl/exit.h"
 #include "vornbank.h"
 
 FILE* toolOut = stdout;
+const char* toolName = "vornbank";
 
 namespace {
 
@@ -14,7 +16,7 @@ FILE* heldMessages = nullptr;
 
 void printFailure(const char* format, va_list args) {
     releaseHeldMessages(true);
-    std::fputs("vornbank: ", console.err);
+    std::fprintf(console.err, "%s: ", toolName);
     std::vfprintf(console.err, format, args);
     std::fputc('\n', console.err);
 }
@@ -43,6 +45,22 @@ void releaseHeldMessages(bool show) {
     std::fprintf(console.err, "%s\n", text.substr(first, last - first + 1).c_str());
 }
 
+int runToolMain(int argc, char** argv, int (*body)(const std::vector<std::string>& args)) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    holdLibraryMessages();
+    int code;
+    try {
+        code = body(args);
+    } catch (const ProcessExit& exit) {
+        code = exit.code;
+    }
+    if (code != 0) releaseHeldMessages(true);
+    closeBankFiles();
+    std::fflush(toolOut);
+    flushConsole();
+    return code;
+}
+
 void fail(const char* format, ...) {
     va_list args;
     va_start(args, format);
@@ -56,7 +74,10 @@ void usageFail(const std::string& verb, const char* format, ...) {
     va_start(args, format);
     printFailure(format, args);
     va_end(args);
-    std::fprintf(console.err, "vornbank %s --help shows how to use it.\n", verb.c_str());
+    if (verb.empty())
+        std::fprintf(console.err, "%s --help shows how to use it.\n", toolName);
+    else
+        std::fprintf(console.err, "%s %s --help shows how to use it.\n", toolName, verb.c_str());
     endProcess(2);
 }
 
@@ -92,7 +113,7 @@ VerbArgs parseVerbArgs(const std::string& verb, const std::vector<std::string>& 
                 usageFail(verb, "--%s needs a value", name.c_str());
             }
         } else {
-            usageFail(verb, "%s takes no option %s", verb.c_str(), word.c_str());
+            usageFail(verb, "%s takes no option %s", verb.empty() ? toolName : verb.c_str(), word.c_str());
         }
     }
     return result;
