@@ -23,7 +23,8 @@ const char* const kHelp =
     "the coefficients, and for every equation of kind s in the dimension file also rho, SEE\n"
     "and the draw matrix, in heart.dat's layout.\n"
     "\n"
-    "  --from, --to DATE  the sample, in vorn's notation (1995.1)\n"
+    "  --from, --to DATE  the sample, in vorn's notation (1995.1) or as vornbank import\n"
+    "                     reads dates (1995Q1, 1995-01, ...)\n"
     "  --dim FILE         the dimension file (default heart.dim)\n"
     "  --names FILE       an existing coefficient file whose equation names are kept\n"
     "                     (default names eq0, eq1, eq2)\n"
@@ -51,24 +52,27 @@ void readDimensions(const std::string& path) {
     }
 }
 
-int32_t samplePeriod(const char* option, const std::string& text) {
-    PeriodDate date;
-    if (!parseDate(text, date))
-        fail("--%s %s is not a date in vorn's notation (%s)", option, text.c_str(), kDateForms);
-    if (date.index < 0 || date.index >= model.bankLength)
-        fail("--%s %s lies outside the bank, which holds %s to %s", option, text.c_str(),
-             periodText(0, date.frequency).c_str(), periodText(model.bankLength - 1, date.frequency).c_str());
-    return date.index;
+// The frequency of the series the regressions read, which must all have one.
+int16_t regressionFrequency(const std::vector<int16_t>& frequencies) {
+    const int16_t frequency = frequencies[static_cast<size_t>(kRegressions[0].dependent)];
+    for (const Regression& regression : kRegressions) {
+        std::vector<int> read{regression.dependent};
+        for (const RegressionTerm& term : regression.terms)
+            if (term.series != kConstantTerm) read.push_back(term.series);
+        for (int n : read) {
+            const int16_t own = frequencies[static_cast<size_t>(n)];
+            if (own != frequency)
+                fail("series %d (%s) has the frequency code %d, but series %d (%s) has %d; the regressions "
+                     "need one frequency",
+                     n, seriesName(n), own, kRegressions[0].dependent, seriesName(kRegressions[0].dependent),
+                     frequency);
+        }
+    }
+    return frequency;
 }
 
-Sample readSample(const std::string& fromText, const std::string& toText) {
-    Sample sample{samplePeriod("from", fromText), samplePeriod("to", toText), model.frequency};
-    if (sample.from > sample.to) fail("--from %s comes after --to %s", fromText.c_str(), toText.c_str());
-    return sample;
-}
-
-// The model's series of the bank; every series a regression reads must have the sample's frequency.
-ModelHistory readHistory(const std::string& bank, const Sample& sample) {
+// The model's series of the bank, and the frequency of those the regressions read.
+ModelHistory readHistory(const std::string& bank, int16_t& frequency) {
     if (model.nameCount < kModelSeries)
         fail("%s holds %d series, but the model reads series 0 to %d", bank.c_str(), model.nameCount,
              kModelSeries - 1);
@@ -80,16 +84,25 @@ ModelHistory readHistory(const std::string& bank, const Sample& sample) {
             fail("cannot read series %d (%s) from %s", n, seriesName(n), bank.c_str());
         frequencies[static_cast<size_t>(n)] = model.frequency;
     }
-    for (const Regression& regression : kRegressions) {
-        std::vector<int> read{regression.dependent};
-        for (const RegressionTerm& term : regression.terms)
-            if (term.series != kConstantTerm) read.push_back(term.series);
-        for (int n : read)
-            if (frequencies[static_cast<size_t>(n)] != sample.frequency)
-                fail("series %d (%s) has the frequency code %d, but the sample is %s", n, seriesName(n),
-                     frequencies[static_cast<size_t>(n)], frequencyName(sample.frequency));
-    }
+    frequency = regressionFrequency(frequencies);
     return history;
+}
+
+int32_t samplePeriod(const char* option, const std::string& text, int16_t frequency) {
+    PeriodDate date;
+    std::string problem;
+    if (!parseDateNotation(text, frequency, date, problem))
+        fail("--%s %s %s; accepted: %s", option, text.c_str(), problem.c_str(), kDateNotations);
+    if (date.index < 0 || date.index >= model.bankLength)
+        fail("--%s %s lies outside the bank, which holds %s to %s", option, text.c_str(),
+             periodText(0, frequency).c_str(), periodText(model.bankLength - 1, frequency).c_str());
+    return date.index;
+}
+
+Sample readSample(const std::string& fromText, const std::string& toText, int16_t frequency) {
+    Sample sample{samplePeriod("from", fromText, frequency), samplePeriod("to", toText, frequency), frequency};
+    if (sample.from > sample.to) fail("--from %s comes after --to %s", fromText.c_str(), toText.c_str());
+    return sample;
 }
 
 int runFit(const std::vector<std::string>& args) {
@@ -104,8 +117,9 @@ int runFit(const std::vector<std::string>& args) {
     const std::vector<std::string> names = equationNames(option("names", ""));
     const std::string bank = bankBase(parsed.words[0]);
     openToolBank(bank, false);
-    const Sample sample = readSample(parsed.options["from"], parsed.options["to"]);
-    const ModelHistory history = readHistory(bank, sample);
+    int16_t frequency = 0;
+    const ModelHistory history = readHistory(bank, frequency);
+    const Sample sample = readSample(parsed.options["from"], parsed.options["to"], frequency);
 
     std::vector<EstimatedEquation> equations;
     for (int e = 0; e < kRegressionCount; ++e) {
