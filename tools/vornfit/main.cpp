@@ -107,8 +107,8 @@ Sample readSample(const std::string& fromText, const std::string& toText, int16_
 
 int runFit(const std::vector<std::string>& args) {
     VerbArgs parsed = parseVerbArgs("", args, {"from", "to", "dim", "names", "out"}, {}, kHelp);
-    if (parsed.words.size() != 1) usage("vornfit takes one BANK");
-    if (!parsed.options.count("from") || !parsed.options.count("to")) usage("vornfit needs --from and --to");
+    if (parsed.words.size() != 1) usage("one BANK is needed");
+    if (!parsed.options.count("from") || !parsed.options.count("to")) usage("--from and --to are needed");
     auto option = [&](const char* name, const char* fallback) {
         return parsed.options.count(name) ? parsed.options[name] : std::string(fallback);
     };

@@ -30,13 +30,14 @@ double valueAt(const ModelHistory& history, int n, int32_t p, const std::string&
 
 RegressionData buildRegression(const Regression& regression, const std::string& name,
                                const ModelHistory& history, const Sample& sample) {
-    for (const RegressionTerm& term : regression.terms) {
-        if (term.series == kConstantTerm || sample.from - term.lag >= 0) continue;
+    const RegressionTerm& deepest = *std::max_element(
+        regression.terms.begin(), regression.terms.end(),
+        [](const RegressionTerm& a, const RegressionTerm& b) { return a.lag < b.lag; });
+    if (sample.from - deepest.lag < 0)
         fail("equation %s reads series %d (%s) %d periods back, so its sample cannot start before %s "
              "(the bank starts at %s)",
-             name.c_str(), term.series, seriesName(term.series), term.lag, dateText(term.lag, sample).c_str(),
-             dateText(0, sample).c_str());
-    }
+             name.c_str(), deepest.series, seriesName(deepest.series), deepest.lag,
+             dateText(deepest.lag, sample).c_str(), dateText(0, sample).c_str());
     const Eigen::Index n = sample.to - sample.from + 1;
     const Eigen::Index k = static_cast<Eigen::Index>(regression.terms.size());
     if (n < k + 1)
