@@ -3,6 +3,7 @@
 // depend on the units of the series. The coefficient covariance comes from the
 // inverse of R, its draw matrix from a Cholesky factorisation.
 #include <cmath>
+#include <limits>
 
 #include "vornfit/vornfit.h"
 
@@ -52,7 +53,9 @@ bool fitLeastSquares(const Eigen::MatrixXd& x, const Eigen::VectorXd& y, bool ce
 
     const Eigen::VectorXd later = fit.residuals.tail(n - 1);
     const Eigen::VectorXd earlier = fit.residuals.head(n - 1);
-    fit.durbinWatson = (later - earlier).squaredNorm() / fit.ssr;
-    fit.rho = fit.ssr == 0.0 ? 0.0 : later.dot(earlier) / fit.ssr;
+    // An exact fit has no residuals to test: no Durbin-Watson statistic, and rho 0.
+    const bool exact = fit.ssr == 0.0;
+    fit.durbinWatson = exact ? std::numeric_limits<double>::quiet_NaN() : (later - earlier).squaredNorm() / fit.ssr;
+    fit.rho = exact ? 0.0 : later.dot(earlier) / fit.ssr;
     return true;
 }

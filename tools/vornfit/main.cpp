@@ -54,7 +54,10 @@ void readDimensions(const std::string& path) {
 
 // The frequency of the series the regressions read, which must all have one.
 int16_t regressionFrequency(const std::vector<int16_t>& frequencies) {
-    const int16_t frequency = frequencies[static_cast<size_t>(kRegressions[0].dependent)];
+    const int first = kRegressions[0].dependent;
+    const int16_t frequency = frequencies[static_cast<size_t>(first)];
+    if (!knownFrequency(frequency))
+        fail("series %d (%s) has the frequency code %d, which has no dates", first, seriesName(first), frequency);
     for (const Regression& regression : kRegressions) {
         std::vector<int> read{regression.dependent};
         for (const RegressionTerm& term : regression.terms)
@@ -64,8 +67,7 @@ int16_t regressionFrequency(const std::vector<int16_t>& frequencies) {
             if (own != frequency)
                 fail("series %d (%s) has the frequency code %d, but series %d (%s) has %d; the regressions "
                      "need one frequency",
-                     n, seriesName(n), own, kRegressions[0].dependent, seriesName(kRegressions[0].dependent),
-                     frequency);
+                     n, seriesName(n), own, first, seriesName(first), frequency);
         }
     }
     return frequency;

@@ -51,8 +51,8 @@ struct LeastSquaresFit {
     double see = 0;              // sqrt(ssr / (n - k))
     double rSquared = 0;
     double adjustedRSquared = 0;
-    double durbinWatson = 0;
-    double rho = 0;  // sum e_t e_t-1 / sum e_t^2; 0 for a perfect fit
+    double durbinWatson = 0;  // NaN for an exact fit
+    double rho = 0;           // sum e_t e_t-1 / sum e_t^2; 0 for an exact fit
     double meanDependent = 0;
     double sdDependent = 0;
     bool centred = true;
