@@ -166,7 +166,7 @@ bool parseDateNotation(const std::string& text, int16_t frequency, PeriodDate& d
 
 bool formatDate(int32_t index, int16_t frequency, std::string& text, DateStyle style) {
     if (!knownFrequency(frequency)) return false;
-    int32_t n = index + (frequency == 12 ? model.bankBaseMonth - 1 : (model.bankBaseMonth - 1) / (12 / frequency));
+    int32_t n = index + periodsIntoBaseYear(frequency, model.bankBaseMonth);
     YearPeriod period{model.bankBaseYear + floorDiv(n, frequency), n - frequency * floorDiv(n, frequency) + 1};
     std::string vorn = vornText(period, frequency);
     if (frequencyOfForm(vorn) != frequency || !convertsTo(vorn, index, frequency)) return false;
@@ -187,6 +187,10 @@ bool formatDate(int32_t index, int16_t frequency, std::string& text, DateStyle s
     }
     text = buffer;
     return true;
+}
+
+int32_t periodsIntoBaseYear(int16_t frequency, int32_t baseMonth) {
+    return (baseMonth - 1) / (12 / frequency);
 }
 
 const char* frequencyName(int16_t frequency) {

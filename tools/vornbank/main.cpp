@@ -20,6 +20,9 @@ const char* const kToolHelp =
     "                        print series as CSV on the standard output\n"
     "  list BANK             position, name, frequency, first and last period of every series\n"
     "  info BANK             base year, base month, length, title and number of series\n"
+    "  chart BANK NAME... [--from DATE] [--to DATE] [--forecast-from DATE] [--sigma SIGMABANK]\n"
+    "        [--compare OTHERBANK] [--out FILE.svg]\n"
+    "                        draw series as an SVG picture, one panel per series\n"
     "\n"
     "CSV files have the header date,NAME1,NAME2,... and rows DATE,v1,v2,... with dates\n"
     "written as vorn writes them (1995, 1995.1 to 1995.4, 1995.5 or 1995.6, 1995.001 to\n"
@@ -43,6 +46,7 @@ int runTool(const std::vector<std::string>& args) {
     if (verb == "export") return runExport(rest);
     if (verb == "list") return runList(rest);
     if (verb == "info") return runInfo(rest);
+    if (verb == "chart") return runChart(rest);
     printErr("vornbank: unknown verb '%s'; vornbank --help lists the verbs.\n", verb.c_str());
     return 2;
 }

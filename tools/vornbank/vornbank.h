@@ -45,6 +45,11 @@ VerbArgs parseVerbArgs(const std::string& verb, const std::vector<std::string>& 
                        const std::vector<std::string>& valued, const std::vector<std::string>& flags,
                        const char* help);
 
+// The period of a date option (--from, --to, ...) in any accepted notation,
+// inside the open bank. A day is read as a period of `frequency` (0 when none
+// is known); with `sameFrequency` the date must have that frequency.
+PeriodDate optionDate(const std::string& option, const std::string& text, int16_t frequency, bool sameFrequency);
+
 // BANK names BANK.bnk and BANK.ind; a trailing .bnk or .ind is dropped.
 std::string bankBase(const std::string& word);
 // Opens both files of the bank into the model record, reads the index and the
@@ -62,3 +67,4 @@ int runImport(const std::vector<std::string>& args);
 int runExport(const std::vector<std::string>& args);
 int runList(const std::vector<std::string>& args);
 int runInfo(const std::vector<std::string>& args);
+int runChart(const std::vector<std::string>& args);
