@@ -13,6 +13,7 @@
 # Values are rounded to three decimals (the share to six), as published data is.
 #
 # usage: make-history.sh VORN VORNBANK [SEED]    (rewrites data.csv beside it)
+# The shipped data.csv was made with the default seed, 4.
 set -eu
 vorn=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 vornbank=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")

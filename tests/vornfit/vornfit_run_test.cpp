@@ -96,6 +96,8 @@ TEST_F(Vornfit, RefusalsLeaveEveryFileAsItWas) {
         {{"bws", from, "--to", "2000.4", "--names", "plain.fix"}, "",
          "plain.fix does not hold a block for every equation of the dimension file", 1,
          "\nFound # when I was expecting  Coeff\nbefore equation 1 for # (?) in heart.dat\n"},
+        {{"bws", from, "--to", "2000.4", "--out", "missing/fit.dat"}, "",
+         "cannot create a file next to missing/fit.dat: No such file or directory"},
         {{"bws", "--to", "2000.4"}, "", "--from and --to are needed\nvornfit --help shows how to use it.", 2},
         {{"bws", from, "--to", "2000.4", "--weights", "w"}, "",
          "vornfit takes no option --weights\nvornfit --help shows how to use it.", 2},
