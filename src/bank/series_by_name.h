@@ -14,6 +14,8 @@ ValueTable makeValueTable();
 int readSeries(const char* name, ValueTable& table);
 // Reads the series at bank position k (0 <= k < nameCount); sets model.frequency. 0 or -1.
 int readSeriesAt(int32_t k, ValueTable& table);
+// The frequency byte of the series at bank position k; 0 when it cannot be read.
+int16_t recordFrequency(int32_t k);
 // Writes the table under the name, appending the name to the index when new,
 // and rewrites the index file. Returns the bank position, or -1.
 int32_t writeSeries(const char* name, const ValueTable& table);

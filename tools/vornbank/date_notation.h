@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "runctl/dates.h"
+
 // A period of the open bank.
 struct PeriodDate {
     int32_t index;      // bank period index
@@ -39,8 +41,6 @@ bool formatDate(int32_t index, int16_t frequency, std::string& text, DateStyle s
 int32_t periodsIntoBaseYear(int16_t frequency, int32_t baseMonth);
 // The date of the period, or "period N" when it has none at that frequency.
 std::string periodText(int32_t index, int16_t frequency);
-// "annual", "semi-annual", "quarterly", "monthly", or "" for other codes.
-const char* frequencyName(int16_t frequency);
 // True for the codes 1, 2, 4 and 12, which have a date notation.
 bool knownFrequency(int16_t frequency);
 // The code of a frequency named as frequencyName gives it (any case), or as

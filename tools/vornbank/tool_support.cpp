@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "bank/bank_file.h"
+#include "bank/journal.h"
 #include "runctl/console.h"
 #include "runctl/exit.h"
 #include "state/model_state.h"
@@ -46,8 +47,7 @@ void releaseHeldMessages(bool show) {
     std::fprintf(console.err, "%s\n", text.substr(first, last - first + 1).c_str());
 }
 
-int runToolMain(int argc, char** argv, int (*body)(const std::vector<std::string>& args)) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+int runToolCommand(const std::vector<std::string>& args, int (*body)(const std::vector<std::string>& args)) {
     holdLibraryMessages();
     int code;
     try {
@@ -55,6 +55,9 @@ int runToolMain(int argc, char** argv, int (*body)(const std::vector<std::string
     } catch (const ProcessExit& exit) {
         code = exit.code;
     }
+    // A command is one change: kept whole when it succeeded, undone otherwise.
+    if (code == 0 && commitBankChanges() != 0) code = 1;
+    if (code != 0) undoBankChanges();
     if (code != 0) releaseHeldMessages(true);
     closeBankFiles();
     std::fflush(toolOut);

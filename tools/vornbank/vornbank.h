@@ -11,6 +11,9 @@
 #include "bank/bank_header.h"
 #include "date_notation.h"
 
+// Runs one command (the words after the program name); its exit code.
+int runVornbank(const std::vector<std::string>& args);
+
 // Results go to the standard output. Messages of the bank code are held back
 // and shown on the error stream only when the command fails.
 extern FILE* toolOut;
@@ -22,10 +25,11 @@ void releaseHeldMessages(bool show);
 // another tool built on these pieces (vornfit, which has no verbs).
 extern const char* toolName;
 
-// Runs a tool on its arguments: messages of the bank code held back and shown
-// only when it fails, endProcess turned into the exit code, the bank's files
-// closed and the output flushed. Returns the exit code.
-int runToolMain(int argc, char** argv, int (*body)(const std::vector<std::string>& args));
+// Runs one command of a tool (its words after the program name) as one change
+// to the bank: messages of the bank code held back and shown only when it
+// fails, endProcess turned into the exit code, the bank's changes committed on
+// success and undone otherwise, its files closed and the output flushed.
+int runToolCommand(const std::vector<std::string>& args, int (*body)(const std::vector<std::string>& args));
 
 // "vornbank: <message>" on the error stream, then exit code 1 (bad input or
 // bank) or 2 (bad command line, with a pointer to the verb's help, or to the
@@ -52,8 +56,11 @@ PeriodDate optionDate(const std::string& option, const std::string& text, int16_
 
 // BANK names BANK.bnk and BANK.ind; a trailing .bnk or .ind is dropped.
 std::string bankBase(const std::string& word);
+// Applies a journal a dead process left beside the bank (saying so in one line).
+void recoverToolBank(const std::string& base);
 // Opens both files of the bank into the model record, reads the index and the
-// header, which it returns; read-only unless forUpdate.
+// header, which it returns; read-only unless forUpdate, and then every write
+// is journaled until the command commits.
 BankHeader openToolBank(const std::string& base, bool forUpdate);
 
 // One line of a CSV file split into cells: blanks around a cell are dropped,

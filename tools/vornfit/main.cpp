@@ -147,5 +147,5 @@ int runFit(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
     toolName = "vornfit";
-    return runToolMain(argc, argv, runFit);
+    return runToolCommand(std::vector<std::string>(argv + 1, argv + argc), runFit);
 }
