@@ -37,6 +37,11 @@ int readSeries(const char* name, ValueTable& table) {
         printOut("\nCannot find %s", name);
         return -1;
     }
+    return readSeriesAt(k, table);
+}
+
+int readSeriesAt(int32_t k, ValueTable& table) {
+    const char* name = model.namePool.data() + model.nameOffsets[k];
     if (!tableFitsRecord(table)) return -1;
     if (std::fseek(model.bankDataFile, recordOffset(k), SEEK_SET) != 0) {
         printOut(" \n cannot fseek ");

@@ -4,6 +4,7 @@
 #include "solve/model_requirements.h"
 
 #include "runctl/console.h"
+#include "solve/regression_terms.h"
 #include "state/model_state.h"
 
 namespace {
@@ -13,8 +14,6 @@ struct LagRead {
     int lag;
 };
 constexpr LagRead kLagsRead[] = {{2, 1}, {3, 11}, {4, 4}, {5, 1}, {10, 1}, {11, 4}};
-
-constexpr int kCoefficientsRead[] = {13, 4, 4};
 
 }  // namespace
 
@@ -37,16 +36,17 @@ int checkModelRequirements() {
             return -1;
         }
     }
-    int equations = sizeof kCoefficientsRead / sizeof kCoefficientsRead[0];
+    const int equations = kRegressionCount;
     if (model.equationCount < equations) {
         printOut("\nThe model has %d regression equations, but heart.dim describes only %d.\n", equations,
                  model.equationCount);
         return -1;
     }
     for (int e = 0; e < equations; ++e) {
-        if (model.coefCount[e] < kCoefficientsRead[e]) {
+        const int used = static_cast<int>(kRegressions[e].terms.size());
+        if (model.coefCount[e] < used) {
             printOut("\nEquation %d of the model uses %d coefficients, but heart.dim gives it %d.\n", e + 1,
-                     kCoefficientsRead[e], model.coefCount[e]);
+                     used, model.coefCount[e]);
             return -1;
         }
     }

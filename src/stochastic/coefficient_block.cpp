@@ -157,21 +157,23 @@ void readCoefficientBlock(int equation, CoefficientBlock& block) {
 }
 
 int writeCoefficientBlock(FILE* out, const char* name, char kind, const float* values, int count,
-                          float rho, float see, const FloatMatrix& matrix) {
+                          float rho, float see, const FloatMatrix& matrix, CoefficientDigits digits) {
+    const bool roundTrip = digits == CoefficientDigits::roundTrip;
     std::fprintf(out, "%s\n", name);
     std::fputs("coeff =\n", out);
     for (int k = 0; k < count; ++k) {
         if (k > 0 && k % 3 == 0) std::fputs("\n", out);
-        std::fprintf(out, "%f  ", static_cast<double>(values[k]));
+        std::fprintf(out, roundTrip ? "%.9g  " : "%f  ", static_cast<double>(values[k]));
     }
     // Ends the coefficient line even without coefficients: the reader skips one line here.
     std::fputs("\n", out);
     if (kind == 's') {
-        std::fprintf(out, "rho = %6.3f\n", static_cast<double>(rho));
-        std::fprintf(out, "SEE = %12.6f\n", static_cast<double>(see));
+        std::fprintf(out, roundTrip ? "rho = %.9g\n" : "rho = %6.3f\n", static_cast<double>(rho));
+        std::fprintf(out, roundTrip ? "SEE = %.9g\n" : "SEE = %12.6f\n", static_cast<double>(see));
         std::fputs("\n", out);
         for (int i = 0; i < count; ++i) {
-            for (int k = 0; k < count; ++k) std::fprintf(out, " %12.6f", static_cast<double>(matrix[i][k]));
+            for (int k = 0; k < count; ++k)
+                std::fprintf(out, roundTrip ? " %16.9g" : " %12.6f", static_cast<double>(matrix[i][k]));
             std::fputs("\n", out);
         }
     }

@@ -70,24 +70,24 @@ void drawCoefficients(FloatVector& coefficients, CoefficientBlock& block, int n)
 
 }  // namespace
 
-int16_t readEquationDimensions() {
-    OwnedFile in(std::fopen("heart.dim", "r"));
+int16_t readEquationDimensions(const char* path) {
+    OwnedFile in(std::fopen(path, "r"));
     if (!in) {
-        printErr("Cannot open heart.dim\n");
+        printErr("Cannot open %s\n", path);
         endProcess(kDimensionExit);
     }
     std::string line;
     if (!readDimensionLine(in.get(), line)) {
-        printErr("heart.dim ends before the number of equations\n");
+        printErr("%s ends before the number of equations\n", path);
         endProcess(kDimensionExit);
     }
     int16_t declared = 0;
     if (line.size() > kMaxDimensionLine) {
-        printErr("heart.dim: its first line is longer than 18 characters\n");
+        printErr("%s: its first line is longer than 18 characters\n", path);
         endProcess(kDimensionExit);
     }
     if (!parseCount(line, 0, true, declared)) {
-        printErr("heart.dim: the number of equations is not a whole number from 0 to 32767\n");
+        printErr("%s: the number of equations is not a whole number from 0 to 32767\n", path);
         endProcess(kDimensionExit);
     }
     model.declaredEquationCount = declared;
@@ -98,20 +98,20 @@ int16_t readEquationDimensions() {
     while (readDimensionLine(in.get(), line)) {
         const int equation = lines + 1;
         if (lines == declared) {
-            printErr("heart.dim declares %d equations but holds a line for equation %d\n", declared,
+            printErr("%s declares %d equations but holds a line for equation %d\n", path, declared,
                      equation);
             endProcess(kDimensionExit);
         }
         if (line.size() > kMaxDimensionLine) {
-            printErr("heart.dim: the line of equation %d is longer than 18 characters\n", equation);
+            printErr("%s: the line of equation %d is longer than 18 characters\n", path, equation);
             endProcess(kDimensionExit);
         }
         // An empty line is an equation of kind line end; a blank count is 0 coefficients.
         model.equationKind[lines] = line.empty() ? '\n' : line[0];
         const bool countGiven = line.find_first_not_of(kBlanks, 1) != std::string::npos;
         if (countGiven && !parseCount(line, 1, false, model.coefCount[lines])) {
-            printErr("heart.dim: the coefficient count of equation %d is not a whole number from 0 to 32767\n",
-                     equation);
+            printErr("%s: the coefficient count of equation %d is not a whole number from 0 to 32767\n",
+                     path, equation);
             endProcess(kDimensionExit);
         }
         ++lines;

@@ -10,9 +10,10 @@
 #include "runctl/arrays.h"
 #include "state/coefficient_block.h"
 
-// Reads heart.dim into equationKind, coefCount, declaredEquationCount; returns
-// the number of equation lines.
-int16_t readEquationDimensions();
+// Reads heart.dim (or the dimension file at `path`, which the messages then
+// name) into equationKind, coefCount, declaredEquationCount; returns the
+// number of equation lines.
+int16_t readEquationDimensions(const char* path = "heart.dim");
 // Puts heart.dat into coef, errorRho, errorSee, reading the file at the first
 // call and from model.trialCache afterwards; draws random coefficients when
 // randomCoefficients is 1.
@@ -39,10 +40,15 @@ void readCoefficientBlock(int equation, CoefficientBlock& block);
 // equation, its rho and SEE into errorRho and errorSee.
 void takeCoefficientBlock(int equation, const CoefficientBlock& block);
 
+// How writeCoefficientBlock prints numbers: six decimals (rho three), the
+// optimiser's layout; or nine significant digits, which read back as the same floats.
+enum class CoefficientDigits { sixDecimals, roundTrip };
+
 // Writes one block in the layout readCoefficientBlock reads: the name, "coeff =",
 // the values three to a line and, for kind 's', rho, SEE, an empty line and the
 // count x count matrix a row to a line (`matrix` must hold that many rows and
 // columns from 0 when count is above 0). 0, or -1 when the stream reports a
 // write error.
 int writeCoefficientBlock(FILE* out, const char* name, char kind, const float* values, int count,
-                          float rho, float see, const FloatMatrix& matrix);
+                          float rho, float see, const FloatMatrix& matrix,
+                          CoefficientDigits digits = CoefficientDigits::sixDecimals);

@@ -39,7 +39,9 @@ TEST_F(Run, PlainRunSolvesEveryPeriodAndWritesOnlyTheRunsPeriods) {
     ASSERT_EQ(run.exitCode, 0) << run.out;
     EXPECT_NE(run.out.find("\n 38 series in this model.\n"), std::string::npos);
     EXPECT_NE(run.out.find("\n\nLoading data\nData loaded; starting forecast\n          "), std::string::npos);
-    EXPECT_EQ(count(run.out, "cR        "), 20);  // twenty quarters; the base pass moves consumption
+    // The base pass and twenty quarters: history is the model's own solution, so
+    // the base pass leaves consumption within the tolerance.
+    EXPECT_EQ(count(run.out, "cR        "), 21);
     EXPECT_NE(run.out.find("\n 2001.100 cR        "), std::string::npos);
     EXPECT_NE(run.out.find("\n 2005.400 cR        "), std::string::npos);
     EXPECT_TRUE(run.out.ends_with("\nRun complete.\nWriting variables to bank.")) << run.out;
@@ -100,13 +102,19 @@ TEST_F(Run, StaticSimulationSolvesEachQuarterFromActualValues) {
     BankImage before = bank();
     ProgramResult run = vorn({"1998.4", "1999.3", "static.fix"});
     ASSERT_EQ(run.exitCode, 0) << run.out;
-    EXPECT_EQ(count(run.out, "cR        "), 3);
+    EXPECT_EQ(count(run.out, "cR        "), 4);  // the base pass and three quarters
     EXPECT_NE(run.out.find("\n 1999.100 cR        "), std::string::npos);
     EXPECT_NE(run.out.find("\n 1999.300 cR        "), std::string::npos);
     BankImage after = bank();
     for (int t = 76; t <= 78; ++t) {
-        // History is the model's own solution, so one step ahead lands next to it.
-        EXPECT_NEAR(after.value("consum", t), before.value("consum", t), 0.5) << t;
+        // Inventories depend only on lagged changes in sales; each quarter reads
+        // the actual ones, not those the run solved for the quarter before (which
+        // differ by several units). The base pass moves 1998.4's sales change by
+        // about 0.1, as history is converged only to the 0.2 tolerance.
+        auto change = [&](int k) -> double { return before.value("sales_change", t - k); };
+        double inventory = 0.1 * change(1) + 0.05 * change(2) + 0.03 * change(3) + 0.02 * change(4);
+        EXPECT_NEAR(after.value("inventory", t), inventory, 0.02) << t;
+        EXPECT_NE(after.value("inventory", t), before.value("inventory", t)) << t;  // history holds errors
         EXPECT_EQ(after.value("govt", t), before.value("govt", t));
     }
 }
@@ -122,6 +130,7 @@ TEST_F(Run, StaticSimulationOfOnePeriodHasNoTableToHoldAndEndsWithFive) {
     EXPECT_EQ(bank().data, before.data);
 }
 
+// Solving 1999.4 of the history without its random errors takes six passes.
 class Prompts : public Run {
 protected:
     void SetUp() override {
@@ -134,7 +143,7 @@ protected:
 
 TEST_F(Prompts, ExitLeavesTheBankAsItWas) {
     BankImage before = bank();
-    ProgramResult run = vorn({"2000.4", "2001.1", "slow.fix"}, "e\n");
+    ProgramResult run = vorn({"1999.3", "1999.4", "slow.fix"}, "e\n");
     EXPECT_EQ(run.exitCode, 3);
     EXPECT_TRUE(run.out.ends_with(kPrompt)) << run.out;
     BankImage after = bank();
@@ -143,20 +152,20 @@ TEST_F(Prompts, ExitLeavesTheBankAsItWas) {
 }
 
 TEST_F(Prompts, GoAcceptsThePeriodAndMoreIteratesOn) {
-    ProgramResult go = vorn({"2000.4", "2001.1", "slow.fix"}, "g\n");
+    ProgramResult go = vorn({"1999.3", "1999.4", "slow.fix"}, "g\n");
     ASSERT_EQ(go.exitCode, 0);
-    EXPECT_NE(go.out.find(std::string("\n 2001.100 ") + kPrompt + "\nRun complete."), std::string::npos) << go.out;
+    EXPECT_NE(go.out.find(std::string("\n 1999.400 ") + kPrompt + "\nRun complete."), std::string::npos) << go.out;
 
     copyExampleWorkdir(scratch.path());
-    ProgramResult more = vorn({"2000.4", "2001.1", "slow.fix"}, "m\nm\nm\nm\nm\n");
+    ProgramResult more = vorn({"1999.3", "1999.4", "slow.fix"}, "m\nm\nm\nm\nm\n");
     ASSERT_EQ(more.exitCode, 0);
     EXPECT_NE(more.out.find(kPrompt), std::string::npos);
     EXPECT_NE(more.out.find("\nIteration count = 4 ."), std::string::npos);  // answered by the left-over line end
-    EXPECT_EQ(count(more.out, "cR        "), 1);
+    EXPECT_EQ(count(more.out, "cR        "), 2);  // the base pass and 1999.4
 
     copyExampleWorkdir(scratch.path());
     fixFile("slower.fix", "maxiter 1\ngo\n");
-    ProgramResult closed = vorn({"2000.4", "2001.1", "slower.fix"}, "m\n");
+    ProgramResult closed = vorn({"1999.3", "1999.4", "slower.fix"}, "m\n");
     EXPECT_EQ(closed.exitCode, 3);  // nobody is left to answer the third prompt
     EXPECT_TRUE(closed.out.ends_with("\nIteration count = 3 . More iterations? Go to next period? Exit? (m,g,e):"))
         << closed.out;
@@ -214,7 +223,9 @@ TEST_F(Stochastic, WithoutRandomnessTheMeansAreThePlainRun) {
 TEST_F(Stochastic, GivesUpWhenTrialsNeverConverge) {
     fixFile("slow.fix", "maxiter 1\ngo\n");
     BankImage before = bank();
-    ProgramResult run = vorn({"2000.4", "2001.2", "slow.fix", "2", "1", "0"});
+    // Seeded: now and then a random error lands a trial's first pass within the
+    // tolerance, and a clock-seeded run would then accept that trial.
+    ProgramResult run = vorn({"2000.4", "2001.2", "slow.fix", "2", "1", "0", "1"});
     EXPECT_EQ(run.exitCode, 3);
     EXPECT_NE(run.out.find("\nLoading data for trial 120"), std::string::npos);
     EXPECT_EQ(run.out.find("\nLoading data for trial 121"), std::string::npos);
@@ -380,7 +391,7 @@ TEST_F(NothingLost, FailedRunsLeaveEveryFileAsItWas) {
          "Could not create Changes.chg.\nAn error occured during maximization.\n" + kRestored},
         {{"2000.4", "2001.1", "up.fix"}, file("up.fix", updating), "e\n", 3,
          " More iterations? Go to next period? Exit? (m,g,e):" + kRestored},
-        {{"2000.4", "2001.2", "up.fix", "2", "1", "0"}, file("up.fix", updating), "", 3,
+        {{"2000.4", "2001.2", "up.fix", "2", "1", "0", "1"}, file("up.fix", updating), "", 3,  // seeded, as GivesUpWhenTrialsNeverConverge is
          "(0 accepted of 2 wanted).\n" + kRestored + "\nsigma.bnk and sigma.ind are left as they were.\n"},
         {{"2000.4", "2005.4", "plain.fix"}, nothing, "", 8,
          "\n Cannot write govt on 8.000000\nA bank file could not be written: the run ends.\n" + kRestored, 18364},

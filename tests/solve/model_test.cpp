@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "solve/model.h"
+#include "solve/regression_terms.h"
 #include "solve/solve_fixture.h"
 #include "state/model_state.h"
 
@@ -73,6 +74,40 @@ TEST_F(ModelEquations, ValuesForCoefficientSettings) {
         evaluateModel();
         for (const auto& [series, expected] : cases[i].expected) EXPECT_EQ(value(series), expected) << series;
     }
+}
+
+// The estimation tool's term lists, summed in their order with the example's
+// coefficients, give exactly what the model hands to the store.
+TEST_F(ModelEquations, RegressionTermsReproduceTheModelsValues) {
+    const std::vector<std::vector<float>> coefficients = {
+        {20.0f, 0.9f, 0.06f, 0.05f, 0.04f, 0.03f, 0.02f, 0.015f, 0.01f, 0.01f, 0.005f, 0.005f, 0.005f},
+        {0.1f, 0.05f, 0.03f, 0.02f},
+        {2.0f, 0.16f, 0.15f, 0.16f}};
+    for (size_t e = 0; e < coefficients.size(); ++e)
+        for (size_t k = 0; k < coefficients[e].size(); ++k)
+            model.coef[static_cast<int>(e)][static_cast<int>(k)] = coefficients[e][k];
+    for (int k = 1; k <= 11; ++k) at(3, 1 - k) = 10.3f * k - 0.7f * k * k;
+    for (int k = 1; k <= 4; ++k) at(11, 1 - k) = 13.1f - 4.9f * k;
+    const float consumption = value(7);  // the imports regression reads the previous pass's
+    evaluateModel();
+
+    auto termsValue = [&](int e) {
+        double sum = 0.0;
+        for (size_t i = 0; i < kRegressions[e].terms.size(); ++i) {
+            const RegressionTerm& term = kRegressions[e].terms[i];
+            double x = term.series == kConstantTerm ? 1.0
+                       : term.series == 7           ? consumption
+                                                    : at(term.series, 1 - term.lag);
+            double product = model.coef[e][term.coefficient] * x;
+            sum = i == 0 ? product : sum + product;
+        }
+        return static_cast<float>(sum);
+    };
+    EXPECT_EQ(value(kRegressions[0].dependent), termsValue(0));
+    EXPECT_EQ(value(kRegressions[1].dependent), termsValue(1));
+    // Imports are overwritten by the share identity; the regression's value lives on in nominal imports.
+    EXPECT_EQ(kRegressions[2].dependent, 15);
+    EXPECT_EQ(value(16), static_cast<float>(static_cast<double>(termsValue(2)) * value(1)));
 }
 
 TEST_F(ModelEquations, ExogenousSeriesAreOnlyRead) {

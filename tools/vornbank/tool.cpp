@@ -3,10 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "bank/bank_file.h"
-#include "bank/journal.h"
 #include "runctl/console.h"
-#include "runctl/exit.h"
 #include "vornbank.h"
 
 namespace {
@@ -63,21 +60,4 @@ int runTool(const std::vector<std::string>& args) {
 
 }  // namespace
 
-int runVornbank(const std::vector<std::string>& args) {
-    holdLibraryMessages();
-    int code;
-    try {
-        code = runTool(args);
-    } catch (const ProcessExit& exit) {
-        code = exit.code;
-    }
-    // A command is one change: kept whole when it succeeded, undone otherwise.
-    if (code == 0 && commitBankChanges() != 0) code = 1;
-    if (code != 0) undoBankChanges();
-    if (code != 0) releaseHeldMessages(true);
-    closeBankFiles();
-    std::fflush(toolOut);
-    flushConsole();
-    return code;
-}
-
+int runVornbank(const std::vector<std::string>& args) { return runToolCommand(args, runTool); }

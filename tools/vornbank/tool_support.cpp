@@ -2,12 +2,15 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "bank/bank_file.h"
+#include "bank/journal.h"
 #include "runctl/console.h"
 #include "runctl/exit.h"
 #include "state/model_state.h"
 #include "vornbank.h"
 
 FILE* toolOut = stdout;
+const char* toolName = "vornbank";
 
 namespace {
 
@@ -15,7 +18,7 @@ FILE* heldMessages = nullptr;
 
 void printFailure(const char* format, va_list args) {
     releaseHeldMessages(true);
-    std::fputs("vornbank: ", console.err);
+    std::fprintf(console.err, "%s: ", toolName);
     std::vfprintf(console.err, format, args);
     std::fputc('\n', console.err);
 }
@@ -44,6 +47,24 @@ void releaseHeldMessages(bool show) {
     std::fprintf(console.err, "%s\n", text.substr(first, last - first + 1).c_str());
 }
 
+int runToolCommand(const std::vector<std::string>& args, int (*body)(const std::vector<std::string>& args)) {
+    holdLibraryMessages();
+    int code;
+    try {
+        code = body(args);
+    } catch (const ProcessExit& exit) {
+        code = exit.code;
+    }
+    // A command is one change: kept whole when it succeeded, undone otherwise.
+    if (code == 0 && commitBankChanges() != 0) code = 1;
+    if (code != 0) undoBankChanges();
+    if (code != 0) releaseHeldMessages(true);
+    closeBankFiles();
+    std::fflush(toolOut);
+    flushConsole();
+    return code;
+}
+
 void fail(const char* format, ...) {
     va_list args;
     va_start(args, format);
@@ -57,7 +78,10 @@ void usageFail(const std::string& verb, const char* format, ...) {
     va_start(args, format);
     printFailure(format, args);
     va_end(args);
-    std::fprintf(console.err, "vornbank %s --help shows how to use it.\n", verb.c_str());
+    if (verb.empty())
+        std::fprintf(console.err, "%s --help shows how to use it.\n", toolName);
+    else
+        std::fprintf(console.err, "%s %s --help shows how to use it.\n", toolName, verb.c_str());
     endProcess(2);
 }
 
@@ -93,7 +117,7 @@ VerbArgs parseVerbArgs(const std::string& verb, const std::vector<std::string>& 
                 usageFail(verb, "--%s needs a value", name.c_str());
             }
         } else {
-            usageFail(verb, "%s takes no option %s", verb.c_str(), word.c_str());
+            usageFail(verb, "%s takes no option %s", verb.empty() ? toolName : verb.c_str(), word.c_str());
         }
     }
     return result;

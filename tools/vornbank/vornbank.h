@@ -21,8 +21,19 @@ void holdLibraryMessages();
 // Shows the messages held so far on the error stream, or drops them.
 void releaseHeldMessages(bool show);
 
+// The program named in failures and help pointers: "vornbank", or the name of
+// another tool built on these pieces (vornfit, which has no verbs).
+extern const char* toolName;
+
+// Runs one command of a tool (its words after the program name) as one change
+// to the bank: messages of the bank code held back and shown only when it
+// fails, endProcess turned into the exit code, the bank's changes committed on
+// success and undone otherwise, its files closed and the output flushed.
+int runToolCommand(const std::vector<std::string>& args, int (*body)(const std::vector<std::string>& args));
+
 // "vornbank: <message>" on the error stream, then exit code 1 (bad input or
-// bank) or 2 (bad command line, with a pointer to the verb's help).
+// bank) or 2 (bad command line, with a pointer to the verb's help, or to the
+// tool's when the verb is empty).
 [[noreturn]] void fail(const char* format, ...) __attribute__((format(printf, 1, 2)));
 [[noreturn]] void usageFail(const std::string& verb, const char* format, ...)
     __attribute__((format(printf, 2, 3)));

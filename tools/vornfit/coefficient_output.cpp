@@ -1,0 +1,106 @@
+// The coefficient file vornfit writes: one block per equation in the layout
+// vorn and its optimiser read, with nine significant digits so that every
+// number reads back as the float it was written from. The names come from an
+// existing coefficient file read by the same block reader, or are eq0, eq1, ...
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "runctl/exit.h"
+#include "runctl/owned_file.h"
+#include "state/model_state.h"
+#include "stochastic/coefficients.h"
+#include "vornbank/vornbank.h"
+#include "vornfit/vornfit.h"
+
+namespace {
+
+// The estimate as a stored float; refuses one that a float cannot hold.
+float storedValue(double value, const EstimatedEquation& equation, const char* what) {
+    const float stored = static_cast<float>(value);
+    if (!std::isfinite(stored))
+        fail("the %s of equation %s, %g, cannot be stored as a 32-bit float", what, equation.name.c_str(), value);
+    return stored;
+}
+
+// One equation's block as it will be written: every number already a float.
+struct StoredBlock {
+    std::vector<float> values;
+    float rho;
+    float see;
+    FloatMatrix matrix;  // stochastic equations only
+
+    StoredBlock() = default;
+    ~StoredBlock() { freeMatrix(matrix); }
+    StoredBlock(const StoredBlock&) = delete;
+    StoredBlock& operator=(const StoredBlock&) = delete;
+};
+
+void storeEquation(const EstimatedEquation& equation, StoredBlock& block) {
+    const LeastSquaresFit& fit = equation.fit;
+    const int n = static_cast<int>(fit.coefficients.size());
+    for (int k = 0; k < n; ++k) block.values.push_back(storedValue(fit.coefficients(k), equation, "coefficient"));
+    block.rho = storedValue(fit.rho, equation, "rho");
+    block.see = storedValue(fit.see, equation, "SEE");
+    if (equation.kind != 's' || n == 0) return;
+    block.matrix = allocMatrix(0, n - 1, 0, n - 1);
+    if (!block.matrix) fail("no memory for the draw matrix of equation %s", equation.name.c_str());
+    for (int i = 0; i < n; ++i)
+        for (int k = 0; k < n; ++k) block.matrix[i][k] = storedValue(fit.drawMatrix(i, k), equation, "draw matrix");
+}
+
+}  // namespace
+
+std::vector<std::string> equationNames(const std::string& path) {
+    std::vector<std::string> names;
+    if (path.empty()) {
+        for (int e = 0; e < model.equationCount; ++e) names.push_back("eq" + std::to_string(e));
+        return names;
+    }
+    OwnedFile in(std::fopen(path.c_str(), "r"));
+    if (!in) fail("cannot open %s: %s", path.c_str(), std::strerror(errno));
+    model.coefficientStream = in.get();
+    CoefficientBlock block;
+    try {
+        for (int e = 0; e < model.equationCount; ++e) {
+            readCoefficientBlock(e, block);
+            names.push_back(block.name);
+        }
+    } catch (const ProcessExit&) {
+        model.coefficientStream = nullptr;
+        fail("%s does not hold a block for every equation of the dimension file", path.c_str());
+    }
+    model.coefficientStream = nullptr;
+    return names;
+}
+
+void writeEstimates(const std::string& path, const std::vector<EstimatedEquation>& equations) {
+    std::vector<StoredBlock> blocks(equations.size());
+    for (size_t e = 0; e < equations.size(); ++e) storeEquation(equations[e], blocks[e]);
+
+    std::string temporary = path + ".XXXXXX";
+    const int descriptor = mkstemp(temporary.data());
+    if (descriptor < 0) fail("cannot create a file next to %s: %s", path.c_str(), std::strerror(errno));
+    const mode_t mask = umask(0);  // the file gets the permissions of any new file, not mkstemp's 0600
+    umask(mask);
+    FILE* out = fchmod(descriptor, 0666 & ~mask) == 0 ? fdopen(descriptor, "w") : nullptr;
+    int written = out ? 0 : -1;
+    for (size_t e = 0; e < equations.size() && written == 0; ++e) {
+        const EstimatedEquation& equation = equations[e];
+        const StoredBlock& block = blocks[e];
+        written = writeCoefficientBlock(out, equation.name.c_str(), equation.kind, block.values.data(),
+                                        static_cast<int>(block.values.size()), block.rho, block.see, block.matrix,
+                                        CoefficientDigits::roundTrip);
+    }
+    if (out ? std::fclose(out) != 0 : close(descriptor) != 0) written = -1;
+    if (written != 0 || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        std::remove(temporary.c_str());
+        fail("cannot write %s: %s", path.c_str(), std::strerror(error));
+    }
+}
