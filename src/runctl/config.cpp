@@ -4,6 +4,7 @@
 #include "runctl/config.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <new>
@@ -44,11 +45,18 @@ void readBankFiles() {
         endProcess(4);
     }
     char name[kTokenSize];
-    readConfigEntry(name, config);
+    // A name cut to what a token holds would open another file: such an entry ends the run.
+    auto entry = [&] {
+        if (readConfigEntry(name, config) == kConfigEntryTooLong) {
+            std::fclose(config);
+            endProcess(4);
+        }
+    };
+    entry();
     openBankFile(name, &model.bankDataFile);
-    readConfigEntry(name, config);
+    entry();
     openBankFile(name, &model.bankIndexFile);
-    readConfigEntry(name, config);  // an optional third entry, not used
+    entry();  // an optional third entry, not used
     std::fclose(config);
     model.addPrint = 1;
 
@@ -162,9 +170,20 @@ int readConfigEntry(char* buffer, FILE* config) {
     }
     if (kind == kTokenEnd) repeatToken();
     kind = nextToken(buffer, config);
-    if (kind == kTokenName || kind == kTokenNumber) return 0;
-    printOut("\nBad entry in vel.cfg file \n");
-    return -1;
+    if (kind != kTokenName && kind != kTokenNumber) {
+        printOut("\nBad entry in vel.cfg file \n");
+        return -1;
+    }
+    // A token holds kTokenSize - 1 characters; a full one may have been cut.
+    if (std::strlen(buffer) == kTokenSize - 1) {
+        int next = nextChar(config);
+        ungetChar(next);
+        if (next != -1 && next != '\n' && next != ' ' && next != '\t' && next != ';' && next != '#') {
+            printOut("\nThe entry %s... in vorn.cfg is longer than %d characters.\n", buffer, kTokenSize - 1);
+            return kConfigEntryTooLong;
+        }
+    }
+    return 0;
 }
 
 void configureRun(int argc, char** argv) {

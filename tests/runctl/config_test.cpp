@@ -167,6 +167,8 @@ TEST_F(Startup, StartupFileFailures) {
              {"vorn.cfg", "", 4, "\nProvide vorn.cfg file\n"},
              {"bws.bnk", "", 5, "\nCannot open bws.bnk.\n"},
              {"vorn.lag", "", 8, "\nIndex read.\n\nCannot open vorn.lag.\n"},
+             {"vorn.cfg", "; " + std::string(36, 'b') + ".bnk\n; bws.ind\n", 4,
+              "\nThe entry bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb.bn... in vorn.cfg is longer than 39 characters.\n"},
              {"vorn.lag", le16(3) + "\x01", 10,
               "\nIndex read.\n\n 3 series in this model.\nFailed to read vorn.lag.\n"}}) {
         resetModelState();
@@ -182,9 +184,13 @@ TEST_F(Startup, StartupFileFailures) {
 }
 
 TEST_F(Startup, DateOfNoFrequencyIsRefused) {
-    ConsoleCapture console;
-    EXPECT_EQ(configure({"1995.45", "1996.1", "m.fix"}), 1);
-    EXPECT_NE(console.output().find("\nBad date 1995.45:"), std::string::npos);
+    for (const char* date : {"1995.45", "1E9", "nan"}) {  // and dates too far out to count periods to
+        resetModelState();
+        SetUp();
+        ConsoleCapture console;
+        EXPECT_EQ(configure({date, "1996.1", "m.fix"}), 1);
+        EXPECT_NE(console.output().find("\nBad date " + std::string(date) + ":"), std::string::npos) << date;
+    }
 }
 
 }  // namespace
