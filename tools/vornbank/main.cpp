@@ -31,7 +31,7 @@ const char* const kToolHelp =
 
 int runTool(const std::vector<std::string>& args) {
     if (args.empty()) {
-        std::fputs(kToolHelp, console.err);
+        std::fputs("vornbank: no verb given; vornbank --help lists the verbs.\n", console.err);
         return 2;
     }
     const std::string& verb = args[0];
@@ -60,7 +60,9 @@ int main(int argc, char** argv) {
     } catch (const ProcessExit& exit) {
         code = exit.code;
     }
-    if (code != 0) releaseHeldMessages(true);
+    // A fatal end inside the bank code leaves its messages held: they make the failure's one line.
+    std::string held = takeHeldMessages();
+    if (code != 0 && !held.empty()) std::fprintf(console.err, "vornbank: %s\n", held.c_str());
     closeBankFiles();
     std::fflush(toolOut);
     flushConsole();

@@ -33,7 +33,7 @@ BankHeader openToolBank(const std::string& base, bool forUpdate) {
     model.bankIndexFile = openFile(indexName, forUpdate);
     if (readIndex(model.bankIndexFile, model.nameCount) != 0)
         fail("%s is not a readable bank index", indexName.c_str());
-    releaseHeldMessages(false);  // "Index read."
+    takeHeldMessages();  // "Index read."
     BankHeader header;
     if (readBankHeader(model.bankDataFile, header) != 0)
         fail("%s is not a bank data file", dataName.c_str());

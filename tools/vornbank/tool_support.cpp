@@ -12,11 +12,14 @@ namespace {
 
 FILE* heldMessages = nullptr;
 
-void printFailure(const char* format, va_list args) {
-    releaseHeldMessages(true);
+// "vornbank: " and the message, with what the bank code said (held back until
+// now) after it in parentheses: a failure is always one line.
+void printFailure(const char* format, va_list args, const char* after = "") {
+    std::string held = takeHeldMessages();
     std::fputs("vornbank: ", console.err);
     std::vfprintf(console.err, format, args);
-    std::fputc('\n', console.err);
+    if (!held.empty()) std::fprintf(console.err, " (%s)", held.c_str());
+    std::fprintf(console.err, "%s\n", after);
 }
 
 }  // namespace
@@ -27,20 +30,25 @@ void holdLibraryMessages() {
     if (heldMessages) console.out = heldMessages;
 }
 
-void releaseHeldMessages(bool show) {
-    if (!heldMessages) return;
-    std::string text;
+std::string takeHeldMessages() {
+    if (!heldMessages) return "";
     std::rewind(heldMessages);
+    std::string text;
+    bool blank = false;  // a run of blanks and line ends becomes one blank
     int c;
-    while ((c = std::fgetc(heldMessages)) != EOF) text.push_back(static_cast<char>(c));
+    while ((c = std::fgetc(heldMessages)) != EOF) {
+        if (c == ' ' || c == '\n' || c == '\r' || c == '\t') {
+            blank = !text.empty();
+            continue;
+        }
+        if (blank) text.push_back(' ');
+        blank = false;
+        text.push_back(static_cast<char>(c));
+    }
     std::fclose(heldMessages);
     heldMessages = std::tmpfile();
     if (heldMessages) console.out = heldMessages;
-    if (!show) return;
-    size_t first = text.find_first_not_of(" \n");
-    if (first == std::string::npos) return;
-    size_t last = text.find_last_not_of(" \n");
-    std::fprintf(console.err, "%s\n", text.substr(first, last - first + 1).c_str());
+    return text;
 }
 
 void fail(const char* format, ...) {
@@ -52,11 +60,11 @@ void fail(const char* format, ...) {
 }
 
 void usageFail(const std::string& verb, const char* format, ...) {
+    std::string pointer = "; vornbank " + verb + " --help shows how to use it";
     va_list args;
     va_start(args, format);
-    printFailure(format, args);
+    printFailure(format, args, pointer.c_str());
     va_end(args);
-    std::fprintf(console.err, "vornbank %s --help shows how to use it.\n", verb.c_str());
     endProcess(2);
 }
 

@@ -11,14 +11,14 @@
 #include "bank/bank_header.h"
 
 // Results go to the standard output. Messages of the bank code are held back
-// and shown on the error stream only when the command fails.
+// and shown, on the failure's line, only when the command fails.
 extern FILE* toolOut;
 void holdLibraryMessages();
-// Shows the messages held so far on the error stream, or drops them.
-void releaseHeldMessages(bool show);
+// The messages held so far as one line (empty when none), which are then dropped.
+std::string takeHeldMessages();
 
-// "vornbank: <message>" on the error stream, then exit code 1 (bad input or
-// bank) or 2 (bad command line, with a pointer to the verb's help).
+// "vornbank: <message>" as one line on the error stream, then exit code 1 (bad
+// input or bank) or 2 (bad command line, with a pointer to the verb's help).
 [[noreturn]] void fail(const char* format, ...) __attribute__((format(printf, 1, 2)));
 [[noreturn]] void usageFail(const std::string& verb, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
@@ -64,6 +64,8 @@ inline constexpr const char* kDateForms = "1995, 1995.1 to 1995.4, 1995.5 or 199
 std::vector<std::string> splitCsvLine(const std::string& line);
 // The cell as written in a CSV line, quoted when it has to be.
 std::string csvCell(const std::string& text);
+// The first name that repeats an earlier one, or null when all differ.
+const std::string* repeatedName(const std::vector<std::string>& names);
 
 int runCreate(const std::vector<std::string>& args);
 int runImport(const std::vector<std::string>& args);
