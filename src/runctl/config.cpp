@@ -3,6 +3,7 @@
 // the run with its own message and exit code.
 #include "runctl/config.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -21,7 +22,10 @@
 
 namespace {
 
-const char* const kUsageStochastic = "invocation: vorn date1 date2 model.fix num_draw rnderr rndcoef";
+// The stochastic usage's second line shows where the optional seed goes.
+const char* const kUsageStochastic =
+    "invocation: vorn date1 date2 model.fix num_draw rnderr rndcoef\n"
+    "        or: vorn date1 date2 model.fix num_draw rnderr rndcoef seed   (seed 1 to 32767)";
 const char* const kUsageOptimiser = "invocation: vorn date1 date2 model.fix m maxspec.dat";
 
 [[noreturn]] void usage(const char* text) {
@@ -98,27 +102,40 @@ void readLagTable() {
     }
 }
 
-void chooseRunMode(int argc, char** argv) {
-    if (argc < 4 || argc > 7) usage(kUsageStochastic);
+// A seed that repeats a stochastic run's random numbers: 1 to 32767, digits only.
+int16_t seedArgument(const char* text) {
+    char* end = nullptr;
+    long value = std::strtol(text, &end, 10);
+    if (!std::isdigit(static_cast<unsigned char>(text[0])) || *end != '\0' || value < 1 || value > 32767)
+        usage(kUsageStochastic);
+    return static_cast<int16_t>(value);
+}
+
+// Returns the seed given after rndcoef, or 0 when the clock is to seed the run.
+int16_t chooseRunMode(int argc, char** argv) {
+    if (argc < 4 || argc > 8) usage(kUsageStochastic);
     model.drawCount = 1;
     model.randomErrors = 0;
     model.randomCoefficients = 0;
-    if (argc == 4) return;
+    if (argc == 4) return 0;
     if (argv[4][0] == 'm') {
         model.maximize = 'y';
         if (argc < 6) usage(kUsageOptimiser);
+        if (argc == 8) usage(kUsageStochastic);
         model.specFileName = argv[5];
-        return;
+        return 0;
     }
     model.drawCount = integerArgument(argv[4]);
     model.randomErrors = argc >= 6 ? switchArgument(argv[5]) : 1;
-    model.randomCoefficients = argc == 7 ? switchArgument(argv[6]) : 1;
+    model.randomCoefficients = argc >= 7 ? switchArgument(argv[6]) : 1;
+    int16_t seed = argc == 8 ? seedArgument(argv[7]) : 0;
     if (model.drawCount < 1) usage(kUsageStochastic);
 
     bool anyStochastic = false;
     for (int e = 0; e < model.equationCount; ++e) anyStochastic = anyStochastic || model.equationKind[e] == 's';
     if (!anyStochastic) model.randomErrors = model.randomCoefficients = 0;
     if (!model.randomErrors && !model.randomCoefficients) model.drawCount = 1;
+    return seed;
 }
 
 // The sigma bank starts as a copy of every file bws.* as it is before the fixer runs.
@@ -164,6 +181,29 @@ int32_t dateArgument(const char* text, float date) {
 
 }  // namespace
 
+bool answerInformationRequest(int argc, char** argv) {
+    if (argc != 2) return false;
+    std::string word = argv[1];
+    if (word == "--version") {
+        printOut("vorn %s\n", VORN_VERSION);
+        return true;
+    }
+    if (word != "-h" && word != "--help") return false;
+    printOut("vorn solves the model period by period from date1 to date2, steered by a fix file.\n"
+             "\n"
+             "usage: vorn date1 date2 model.fix                          a forecast\n"
+             "       vorn date1 date2 model.fix num_draw rnderr rndcoef [seed]\n"
+             "                 num_draw trials with random errors (rnderr 0/1) and coefficients\n"
+             "                 (rndcoef 0/1); a seed from 1 to 32767 repeats the same trials\n"
+             "       vorn date1 date2 model.fix m maxspec.dat            the coefficient search\n"
+             "       vorn -h | --help | --version\n"
+             "\n"
+             "The working directory holds vorn.cfg, vorn.lag, heart.dim, heart.dat, the bank and\n"
+             "the fix file. README.md shows how to start; docs/model.md describes the model and\n"
+             "docs/fix-language.md the fix files.\n");
+    return true;
+}
+
 int readConfigEntry(char* buffer, FILE* config) {
     char kind;
     while ((kind = nextToken(buffer, config)) != ';' && kind != kTokenEnd) {
@@ -204,7 +244,7 @@ void configureRun(int argc, char** argv) {
 
     readBankFiles();
     readLagTable();
-    chooseRunMode(argc, argv);
+    int16_t seed = chooseRunMode(argc, argv);
     if (model.randomErrors || model.randomCoefficients) copySigmaBank();
     placeFirstFixerLine(argc, argv);
 
@@ -212,6 +252,9 @@ void configureRun(int argc, char** argv) {
     model.endIndex = dateArgument(argv[2], model.endDate);
     model.periodCount = model.endIndex - model.startIndex;
 
-    uint16_t clockLow = static_cast<uint16_t>(std::time(nullptr) & 0xFFFF);
-    model.rngSeed = static_cast<int16_t>(-static_cast<int16_t>(clockLow));
+    // A negative seed makes the generator seed itself at its first draw. A
+    // seed from the command line takes the clock's place, so a run can be repeated.
+    uint16_t seedSource =
+        seed != 0 ? static_cast<uint16_t>(seed) : static_cast<uint16_t>(std::time(nullptr) & 0xFFFF);
+    model.rngSeed = static_cast<int16_t>(-static_cast<int16_t>(seedSource));
 }

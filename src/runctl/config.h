@@ -4,6 +4,9 @@
 
 #include <cstdio>
 
+// vorn -h, --help or --version: prints the usage or the version on the
+// standard output and returns true; false for every other command line.
+bool answerInformationRequest(int argc, char** argv);
 void configureRun(int argc, char** argv);
 // One entry of vorn.cfg into buffer (room for a token); 0, -1 after the
 // bad-entry message, or kConfigEntryTooLong after a message when the entry is

@@ -129,6 +129,7 @@ void optimise() {
 }  // namespace
 
 int runVorn(int argc, char** argv) {
+    if (answerInformationRequest(argc, argv)) return 0;
     maskFloatingPointExceptions();
     model.maxIterations = 200;
     model.consoleInput = 'n';

@@ -208,6 +208,18 @@ TEST_F(Stochastic, WithoutRandomnessTheMeansAreThePlainRun) {
     }
 }
 
+TEST_F(Stochastic, ASeedRepeatsTheTrialsByteForByte) {
+    auto seededRun = [&](const char* seed) {
+        copyExampleWorkdir(scratch.path());
+        ProgramResult run = vorn({"2000.4", "2001.4", "plain.fix", "3", "1", "1", seed});
+        EXPECT_EQ(run.exitCode, 0) << run.out;
+        return bank().data + bank("sigma").data;
+    };
+    std::string first = seededRun("17");
+    EXPECT_EQ(seededRun("17"), first);
+    EXPECT_NE(seededRun("18"), first);
+}
+
 TEST_F(Stochastic, GivesUpWhenTrialsNeverConverge) {
     fixFile("slow.fix", "maxiter 1\ngo\n");
     BankImage before = bank();
@@ -268,10 +280,36 @@ TEST_F(Refusals, DatesWhoseLagsReachOutsideTheBank) {
 TEST_F(Refusals, UsageTextsGoToTheErrorStream) {
     ProgramResult dates = vorn({"2000.4", "2005.4"});
     EXPECT_EQ(dates.exitCode, 2);
-    EXPECT_EQ(dates.err, "\ninvocation: vorn date1 date2 model.fix num_draw rnderr rndcoef\n");
+    EXPECT_EQ(dates.err, "\ninvocation: vorn date1 date2 model.fix num_draw rnderr rndcoef\n"
+                         "        or: vorn date1 date2 model.fix num_draw rnderr rndcoef seed   (seed 1 to 32767)\n");
+    BankImage before = bank();
+    for (const char* seed : {"0", "32768", "x"}) {
+        ProgramResult badSeed = vorn({"2000.4", "2005.4", "plain.fix", "3", "1", "1", seed});
+        EXPECT_EQ(badSeed.exitCode, 2) << seed;
+        EXPECT_EQ(badSeed.err, dates.err) << seed;
+    }
+    EXPECT_FALSE(fileExists(scratch.file("sigma.bnk")));
+    EXPECT_EQ(bank().data, before.data);
     ProgramResult optimiser = vorn({"2000.4", "2005.4", "plain.fix", "m"});
     EXPECT_EQ(optimiser.exitCode, 2);
     EXPECT_EQ(optimiser.err, "\ninvocation: vorn date1 date2 model.fix m maxspec.dat\n");
+}
+
+// Help and version need no working directory: they answer before any file is read.
+TEST(Information, HelpAndVersionEndWithZeroInAnEmptyDirectory) {
+    ScratchDir empty;
+    for (const char* word : {"-h", "--help"}) {
+        ProgramResult help = runProgram(VORN_BINARY, {word}, empty.path());
+        EXPECT_EQ(help.exitCode, 0) << word;
+        EXPECT_EQ(help.out.rfind("vorn solves the model period by period", 0), 0u) << help.out;
+        EXPECT_NE(help.out.find("docs/model.md"), std::string::npos);
+        EXPECT_EQ(help.err, "");
+    }
+    ProgramResult version = runProgram(VORN_BINARY, {"--version"}, empty.path());
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(std::regex_match(version.out, std::regex("vorn [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << version.out;
+    ProgramResult other = runProgram(VORN_BINARY, {"--helpme"}, empty.path());
+    EXPECT_EQ(other.exitCode, 3);  // any other word is a run, which first needs heart.dim
 }
 
 }  // namespace

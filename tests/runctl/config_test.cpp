@@ -1,4 +1,5 @@
 // Start-up: the command line, vorn.cfg, vorn.lag and the choice of run.
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -35,7 +36,9 @@ protected:
     std::vector<std::string> arguments;
 };
 
-const char* const kUsageStochastic = "\ninvocation: vorn date1 date2 model.fix num_draw rnderr rndcoef\n";
+const char* const kUsageStochastic =
+    "\ninvocation: vorn date1 date2 model.fix num_draw rnderr rndcoef\n"
+    "        or: vorn date1 date2 model.fix num_draw rnderr rndcoef seed   (seed 1 to 32767)\n";
 const char* const kUsageOptimiser = "\ninvocation: vorn date1 date2 model.fix m maxspec.dat\n";
 
 TEST_F(Startup, PlainRunReadsEverythingAndPlacesTheAddLine) {
@@ -86,12 +89,18 @@ TEST_F(Startup, BadStochasticArgumentsEndWithTheUsage) {
              {"1995.1", "1996.1", "m.fix", "abc"},
              {"1995.1", "1996.1", "m.fix", "50", "2"},
              {"1995.1", "1996.1", "m.fix", "50", "1", "7"},
-             {"1995.1", "1996.1", "m.fix", "5", "1", "1", "x"}}) {
+             {"1995.1", "1996.1", "m.fix", "5", "1", "1", "x"},
+             {"1995.1", "1996.1", "m.fix", "5", "1", "1", "0"},
+             {"1995.1", "1996.1", "m.fix", "5", "1", "1", "32768"},
+             {"1995.1", "1996.1", "m.fix", "5", "1", "1", "-3"},
+             {"1995.1", "1996.1", "m.fix", "5", "1", "1", "12a"},
+             {"1995.1", "1996.1", "m.fix", "m", "spec.dat", "1", "7"},
+             {"1995.1", "1996.1", "m.fix", "5", "1", "1", "7", "8"}}) {
         resetModelState();
         SetUp();
         ConsoleCapture console;
-        EXPECT_EQ(configure(words), 2) << words[3];
-        EXPECT_EQ(console.errors(), kUsageStochastic) << words[3];
+        EXPECT_EQ(configure(words), 2) << words.back();
+        EXPECT_EQ(console.errors(), kUsageStochastic) << words.back();
     }
 }
 
@@ -120,6 +129,18 @@ TEST_F(Startup, StochasticRunCopiesTheBankToTheSigmaBank) {
     EXPECT_EQ(readFile("sigma.bnk"), readFile("bws.bnk"));
     EXPECT_EQ(readFile("sigma.ind"), readFile("bws.ind"));
     EXPECT_EQ(model.lineBuffer, "add m.fix 100 1 0\r\n");
+}
+
+TEST_F(Startup, SeedTakesTheClocksPlaceAndReachesTheFixFile) {
+    for (const char* seed : {"1", "32767"}) {
+        resetModelState();
+        SetUp();
+        ConsoleCapture console;
+        ASSERT_EQ(configure({"1995.1", "1996.1", "m.fix", "100", "1", "0", seed}), -1) << seed;
+        EXPECT_EQ(model.rngSeed, -std::atoi(seed));
+        EXPECT_EQ(model.drawCount, 100);
+        EXPECT_EQ(model.lineBuffer, std::string("add m.fix 100 1 0 ") + seed + "\r\n");
+    }
 }
 
 TEST_F(Startup, DrawCountIsSixteenBitsAndRandomnessNeedsAStochasticEquation) {

@@ -188,10 +188,16 @@ TEST_F(Vornbank, OtherFrequenciesAndBaseMonth) {
 TEST_F(Vornbank, BadCsvChangesNothing) {
     create();
     import("date,GDP\n1990.1,1\n");
-    std::string forms = "(1995, 1995.1 to 1995.4, 1995.5 or 1995.6, 1995.001 to 1995.012)";
+    std::string forms = "; accepted: 1995.1, 1995Q1, 1995q1, 1995-Q1, 1995:1 (quarters); 1995.001, 1995M01, "
+                        "1995m1, 1995-01 (months); 1995.5, 1995H1, 1995S1 (halves); 1995 (years); 1995-01-01 "
+                        "(the period holding that day)";
     for (const char* date : {"1990.10", "1990.0", "1990.7", "1990.013", "90q1", "1990.45", ""})
         expectRefusal(std::string("date,GDP,NEW\n1990.2,1,2\n") + date + ",3,4\n",
-                      std::string("in.csv line 3: '") + date + "' is not a date in vorn's notation " + forms);
+                      std::string("in.csv line 3, cell '") + date + "' is not a date in any accepted notation" +
+                          forms);
+    expectRefusal("date,GDP\n1990-04-01,1\n",
+                  "in.csv line 2, cell '1990-04-01' is a day, and a day needs the frequency of its period "
+                  "(annual, semi-annual, quarterly or monthly)" + forms);
     expectRefusal("date,GDP,NEW\n1990.2,1,2\n1990.3,x1,4\n", "in.csv line 3, series GDP: 'x1' is not a number");
     expectRefusal("date,GDP\n1990.2,1e39\n", "in.csv line 2, series GDP: 1e39 lies beyond the range of 32-bit floats");
     std::filesystem::create_symlink("/dev/zero", scratch.file("zero.csv"));  // a file that never ends a line
@@ -208,8 +214,6 @@ TEST_F(Vornbank, BadCsvChangesNothing) {
     expectRefusal("date,GDP\n1990.2,1\n1990.2,2\n", "in.csv line 3: 1990.2 is given on line 2 already");
     expectRefusal("date,GDP,GDP\n1990.2,1,2\n", "in.csv line 1: series GDP is named twice");
     expectRefusal("date,GDP,\n1990.2,1,2\n", "in.csv line 1: column 3 has no series name");
-    expectRefusal("period,GDP\n1990.2,1\n",
-                  "in.csv line 1: the first column is headed 'period'; the header is date,NAME1,NAME2,...");
     expectRefusal("date\n1990.2\n", "in.csv line 1: the header names no series");
     expectRefusal("", "in.csv is empty; it needs the header date,NAME1,NAME2,...");
     expectRefusal("date,GDP\n1990,1\n", "series GDP is quarterly in bws, but the file's dates are annual");
@@ -222,6 +226,26 @@ TEST_F(Vornbank, ImportAcceptsSpreadsheetHabits) {
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(valueBytes(0, 0), le32(2.5f));
     EXPECT_EQ(valueBytes(0, 1), le32(3.0f));
+    // The dates in a column named DATE anywhere, or else in the first column, whatever its heading.
+    EXPECT_EQ(import("GDP,DATE\n4,1990Q3\n5,1990-Q4\n").exitCode, 0);
+    EXPECT_EQ(valueBytes(0, 3), le32(5.0f));
+    writeFile(scratch.file("in.csv"), "observation_date,GDP\n1991-02-15,6\n");
+    ProgramResult days = run({"import", "bws", "in.csv", "--frequency", "Quarterly"});
+    EXPECT_EQ(days.exitCode, 0) << days.err;
+    EXPECT_EQ(valueBytes(0, 4), le32(6.0f));
+    EXPECT_EQ(run({"export", "bws", "--from", "1990-07-01", "--to", "1991Q1", "--dates", "iso"}).out,
+              "date,GDP\n1990-07-01,4\n1990-10-01,5\n1991-01-01,6\n");
+    EXPECT_EQ(run({"export", "bws", "--from", "1990:4", "--to", "1991.1", "--dates", "q"}).out,
+              "date,GDP\n1990Q4,5\n1991Q1,6\n");
+    std::string before = data();
+    expectFailure({"import", "bws", "in.csv", "--frequency", "weekly"}, 2,
+                  "vornbank: --frequency weekly is none of annual, semi-annual, quarterly, monthly; "
+                  "vornbank import --help shows how to use it\n");
+    expectFailure({"import", "bws", "in.csv", "--frequency", "monthly"}, 1,
+                  "vornbank: series GDP is quarterly in bws, but the file's dates are monthly\n");
+    expectFailure({"export", "bws", "--dates", "excel"}, 2,
+                  "vornbank: --dates excel is none of vorn, iso, q; vornbank export --help shows how to use it\n");
+    EXPECT_EQ(data(), before);
 }
 
 TEST_F(Vornbank, ExportRefusals) {

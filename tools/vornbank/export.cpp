@@ -10,14 +10,19 @@
 namespace {
 
 const char* const kExportHelp =
-    "usage: vornbank export BANK [NAME...] [--from DATE] [--to DATE]\n"
+    "usage: vornbank export BANK [NAME...] [--from DATE] [--to DATE] [--dates vorn|iso|q]\n"
     "\n"
     "Prints the named series of BANK (every series when no name is given) as CSV on the\n"
     "standard output: the header date,NAME1,NAME2,... and one row per period, dated in vorn's\n"
     "notation of the series' frequency; a missing value is an empty cell. The rows run from\n"
     "the first to the last period at which any of the series has a value, or from --from and\n"
     "to --to. All series of one export must have the same frequency. Values are printed with\n"
-    "nine significant digits, so that vornbank import of the output restores every byte.\n";
+    "nine significant digits, so that vornbank import of the output restores every byte.\n"
+    "--from and --to take any date notation that import reads.\n"
+    "\n"
+    "--dates chooses how rows are dated: vorn (the default: 1995.1, 1995.001, 1995.5, 1995),\n"
+    "iso (the first day of the period: 1995-01-01) or q (1995Q1, 1995M01, 1995H1, 1995).\n"
+    "Import reads all three; iso needs its --frequency.\n";
 
 struct Column {
     std::string name;
@@ -64,8 +69,11 @@ std::vector<Column> readColumns(const std::string& base, const std::vector<std::
 int32_t optionPeriod(const std::string& option, const std::string& text, int16_t frequency,
                      bool haveSeries) {
     PeriodDate date;
-    if (!parseDate(text, date))
-        fail("--%s %s is not a date in vorn's notation (%s)", option.c_str(), text.c_str(), kDateForms);
+    std::string problem;
+    // A day needs the series' frequency; any other notation tells its own.
+    if (!parseDateNotation(text, 0, date, problem) &&
+        !(haveSeries && parseDateNotation(text, frequency, date, problem)))
+        fail("--%s %s %s; accepted: %s", option.c_str(), text.c_str(), problem.c_str(), kDateNotations);
     if (haveSeries && date.frequency != frequency)
         fail("--%s %s is %s, but the series are %s", option.c_str(), text.c_str(),
              frequencyName(date.frequency), frequencyName(frequency));
@@ -78,12 +86,22 @@ int32_t optionPeriod(const std::string& option, const std::string& text, int16_t
 }  // namespace
 
 int runExport(const std::vector<std::string>& args) {
-    VerbArgs parsed = parseVerbArgs("export", args, {"from", "to"}, {}, kExportHelp);
+    VerbArgs parsed = parseVerbArgs("export", args, {"from", "to", "dates"}, {}, kExportHelp);
     if (parsed.words.empty()) usageFail("export", "export takes a BANK and optionally series names");
     std::vector<std::string> names(parsed.words.begin() + 1, parsed.words.end());
     // A header naming a series twice could not be imported again.
     if (const std::string* twice = repeatedName(names))
         usageFail("export", "series %s is named twice; a CSV file names each series once", twice->c_str());
+    DateStyle style = DateStyle::vorn;
+    if (parsed.options.count("dates")) {
+        const std::string& name = parsed.options["dates"];
+        if (name == "iso")
+            style = DateStyle::iso;
+        else if (name == "q")
+            style = DateStyle::letter;
+        else if (name != "vorn")
+            usageFail("export", "--dates %s is none of vorn, iso, q", name.c_str());
+    }
     std::string base = bankBase(parsed.words[0]);
     openToolBank(base, false);
     if (names.empty()) names = allNames();
@@ -112,7 +130,7 @@ int runExport(const std::vector<std::string>& args) {
     csv += "\n";
     for (int32_t p = from; p <= to; ++p) {
         std::string date;
-        if (!formatDate(p, frequency, date))
+        if (!formatDate(p, frequency, date, style))
             fail("bank period %d has no %s date in vorn's notation from the bank's base %d month %d", p,
                  frequencyName(frequency), model.bankBaseYear, model.bankBaseMonth);
         csv += date;

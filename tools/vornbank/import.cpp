@@ -17,13 +17,18 @@
 namespace {
 
 const char* const kImportHelp =
-    "usage: vornbank import BANK FILE.csv\n"
+    "usage: vornbank import BANK FILE.csv [--frequency annual|semi-annual|quarterly|monthly]\n"
     "\n"
     "Writes the series of FILE.csv into BANK. The first line is the header date,NAME1,NAME2,...;\n"
-    "every further line is DATE,v1,v2,... with one value per series. Dates are written as vorn\n"
-    "writes them: 1995 (annual), 1995.1 to 1995.4 (quarterly), 1995.5 and 1995.6 (halves),\n"
-    "1995.001 to 1995.012 (monthly); all dates of a file have one frequency, which becomes the\n"
-    "series' frequency. An empty cell stores the missing-value marker.\n"
+    "every further line is DATE,v1,v2,... with one value per series. The column headed date (in\n"
+    "any case), or else the first column, holds the dates, in any of these notations:\n"
+    "  quarters  1995.1  1995Q1  1995q1  1995-Q1  1995:1\n"
+    "  months    1995.001  1995M01  1995m1  1995-01\n"
+    "  halves    1995.5  1995.6  1995H1  1995S2\n"
+    "  years     1995\n"
+    "  days      1995-01-01, the period that holds the day; needs --frequency\n"
+    "All dates of a file have one frequency, which becomes the series' frequency; --frequency\n"
+    "states it and refuses dates of any other. An empty cell stores the missing-value marker.\n"
     "\n"
     "A series already in the bank changes only at the file's dates; a new name is added to the\n"
     "bank with the missing-value marker at every other period. Nothing is written when any\n"
@@ -79,22 +84,33 @@ std::vector<CsvLine> readLines(const std::string& path) {
     return lines;
 }
 
-std::vector<std::string> seriesNames(const std::string& path, const CsvLine& header) {
-    std::vector<std::string> cells = splitCsvLine(header.text);
-    std::string first = cells[0];
-    for (char& c : first) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (first != "date")
-        fail("%s line %d: the first column is headed '%s'; the header is date,NAME1,NAME2,...",
-             path.c_str(), header.number, cells[0].c_str());
-    if (cells.size() < 2) fail("%s line %d: the header names no series", path.c_str(), header.number);
-    std::vector<std::string> names(cells.begin() + 1, cells.end());
-    for (size_t c = 0; c < names.size(); ++c) {
-        if (names[c].empty())
-            fail("%s line %d: column %zu has no series name", path.c_str(), header.number, c + 2);
+// The header: the column named "date" (any case), or else the first, holds the
+// dates; every other column names a series.
+struct CsvHeader {
+    size_t dateColumn;
+    std::vector<std::string> names;
+};
+
+CsvHeader readHeader(const std::string& path, const CsvLine& line) {
+    std::vector<std::string> cells = splitCsvLine(line.text);
+    CsvHeader header{0, {}};
+    for (size_t c = 0; c < cells.size(); ++c) {
+        std::string lower = cells[c];
+        for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        if (lower == "date") {
+            header.dateColumn = c;
+            break;
+        }
     }
-    if (const std::string* twice = repeatedName(names))
-        fail("%s line %d: series %s is named twice", path.c_str(), header.number, twice->c_str());
-    return names;
+    for (size_t c = 0; c < cells.size(); ++c) {
+        if (c == header.dateColumn) continue;
+        if (cells[c].empty()) fail("%s line %d: column %zu has no series name", path.c_str(), line.number, c + 1);
+        header.names.push_back(cells[c]);
+    }
+    if (const std::string* twice = repeatedName(header.names))
+        fail("%s line %d: series %s is named twice", path.c_str(), line.number, twice->c_str());
+    if (header.names.empty()) fail("%s line %d: the header names no series", path.c_str(), line.number);
+    return header;
 }
 
 float cellValue(const std::string& path, int line, const std::string& name, const std::string& cell) {
@@ -112,8 +128,10 @@ float cellValue(const std::string& path, int line, const std::string& name, cons
     return value;
 }
 
+// `frequency` is the one --frequency gives, or 0.
 std::vector<ImportRow> dataRows(const std::string& path, const std::vector<CsvLine>& lines,
-                                const std::vector<std::string>& names) {
+                                const CsvHeader& header, int16_t frequency) {
+    const std::vector<std::string>& names = header.names;
     std::vector<ImportRow> rows;
     std::map<int32_t, int> lineOfPeriod;
     for (size_t l = 1; l < lines.size(); ++l) {
@@ -123,23 +141,24 @@ std::vector<ImportRow> dataRows(const std::string& path, const std::vector<CsvLi
             fail("%s line %d has %zu cells; the header has %zu", path.c_str(), line.number, cells.size(),
                  names.size() + 1);
         ImportRow row{line.number, {}, {}};
-        if (!parseDate(cells[0], row.date))
-            fail("%s line %d: '%s' is not a date in vorn's notation (%s)", path.c_str(), line.number,
-                 cells[0].c_str(), kDateForms);
+        const std::string& dateCell = cells[header.dateColumn];
+        std::string problem;
+        if (!parseDateNotation(dateCell, frequency, row.date, problem))
+            fail("%s line %d, cell '%s' %s; accepted: %s", path.c_str(), line.number, dateCell.c_str(),
+                 problem.c_str(), kDateNotations);
         if (!rows.empty() && row.date.frequency != rows[0].date.frequency)
             fail("%s line %d: %s is %s, but the dates before it are %s", path.c_str(), line.number,
-                 cells[0].c_str(), frequencyName(row.date.frequency),
-                 frequencyName(rows[0].date.frequency));
+                 dateCell.c_str(), frequencyName(row.date.frequency), frequencyName(rows[0].date.frequency));
         if (row.date.index < 0 || row.date.index >= model.bankLength)
             fail("%s line %d: %s lies outside the bank, which holds %s to %s", path.c_str(), line.number,
-                 cells[0].c_str(), periodText(0, row.date.frequency).c_str(),
+                 dateCell.c_str(), periodText(0, row.date.frequency).c_str(),
                  periodText(model.bankLength - 1, row.date.frequency).c_str());
         auto [at, fresh] = lineOfPeriod.emplace(row.date.index, line.number);
         if (!fresh)
-            fail("%s line %d: %s is given on line %d already", path.c_str(), line.number, cells[0].c_str(),
+            fail("%s line %d: %s is given on line %d already", path.c_str(), line.number, dateCell.c_str(),
                  at->second);
-        for (size_t c = 0; c < names.size(); ++c)
-            row.values.push_back(cellValue(path, line.number, names[c], cells[c + 1]));
+        for (size_t c = 0, n = 0; c < cells.size(); ++c)
+            if (c != header.dateColumn) row.values.push_back(cellValue(path, line.number, names[n++], cells[c]));
         rows.push_back(row);
     }
     return rows;
@@ -181,15 +200,20 @@ std::vector<Destination> destinations(const std::string& base, const std::vector
 }  // namespace
 
 int runImport(const std::vector<std::string>& args) {
-    VerbArgs parsed = parseVerbArgs("import", args, {}, {}, kImportHelp);
+    VerbArgs parsed = parseVerbArgs("import", args, {"frequency"}, {}, kImportHelp);
     if (parsed.words.size() != 2) usageFail("import", "import takes a BANK and a CSV file");
+    int16_t frequency = 0;
+    if (parsed.options.count("frequency") && (frequency = frequencyOfName(parsed.options["frequency"])) == 0)
+        usageFail("import", "--frequency %s is none of annual, semi-annual, quarterly, monthly",
+                  parsed.options["frequency"].c_str());
     std::string base = bankBase(parsed.words[0]);
     const std::string& path = parsed.words[1];
     std::vector<CsvLine> lines = readLines(path);
     openToolBank(base, true);
     if (lines.empty()) fail("%s is empty; it needs the header date,NAME1,NAME2,...", path.c_str());
-    std::vector<std::string> names = seriesNames(path, lines[0]);
-    std::vector<ImportRow> rows = dataRows(path, lines, names);
+    CsvHeader header = readHeader(path, lines[0]);
+    const std::vector<std::string>& names = header.names;
+    std::vector<ImportRow> rows = dataRows(path, lines, header, frequency);
     std::vector<Destination> targets = destinations(base, names, rows);
 
     int32_t added = 0;

@@ -1,5 +1,5 @@
 // vornbank: makes and reads vorn's binary banks. Shared pieces of the tool:
-// results and failures, arguments, the open bank, date notation and CSV cells.
+// results and failures, arguments, the open bank and CSV cells.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bank/bank_header.h"
+#include "date_notation.h"
 
 // Results go to the standard output. Messages of the bank code are held back
 // and shown, on the failure's line, only when the command fails.
@@ -39,25 +40,6 @@ std::string bankBase(const std::string& word);
 // Opens both files of the bank into the model record, reads the index and the
 // header, which it returns; read-only unless forUpdate.
 BankHeader openToolBank(const std::string& base, bool forUpdate);
-
-// A date in vorn's notation: 1995 (annual), 1995.1 to 1995.4 (quarterly), 1995.5
-// and 1995.6 (semi-annual halves), 1995.001 to 1995.012 (monthly).
-struct PeriodDate {
-    int32_t index;      // bank period index
-    int16_t frequency;  // 1, 2, 4 or 12
-};
-// False when the text is not one of these forms or its date number does not
-// give back the same period of the open bank.
-bool parseDate(const std::string& text, PeriodDate& date);
-// The text of bank period `index` at `frequency`; false when it has none.
-bool formatDate(int32_t index, int16_t frequency, std::string& text);
-// The date of the period, or "period N" when it has none at that frequency.
-std::string periodText(int32_t index, int16_t frequency);
-// "annual", "semi-annual", "quarterly", "monthly", or "" for other codes.
-const char* frequencyName(int16_t frequency);
-// True for the codes 1, 2, 4 and 12, which have a date notation.
-bool knownFrequency(int16_t frequency);
-inline constexpr const char* kDateForms = "1995, 1995.1 to 1995.4, 1995.5 or 1995.6, 1995.001 to 1995.012";
 
 // One line of a CSV file split into cells: blanks around a cell are dropped,
 // a cell in double quotes may hold commas and doubled quotes.
