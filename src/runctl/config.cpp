@@ -18,6 +18,7 @@
 #include "runctl/console.h"
 #include "runctl/dates.h"
 #include "runctl/exit.h"
+#include "runctl/owned_file.h"
 #include "state/model_state.h"
 
 namespace {
@@ -43,7 +44,8 @@ int16_t switchArgument(const char* text) {
 }
 
 void readBankFiles() {
-    FILE* config = std::fopen("vorn.cfg", "r");
+    // Closed however the reading ends: a run ended early leaves no file open.
+    OwnedFile config(std::fopen("vorn.cfg", "r"));
     if (!config) {
         printOut("\nProvide vorn.cfg file\n");
         endProcess(4);
@@ -51,17 +53,14 @@ void readBankFiles() {
     char name[kTokenSize];
     // A name cut to what a token holds would open another file: such an entry ends the run.
     auto entry = [&] {
-        if (readConfigEntry(name, config) == kConfigEntryTooLong) {
-            std::fclose(config);
-            endProcess(4);
-        }
+        if (readConfigEntry(name, config.get()) == kConfigEntryTooLong) endProcess(4);
     };
     entry();
     openBankFile(name, &model.bankDataFile);
     entry();
     openBankFile(name, &model.bankIndexFile);
     entry();  // an optional third entry, not used
-    std::fclose(config);
+    config.reset();
     model.addPrint = 1;
 
     if (readIndex(model.bankIndexFile, model.nameCount) == -1) endProcess(7);
@@ -73,13 +72,13 @@ void readBankFiles() {
 }
 
 void readLagTable() {
-    FILE* lags = std::fopen("vorn.lag", "rb");
+    OwnedFile lags(std::fopen("vorn.lag", "rb"));
     if (!lags) {
         printOut("\nCannot open vorn.lag.\n");
         endProcess(8);
     }
     uint16_t count = 0;
-    readUint16s(lags, &count, 1);
+    readUint16s(lags.get(), &count, 1);
     model.seriesCount = count;
     printOut("\n %d series in this model.\n", model.seriesCount);
     try {
@@ -88,12 +87,12 @@ void readLagTable() {
         printOut("Failed allocation for lag.\n");
         endProcess(9);
     }
-    size_t got = std::fread(model.seriesLags.data(), 1, model.seriesLags.size(), lags);
+    size_t got = std::fread(model.seriesLags.data(), 1, model.seriesLags.size(), lags.get());
     if (got < model.seriesLags.size()) {
         printOut("Failed to read vorn.lag.\n");
         endProcess(10);
     }
-    std::fclose(lags);
+    lags.reset();
     try {
         model.fixOfSeries.assign(static_cast<size_t>(model.seriesCount), 0);
     } catch (const std::bad_alloc&) {

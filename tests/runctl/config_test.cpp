@@ -2,9 +2,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "bank/bank_file.h"
 #include "runctl/config.h"
 #include "state/model_state.h"
 #include "support/bank_files.h"
@@ -199,8 +202,12 @@ TEST_F(Startup, StartupFileFailures) {
         else
             writeFile(c.file, c.bytes);
         ConsoleCapture console;
+        auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+        const auto filesBefore = openFiles();
         EXPECT_EQ(configure({"1995.1", "1996.1", "m.fix"}), c.code) << c.file;
         EXPECT_EQ(console.output(), c.message) << c.file;
+        closeBankFiles();
+        EXPECT_EQ(openFiles(), filesBefore) << c.file << ": a start-up file left open";
     }
 }
 
