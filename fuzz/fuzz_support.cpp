@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "bank/bank_file.h"
 #include "bank/bank_header.h"
@@ -27,6 +29,16 @@ FILE* createFile(const char* name) {
         std::abort();
     }
     return file;
+}
+
+// The small bank's two files as bytes. Targets write them afresh for every
+// input: a file copy could be cut short by libFuzzer's timer signal.
+std::string fuzzBankData;
+std::string fuzzBankIndex;
+
+std::string readWholeFile(const char* name) {
+    std::ifstream in(name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // The small bank, written through the bank layer as vornbank would write it.
@@ -53,6 +65,8 @@ void makeFuzzBank() {
         std::fputs("fuzz: cannot write the small bank\n", stderr);
         std::abort();
     }
+    fuzzBankData = readWholeFile("fuzzbank.bnk");
+    fuzzBankIndex = readWholeFile("fuzzbank.ind");
 }
 
 }  // namespace
@@ -84,9 +98,8 @@ void writeFuzzFile(const std::string& name, const std::string& bytes) {
 }
 
 void copyFuzzBank(const std::string& stem) {
-    namespace fs = std::filesystem;
-    fs::copy_file("fuzzbank.bnk", stem + ".bnk", fs::copy_options::overwrite_existing);
-    fs::copy_file("fuzzbank.ind", stem + ".ind", fs::copy_options::overwrite_existing);
+    writeFuzzFile(stem + ".bnk", fuzzBankData);
+    writeFuzzFile(stem + ".ind", fuzzBankIndex);
 }
 
 void writeFuzzRunFiles() {
