@@ -2,7 +2,7 @@
 BUILD := build
 JOBS  := 2
 
-.PHONY: all build test run sanitize fuzz clean
+.PHONY: all build test run sanitize fuzz docs-chart clean
 
 all: build
 
@@ -33,6 +33,14 @@ run: build
 	@echo
 	@echo "Solved series in $(BUILD)/run/bws.bnk:"
 	@cd $(BUILD)/run && ../vornbank export bws gdp_real consum invest imports govt --from 2000.4 --to 2005.4
+	@cd $(BUILD)/run && ../vornbank chart bws gdp_real consum invest imports --from 1996.1 --to 2005.4 \
+		--forecast-from 2001.1 --out forecast.svg
+	@echo
+	@echo "Chart of the forecast: $(BUILD)/run/forecast.svg"
+
+# The README's picture: the chart of `make run`, copied into docs/.
+docs-chart: run
+	cp $(BUILD)/run/forecast.svg docs/forecast.svg
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz

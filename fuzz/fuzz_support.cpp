@@ -12,6 +12,7 @@
 
 #include "bank/bank_file.h"
 #include "bank/bank_header.h"
+#include "bank/journal.h"
 #include "bank/series_by_name.h"
 #include "runctl/console.h"
 #include "state/model_state.h"
@@ -133,6 +134,10 @@ void beginFuzzInput() {
 
 void endFuzzInput() {
     closeBankFiles();
+    // The input's bank changes are dropped with their journals: the next input starts afresh.
+    forgetBankChanges();
+    for (const auto& entry : std::filesystem::directory_iterator("."))
+        if (entry.path().filename().string().ends_with("-journal")) std::filesystem::remove(entry.path());
     resetModelState();
     std::clearerr(console.in);
 }

@@ -2,7 +2,11 @@
 // run's periods with their lags stay inside every series record.
 #include "bank/bank_file.h"
 
+#include <sys/stat.h>
+
 #include <string>
+
+#include "bank/journal.h"
 
 #include "runctl/console.h"
 #include "runctl/exit.h"
@@ -27,11 +31,43 @@ void openBankFile(const char* name, FILE** slot) {
     }
 }
 
+void openBank(const std::string& dataName, const std::string& indexName) {
+    if (recoverBank(dataName) == -1) endProcess(5);
+    openBankFile(dataName.c_str(), &model.bankDataFile);
+    trackBankFile(model.bankDataFile, dataName, dataName);
+    openBankFile(indexName.c_str(), &model.bankIndexFile);
+    trackBankFile(model.bankIndexFile, indexName, dataName);
+}
+
+void closeBankFile(FILE*& stream) {
+    if (!stream) return;
+    untrackBankFile(stream);
+    std::fclose(stream);
+    stream = nullptr;
+}
+
 void closeBankFiles() {
-    for (FILE** stream : {&model.bankDataFile, &model.bankIndexFile}) {
-        if (*stream) std::fclose(*stream);
-        *stream = nullptr;
+    closeBankFile(model.bankDataFile);
+    closeBankFile(model.bankIndexFile);
+}
+
+int checkBankExtent(FILE* data, int16_t baseMonth, int16_t length, int16_t nameCount) {
+    if (baseMonth < 1 || baseMonth > 12) {
+        printOut("\nThe bank's base month %d is not a month from 1 to 12.\n", baseMonth);
+        return -1;
     }
+    if (length < 1) {
+        printOut("\nThe bank's length %d is not a number of periods of at least 1.\n", length);
+        return -1;
+    }
+    struct stat status {};
+    long needed = kBankHeaderSize + static_cast<long>(nameCount) * (4L * length + 1);
+    if (fstat(fileno(data), &status) != 0 || status.st_size < needed) {
+        printOut("\nThe bank's data file holds %ld bytes, too few for its header and %d series of %d periods (%ld bytes).\n",
+                 static_cast<long>(status.st_size), nameCount, length, needed);
+        return -1;
+    }
+    return 0;
 }
 
 namespace {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "runctl/arrays.h"
@@ -13,6 +14,9 @@
 inline constexpr long kBankHeaderSize = 86;
 inline constexpr long kBankTitleOffset = 6;
 inline constexpr int kBankTitleSize = 80;
+// The files of the sigma bank, which receives a stochastic run's standard deviations.
+inline constexpr const char* kSigmaData = "sigma.bnk";
+inline constexpr const char* kSigmaIndex = "sigma.ind";
 
 // Byte offset of record k, and of the value of record k at bank period p.
 long recordOffset(int32_t k);
@@ -21,8 +25,19 @@ long valueOffset(int32_t k, int32_t p);
 // Opens an existing file for update as raw bytes into *slot, positioned at 0.
 // Exits 5 when it cannot be opened, 6 when it cannot be positioned.
 void openBankFile(const char* name, FILE** slot);
-// Closes bankDataFile and bankIndexFile where they are open, leaving both absent.
+// Applies a journal a dead process left beside the bank, then opens its data
+// and index files into bankDataFile and bankIndexFile with openBankFile; from
+// then on every write to them is journaled. Exits 5 when the journal cannot be
+// applied.
+void openBank(const std::string& dataName, const std::string& indexName);
+// Closes a bank file where it is open, leaving the slot absent.
+void closeBankFile(FILE*& stream);
+// Closes bankDataFile and bankIndexFile.
 void closeBankFiles();
+// Refuses, after a message, a header whose base month is outside 1..12 or whose
+// length is below 1, and a data file too short for the header and a record per
+// indexed name; 0 when the bank is whole, -1 otherwise.
+int checkBankExtent(FILE* data, int16_t baseMonth, int16_t length, int16_t nameCount);
 
 // Reads the whole index into count, model.nameOffsets and model.namePool; -1 on failure.
 int readIndex(FILE* stream, int16_t& count);

@@ -5,6 +5,7 @@
 
 #include "bank/bank_file.h"
 #include "bank/byte_order.h"
+#include "bank/journal.h"
 #include "runctl/console.h"
 
 int readBankHeader(FILE* stream, BankHeader& header) {
@@ -24,11 +25,12 @@ int writeBankHeader(FILE* stream, const BankHeader& header) {
         printOut("\nA bank title has at most %d characters.\n", kBankTitleSize);
         return -1;
     }
-    char title[kBankTitleSize] = {};
-    std::memcpy(title, header.title.data(), header.title.size());
-    if (std::fseek(stream, 0, SEEK_SET) != 0 || !writeInt16(stream, header.baseYear) ||
-        !writeInt16(stream, header.baseMonth) || !writeInt16(stream, header.length) ||
-        std::fwrite(title, 1, kBankTitleSize, stream) != kBankTitleSize || std::fflush(stream) != 0) {
+    unsigned char bytes[kBankHeaderSize] = {};
+    putUint16(bytes, static_cast<uint16_t>(header.baseYear));
+    putUint16(bytes + 2, static_cast<uint16_t>(header.baseMonth));
+    putUint16(bytes + 4, static_cast<uint16_t>(header.length));
+    std::memcpy(bytes + kBankTitleOffset, header.title.data(), header.title.size());
+    if (writeBankBytes(stream, 0, bytes, sizeof bytes) != BankWrite::done) {
         printOut("\nCannot write the bank's header.\n");
         return -1;
     }

@@ -30,7 +30,7 @@ float getFloat(const unsigned char* at) {
 
 namespace {
 
-// Values of `Width` bytes each, decoded from or encoded into one byte buffer.
+// Values of `Width` bytes each, decoded from one byte buffer.
 template <size_t Width, typename T>
 size_t readValues(FILE* stream, T* values, size_t count, T (*decode)(const unsigned char*)) {
     std::vector<unsigned char> bytes(Width * count);
@@ -39,29 +39,14 @@ size_t readValues(FILE* stream, T* values, size_t count, T (*decode)(const unsig
     return got;
 }
 
-template <size_t Width, typename T>
-size_t writeValues(FILE* stream, const T* values, size_t count, void (*encode)(unsigned char*, T)) {
-    std::vector<unsigned char> bytes(Width * count);
-    for (size_t i = 0; i < count; ++i) encode(&bytes[Width * i], values[i]);
-    return std::fwrite(bytes.data(), 1, bytes.size(), stream) / Width;
-}
-
 }  // namespace
 
 size_t readUint16s(FILE* stream, uint16_t* values, size_t count) {
     return readValues<2>(stream, values, count, getUint16);
 }
 
-size_t writeUint16s(FILE* stream, const uint16_t* values, size_t count) {
-    return writeValues<2>(stream, values, count, putUint16);
-}
-
 size_t readFloats(FILE* stream, float* values, size_t count) {
     return readValues<4>(stream, values, count, getFloat);
-}
-
-size_t writeFloats(FILE* stream, const float* values, size_t count) {
-    return writeValues<4>(stream, values, count, putFloat);
 }
 
 bool readInt16(FILE* stream, int16_t& value) {
@@ -71,7 +56,3 @@ bool readInt16(FILE* stream, int16_t& value) {
     return true;
 }
 
-bool writeInt16(FILE* stream, int16_t value) {
-    uint16_t raw = static_cast<uint16_t>(value);
-    return writeUint16s(stream, &raw, 1) == 1;
-}

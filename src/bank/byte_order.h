@@ -11,12 +11,10 @@ uint16_t getUint16(const unsigned char* at);
 void putFloat(unsigned char* at, float value);
 float getFloat(const unsigned char* at);
 
-// Each returns the number of whole values transferred at the stream's position.
+// Each returns the number of whole values read at the stream's position. Bank
+// files are written through the journal, from buffers filled with put*.
 size_t readUint16s(FILE* stream, uint16_t* values, size_t count);
-size_t writeUint16s(FILE* stream, const uint16_t* values, size_t count);
 size_t readFloats(FILE* stream, float* values, size_t count);
-size_t writeFloats(FILE* stream, const float* values, size_t count);
 
-// One signed 16-bit value; false when it cannot be transferred.
+// One signed 16-bit value; false when it cannot be read.
 bool readInt16(FILE* stream, int16_t& value);
-bool writeInt16(FILE* stream, int16_t value);

@@ -8,6 +8,7 @@
 
 #include "bank/bank_file.h"
 #include "bank/byte_order.h"
+#include "bank/journal.h"
 #include "runctl/console.h"
 #include "state/model_state.h"
 
@@ -87,18 +88,22 @@ int writeIndex(FILE* stream, const std::vector<uint16_t>& offsets, const std::ve
         printOut("\nThe index in memory is inconsistent; it is not written.\n");
         return -1;
     }
-    if (std::fseek(stream, 0, SEEK_SET) != 0) {
+    unsigned char countBytes[2];
+    putUint16(countBytes, static_cast<uint16_t>(count));
+    BankWrite written = writeBankBytes(stream, 0, countBytes, sizeof countBytes);
+    if (written == BankWrite::notPositioned) {
         printOut(" \n Cannot do fseek in windex.\n");
         return -1;
     }
-    if (!writeInt16(stream, count)) {
+    if (written == BankWrite::notWritten) {
         printOut(" \nCannot write index.\n");
         return -1;
     }
     size_t poolBytes = static_cast<size_t>(offsets[count]) + 1;
-    if (writeUint16s(stream, offsets.data(), static_cast<size_t>(count) + 1) !=
-            static_cast<size_t>(count) + 1 ||
-        std::fwrite(pool.data(), 1, poolBytes, stream) != poolBytes || std::fflush(stream) != 0) {
+    std::vector<unsigned char> bytes(2 * (static_cast<size_t>(count) + 1) + poolBytes);
+    for (int32_t k = 0; k <= count; ++k) putUint16(&bytes[2 * static_cast<size_t>(k)], offsets[k]);
+    std::memcpy(&bytes[bytes.size() - poolBytes], pool.data(), poolBytes);
+    if (writeBankBytes(stream, 2, bytes.data(), bytes.size()) != BankWrite::done) {
         printOut("\n index not written \n");
         return -1;
     }

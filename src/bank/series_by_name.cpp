@@ -6,6 +6,7 @@
 
 #include "bank/bank_file.h"
 #include "bank/byte_order.h"
+#include "bank/journal.h"
 #include "bank/name_index.h"
 #include "runctl/console.h"
 #include "runctl/dates.h"
@@ -50,6 +51,12 @@ int readSeries(const char* name, ValueTable& table) {
     return 0;
 }
 
+int16_t recordFrequency(int32_t k) {
+    if (std::fseek(model.bankDataFile, recordOffset(k), SEEK_SET) != 0) return 0;
+    int frequencyByte = std::fgetc(model.bankDataFile);
+    return frequencyByte == EOF ? 0 : static_cast<int8_t>(frequencyByte);
+}
+
 int32_t writeSeries(const char* name, const ValueTable& table) {
     if (!tableFitsRecord(table)) return -1;
     AppendedName undo{};
@@ -58,15 +65,16 @@ int32_t writeSeries(const char* name, const ValueTable& table) {
         k = appendName(name, undo);
         if (k < 0) return -1;
     }
-    if (std::fseek(model.bankDataFile, recordOffset(k), SEEK_SET) != 0) {
+    std::vector<unsigned char> record(1 + 4 * static_cast<size_t>(model.bankLength));
+    record[0] = static_cast<unsigned char>(model.frequency & 0xFF);
+    for (int32_t p = 0; p < model.bankLength; ++p) putFloat(&record[1 + 4 * static_cast<size_t>(p)], table[p]);
+    BankWrite written = writeBankBytes(model.bankDataFile, recordOffset(k), record.data(), record.size());
+    if (written == BankWrite::notPositioned) {
         printOut("\nCannot position to write.");
         takeBackName(undo);
         return -1;
     }
-    size_t wanted = static_cast<size_t>(model.bankLength);
-    if (std::fputc(model.frequency & 0xFF, model.bankDataFile) == EOF ||
-        writeFloats(model.bankDataFile, table.data(), wanted) != wanted ||
-        std::fflush(model.bankDataFile) != 0) {
+    if (written == BankWrite::notWritten) {
         printOut("\n Cannot write %s on %f", name, static_cast<double>(k));
         takeBackName(undo);
         return -1;

@@ -12,6 +12,8 @@ ValueTable makeValueTable();
 
 // Reads the named series; sets model.frequency from its record. 0 or -1.
 int readSeries(const char* name, ValueTable& table);
+// The frequency byte of the series at bank position k; 0 when it cannot be read.
+int16_t recordFrequency(int32_t k);
 // Writes the table under the name, appending the name to the index when new,
 // and rewrites the index file. Returns the bank position, or -1.
 int32_t writeSeries(const char* name, const ValueTable& table);

@@ -5,6 +5,7 @@
 
 #include "bank/bank_file.h"
 #include "bank/byte_order.h"
+#include "bank/journal.h"
 #include "runctl/console.h"
 #include "runctl/exit.h"
 #include "state/model_state.h"
@@ -85,13 +86,19 @@ int loadAllSeries() {
 void writeAllSeries(const std::vector<FloatVector>& table, FILE* stream, const char* label) {
     printOut("\nWriting %s to bank.", label);
     if (checkRunFitsBank() != 0) endProcess(7);
+    std::vector<unsigned char> bytes(4 * (static_cast<size_t>(model.periodCount) + 1));
+    BankRegions regions;
+    for (int32_t i = 0; i < model.seriesCount; ++i)
+        regions.emplace_back(valueOffset(i, model.startIndex), valueOffset(i, model.startIndex) + bytes.size());
+    journalBankRegions(stream, regions);
     for (int32_t i = 0; i < model.seriesCount; ++i) {
-        if (std::fseek(stream, valueOffset(i, model.startIndex), SEEK_SET) != 0) {
+        for (int32_t t = 0; t <= model.periodCount; ++t) putFloat(&bytes[4 * static_cast<size_t>(t)], table[i][t]);
+        BankWrite written = writeBankBytes(stream, valueOffset(i, model.startIndex), bytes.data(), bytes.size());
+        if (written == BankWrite::notPositioned) {
             printOut("\nCannot seek for series %d\n", i);
             endProcess(7);
         }
-        size_t wanted = static_cast<size_t>(model.periodCount) + 1;
-        if (writeFloats(stream, &table[i][0], wanted) != wanted || std::fflush(stream) != 0) {
+        if (written == BankWrite::notWritten) {
             printOut("\nCannot write series %d\n", i);
             endProcess(8);
         }

@@ -76,6 +76,16 @@ std::vector<std::string> readArguments(FILE* input) {
 
 }  // namespace
 
+FILE* openCommandFile(const char* name) {
+    FILE* file = std::fopen(name, "rb");
+    struct stat status {};
+    if (file && (fstat(fileno(file), &status) != 0 || S_ISDIR(status.st_mode))) {
+        std::fclose(file);
+        return nullptr;
+    }
+    return file;
+}
+
 int addCommand(FILE* input) {
     char name[kTokenSize];
     if (nextToken(name, input) != kTokenName) {
@@ -86,7 +96,7 @@ int addCommand(FILE* input) {
         printOut("\n add files nested more than %d deep; %s not run \n", kMaxAddDepth, name);
         return -1;
     }
-    FILE* file = std::fopen(name, "rb");
+    FILE* file = openCommandFile(name);
     if (!file) {
         printOut("\n cannot open %s ", name);
         return -1;

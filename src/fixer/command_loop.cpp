@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "bank/journal.h"
 #include "fixer/add_command.h"
 #include "fixer/fix_commands.h"
 #include "fixer/help_command.h"
@@ -78,7 +79,8 @@ int runCommand(Command command, FILE* input) {
     case Command::maxiter: maxiterCommand(input); break;
     case Command::pause: return pauseCommand(input);
     case Command::print: printCommand(input); break;
-    case Command::quit: endProcess(13);
+    // quit keeps what the fixer wrote: the change is committed first.
+    case Command::quit: endProcess(commitBankChanges() == 0 ? 13 : kBankWriteExit);
     }
     return kNextPass;
 }
@@ -108,6 +110,10 @@ int fixerLoop(FILE* input) {
             continue;
         }
         int outcome = runCommand(keyword->command, input);
+        if (bankWriteFailed()) {
+            printOut("\nA bank file could not be written: the run ends.\n");
+            endProcess(kBankWriteExit);
+        }
         if (outcome != kNextPass) return outcome;
     }
 }

@@ -9,6 +9,7 @@
 #include "fixer/update_commands.h"
 #include "runctl/arithmetic.h"
 #include "runctl/console.h"
+#include "runctl/dates.h"
 #include "state/model_state.h"
 
 namespace {
@@ -37,12 +38,20 @@ LineEnd readValues(ValueTable& table, int32_t k, FILE* input) {
     }
 }
 
-LineEnd readDataLine(ValueTable& table, FILE* input) {
+// A series that exists keeps its frequency: a date of another is refused.
+bool dateFitsSeries(const char* date, const char* name, int16_t seriesFrequency) {
+    if (frequencyName(seriesFrequency)[0] == '\0' || model.frequency == seriesFrequency) return true;
+    printOut("\nThe date %s is %s, but %s is %s: nothing is written to %s.\n", date, frequencyName(model.frequency),
+             name, frequencyName(seriesFrequency), name);
+    return false;
+}
+
+LineEnd readDataLine(ValueTable& table, const char* name, int16_t seriesFrequency, FILE* input) {
     char text[kTokenSize];
     char kind = nextToken(text, input);
     if (kind == kTokenNumber) {
         int32_t k;
-        if (!tokenDate(text, k)) return LineEnd::refused;
+        if (!tokenDate(text, k) || !dateFitsSeries(text, name, seriesFrequency)) return LineEnd::refused;
         if (k < 0 || k > model.bankLength || k >= static_cast<int32_t>(table.size())) {
             skipStatement(input);
             return LineEnd::done;
@@ -60,8 +69,9 @@ LineEnd readDataLine(ValueTable& table, FILE* input) {
 }  // namespace
 
 int32_t readDataLines(ValueTable& table, const char* name, FILE* input) {
+    const int16_t seriesFrequency = frequencyOfSeries(name);
     LineEnd end;
-    while ((end = readDataLine(table, input)) == LineEnd::nextLine) {}
+    while ((end = readDataLine(table, name, seriesFrequency, input)) == LineEnd::nextLine) {}
     if (end == LineEnd::refused) return -1;
     // The token that ended the data lines starts the next statement; a ';' is consumed.
     if (model.lastTokenKind != ';') repeatToken();

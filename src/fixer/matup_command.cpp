@@ -89,6 +89,8 @@ int matupCommand(FILE* input) {
     if (!readRows(rows, startMode, r, input)) return -1;
     if (model.lastTokenKind == ';') nextToken(text, input);
 
+    for (const std::string& name : names)
+        if (!hasRunFrequency(name.c_str(), frequencyOfSeries(name.c_str()))) return -1;
     for (size_t i = 0; i < names.size(); ++i) {
         fillGaps(rows[i].data(), kMatupPeriods);
         if (!storableValues(names[i].c_str(), rows[i].data(), model.startIndex + 1, kMatupPeriods)) return -1;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "bank/bank_file.h"
+#include "bank/journal.h"
 #include "fixer/command_loop.h"
 #include "fixer/reader.h"
 #include "runctl/console.h"
@@ -43,10 +44,7 @@ void titleCommand() {
     for (size_t i = model.linePos; i < line.size() && line[i] != '\n' && n < kBankTitleSize - 1; ++i) {
         field[n++] = line[i];
     }
-    if (model.bankDataFile && std::fseek(model.bankDataFile, kBankTitleOffset, SEEK_SET) == 0) {
-        std::fwrite(field, 1, sizeof field, model.bankDataFile);
-        std::fflush(model.bankDataFile);
-    }
+    if (model.bankDataFile) writeBankBytes(model.bankDataFile, kBankTitleOffset, field, sizeof field);
     model.currentChar = '\n';
     model.pushbackChar = 0;
 }

@@ -3,7 +3,22 @@
 
 #include <cstdlib>
 
+#include "bank/series_by_name.h"
+#include "runctl/console.h"
 #include "runctl/dates.h"
+#include "state/model_state.h"
+
+int16_t frequencyOfSeries(const char* name) {
+    int32_t k = findName(model.nameOffsets, model.namePool, name, model.nameCount);
+    return k < 0 ? 0 : recordFrequency(k);
+}
+
+bool hasRunFrequency(const char* name, int16_t frequency) {
+    if (frequencyName(frequency)[0] == '\0' || frequency == model.runFrequency) return true;
+    printOut("\n%s is %s, but the run is %s: nothing is written to it.\n", name, frequencyName(frequency),
+             frequencyName(model.runFrequency));
+    return false;
+}
 
 double tokenValue(const char* text) { return std::strtod(text, nullptr); }
 

@@ -44,6 +44,7 @@ int32_t updateCommand(FILE* input) {
             printOut("\nNeed number after %s.\n", text);
             return -1;
         }
+        if (!hasRunFrequency(name, model.frequency)) return -1;
         float operand = static_cast<float>(tokenValue(number));
         if (!applyOperation(name, table, kind, kind == '-' ? -operand : operand)) return -1;
         return writeSeries(name, table);

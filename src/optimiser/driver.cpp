@@ -15,9 +15,16 @@
 #include "runctl/console.h"
 #include "runctl/dates.h"
 #include "runctl/exit.h"
+#include "solve/period_loop.h"
 #include "state/model_state.h"
 
 namespace {
+
+// The new coefficient file must not replace heart.dat or the specification.
+bool coefficientFileIsNew() {
+    std::string coefficientFile;
+    return !(coefficientFileName(model.specFileName, coefficientFile) && replacesInputFile(coefficientFile));
+}
 
 // Both the first cycle's change threshold and the simplex tolerance.
 constexpr float kTolerance = 0.0005f;
@@ -177,6 +184,8 @@ bool probingImproved(float m, float y1) {
     return m < optimum - 0.0001 * std::fabs(optimum);
 }
 
+bool checkOptimiserFiles() { return readSpecificationFile(model.specFileName) && coefficientFileIsNew(); }
+
 bool runOptimiser() {
     printOut("\n\nLoading time series data.\n");
     if (loadAllSeries() == -1) endProcess(2);
@@ -185,14 +194,12 @@ bool runOptimiser() {
         for (int32_t t = 0; t <= model.periodCount; ++t) model.savedSeries[s][t] = model.series[s][t];
     if (!readOptimiserSpec()) return false;
     if (!findObjective()) return false;
-    std::string coefficientFile;
-    if (coefficientFileName(model.specFileName, coefficientFile) && replacesInputFile(coefficientFile))
-        return false;
+    if (!coefficientFileIsNew()) return false;
 
     const int n = model.parameterCount;
     DriverVectors w;
     if (!w.allocate(n)) return false;
-    model.dateStep = dateStepFor(model.frequency);
+    stepDatesAtRunFrequency();
 
     const int runs = searchCycles(w, n);
     if (runs == 0) return false;

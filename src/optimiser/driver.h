@@ -6,6 +6,11 @@
 #include "optimiser/simplex.h"
 #include "runctl/arrays.h"
 
+// The specification file read against the equations' names (equationNames)
+// and the new coefficient file's name checked, before anything is written.
+// False after a message.
+bool checkOptimiserFiles();
+
 // Loads the data, reads the specification, searches, reports and leaves the
 // new coefficients in coef and the loaded series restored. False on failure.
 bool runOptimiser();

@@ -105,17 +105,6 @@ void clearParameters() {
     model.parameterNames.clear();
 }
 
-void readCoefficientFileOnce() {
-    openCoefficientFile();
-    model.equationNames.assign(static_cast<size_t>(model.equationCount), std::string());
-    CoefficientBlock block;
-    for (int e = 0; e < model.equationCount; ++e) {
-        readCoefficientBlock(e, block);
-        model.equationNames[static_cast<size_t>(e)] = block.name;
-        takeCoefficientBlock(e, block);
-    }
-}
-
 }  // namespace
 
 bool isNumberChar(int c) {
@@ -176,7 +165,7 @@ bool readSpecificationFile(const char* fileName) {
 }
 
 bool readOptimiserSpec() {
-    readCoefficientFileOnce();
+    readNamedCoefficients(true);
     if (model.maximize != 'y') return true;
     return readSpecificationFile(model.specFileName);
 }

@@ -3,17 +3,24 @@
 // the run with its own message and exit code.
 #include "runctl/config.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <new>
 #include <string>
 
 #include "bank/bank_file.h"
 #include "bank/bank_header.h"
 #include "bank/byte_order.h"
+#include "bank/journal.h"
+#include "bank/series_by_name.h"
 #include "fixer/reader.h"
 #include "runctl/console.h"
 #include "runctl/dates.h"
@@ -50,22 +57,21 @@ void readBankFiles() {
         printOut("\nProvide vorn.cfg file\n");
         endProcess(4);
     }
-    char name[kTokenSize];
+    char dataName[kTokenSize];
+    char indexName[kTokenSize];
+    char unused[kTokenSize];  // an optional third entry, not used
     // A name cut to what a token holds would open another file: such an entry ends the run.
-    auto entry = [&] {
-        if (readConfigEntry(name, config.get()) == kConfigEntryTooLong) endProcess(4);
-    };
-    entry();
-    openBankFile(name, &model.bankDataFile);
-    entry();
-    openBankFile(name, &model.bankIndexFile);
-    entry();  // an optional third entry, not used
+    for (char* entry : {dataName, indexName, unused})
+        if (readConfigEntry(entry, config.get()) == kConfigEntryTooLong) endProcess(4);
     config.reset();
+    openBank(dataName, indexName);
     model.addPrint = 1;
 
     if (readIndex(model.bankIndexFile, model.nameCount) == -1) endProcess(7);
     BankHeader header;
-    if (readBankHeader(model.bankDataFile, header) == -1) endProcess(6);
+    if (readBankHeader(model.bankDataFile, header) == -1 ||
+        checkBankExtent(model.bankDataFile, header.baseMonth, header.length, model.nameCount) == -1)
+        endProcess(6);
     model.bankBaseYear = header.baseYear;
     model.bankBaseMonth = header.baseMonth;
     model.bankLength = header.length;
@@ -137,16 +143,50 @@ int16_t chooseRunMode(int argc, char** argv) {
     return seed;
 }
 
+bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Means go to the workspace bank and standard deviations to the sigma bank: one
+// file for both would lose the means.
+void refuseWorkspaceAsSigmaBank() {
+    for (const char* sigma : {kSigmaData, kSigmaIndex}) {
+        struct stat sigmaStatus {};
+        if (stat(sigma, &sigmaStatus) != 0) continue;
+        for (FILE* workspace : {model.bankDataFile, model.bankIndexFile}) {
+            struct stat workspaceStatus {};
+            if (fstat(fileno(workspace), &workspaceStatus) == 0 && sameFile(sigmaStatus, workspaceStatus)) {
+                printOut("\nThe workspace bank is the sigma bank (%s): a stochastic run would write its "
+                         "standard deviations over its means.\n",
+                         sigma);
+                endProcess(1);
+            }
+        }
+    }
+}
+
+// A copy made through the bank layer, so that a run that fails puts the sigma
+// files back as they were.
+bool copyIntoSigmaBank(const std::filesystem::path& source, const std::string& target) {
+    std::ifstream in(source, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return false;
+    FILE* stream = openEmptiedBankFile(target, kSigmaData);
+    bool copied = stream && writeBankBytes(stream, 0, bytes.data(), bytes.size()) == BankWrite::done;
+    closeBankFile(stream);
+    return copied;
+}
+
 // The sigma bank starts as a copy of every file bws.* as it is before the fixer runs.
 void copySigmaBank() {
     namespace fs = std::filesystem;
+    refuseWorkspaceAsSigmaBank();
+    if (recoverBank(kSigmaData) == -1) endProcess(5);
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(".", error)) {
         std::string name = entry.path().filename().string();
-        if (name.rfind("bws.", 0) != 0 || !entry.is_regular_file()) continue;
+        if (name.rfind("bws.", 0) != 0 || !entry.is_regular_file() || name == journalName("bws.bnk")) continue;
         std::string target = "sigma." + name.substr(4);
-        if (!fs::copy_file(entry.path(), target, fs::copy_options::overwrite_existing, error)) {
-            printOut("\nCannot copy %s to %s: %s\n", name.c_str(), target.c_str(), error.message().c_str());
+        if (!copyIntoSigmaBank(entry.path(), target)) {
+            printOut("\nCannot copy %s to %s: %s\n", name.c_str(), target.c_str(), std::strerror(errno));
             endProcess(5);
         }
     }
@@ -169,12 +209,23 @@ void placeFirstFixerLine(int argc, char** argv) {
     model.pushbackChar = 0;
 }
 
+// A date of the command line: the whole text in the date notation, at the
+// frequency of the model's series.
 int32_t dateArgument(const char* text, float date) {
     int32_t index = dateToIndex(date);
-    if (index == kInvalidDateIndex) {
+    if (index == kInvalidDateIndex || dateTextFrequency(text) != model.frequency) {
         reportBadDate(text);
         endProcess(1);
     }
+    const int16_t dateFrequency = model.frequency;
+    for (int32_t k = 0; k < model.seriesCount && k < model.nameCount; ++k) {
+        const int16_t frequency = recordFrequency(k);
+        if (frequencyName(frequency)[0] == '\0' || frequency == dateFrequency) continue;
+        printOut("\nThe date %s is %s, but the model's series %s is %s.\n", text, frequencyName(dateFrequency),
+                 model.namePool.data() + model.nameOffsets[k], frequencyName(frequency));
+        endProcess(1);
+    }
+    model.frequency = dateFrequency;
     return index;
 }
 
@@ -244,12 +295,16 @@ void configureRun(int argc, char** argv) {
     readBankFiles();
     readLagTable();
     int16_t seed = chooseRunMode(argc, argv);
+    model.startIndex = dateArgument(argv[1], model.startDate);
+    model.runFrequency = model.frequency;
+    model.endIndex = dateArgument(argv[2], model.endDate);
+    if (model.frequency != model.runFrequency) {
+        printOut("\nThe dates %s and %s have different frequencies.\n", argv[1], argv[2]);
+        endProcess(1);
+    }
+    model.periodCount = model.endIndex - model.startIndex;
     if (model.randomErrors || model.randomCoefficients) copySigmaBank();
     placeFirstFixerLine(argc, argv);
-
-    model.startIndex = dateArgument(argv[1], model.startDate);
-    model.endIndex = dateArgument(argv[2], model.endDate);
-    model.periodCount = model.endIndex - model.startIndex;
 
     // A negative seed makes the generator seed itself at its first draw. A
     // seed from the command line takes the clock's place, so a run can be repeated.

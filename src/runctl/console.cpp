@@ -27,6 +27,8 @@ int readChar() {
     return std::getc(console.in);
 }
 
+bool consoleInputEnded() { return std::feof(console.in) != 0; }
+
 bool readLine(std::string& line) {
     std::fflush(console.out);
     line.clear();

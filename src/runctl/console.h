@@ -21,6 +21,8 @@ void printErr(const char* format, ...) __attribute__((format(printf, 1, 2)));
 int readChar();
 // One line without its line feed; false at end of input with nothing read.
 bool readLine(std::string& line);
+// True once the input has reached its end.
+bool consoleInputEnded();
 // One key without echo and without Enter when the input is a terminal;
 // otherwise one byte. EOF at end of input.
 int readKey();

@@ -91,3 +91,26 @@ int32_t findName(const std::vector<uint16_t>& offsets, const std::vector<char>& 
     }
     return -1;
 }
+
+int16_t dateTextFrequency(const std::string& text) {
+    size_t dot = text.find('.');
+    std::string year = text.substr(0, dot);
+    if (year.empty() || year.size() > 5 || year.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    if (dot == std::string::npos) return 1;
+    std::string fraction = text.substr(dot + 1);
+    if (fraction.size() == 1 && fraction[0] >= '1' && fraction[0] <= '4') return 4;
+    if (fraction == "5" || fraction == "6") return 2;
+    if (fraction.size() == 3 && fraction >= "001" && fraction <= "012") return 12;
+    return 0;
+}
+
+const char* frequencyName(int16_t frequency) {
+    switch (frequency) {
+    case 1: return "annual";
+    case 2: return "semi-annual";
+    case 4: return "quarterly";
+    case 12: return "monthly";
+    default: return "";
+    }
+}

@@ -1,7 +1,11 @@
 // The one way a run ends early: every fatal path calls endProcess with its exit
-// code. It unwinds as a ProcessExit to main (or to a test), which flushes the
-// console and returns the code.
+// code. It puts back every bank file the run changed and not committed, then
+// unwinds as a ProcessExit to main (or to a test), which flushes the console
+// and returns the code.
 #pragma once
+
+// The exit code of a run whose bank files cannot be written.
+inline constexpr int kBankWriteExit = 8;
 
 struct ProcessExit {
     int code;

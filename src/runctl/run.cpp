@@ -2,9 +2,12 @@
 // the bank writes and the teardown.
 #include "runctl/run.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "bank/bank_file.h"
+#include "bank/journal.h"
+#include "fixer/add_command.h"
 #include "fixer/command_loop.h"
 #include "optimiser/driver.h"
 #include "runctl/arithmetic.h"
@@ -33,6 +36,16 @@ void checkRunIsPossible() {
         endProcess(1);
     }
     if (checkRunFitsBank() == -1 || checkModelRequirements() == -1) endProcess(1);
+}
+
+// Files the run would stop at after the fixer has written to the bank are read
+// and checked before it: heart.dat, and the optimiser's specification.
+void checkInputFiles() {
+    readNamedCoefficients(false);
+    if (model.maximize == 'y' && !checkOptimiserFiles()) {
+        printOut("An error occured during maximization.\n");
+        endProcess(3);
+    }
 }
 
 [[noreturn]] void tableTooLarge(const char* what, int32_t rows, int32_t columns) {
@@ -83,13 +96,14 @@ void writeSigmaBank(const DoubleMatrix& means, DoubleMatrix& squares, int32_t to
             squares[s][t] = variance >= 0.0001 ? std::sqrt(variance) : 0.0;
         }
     }
-    openBankFile("sigma.bnk", &model.bankDataFile);
-    openBankFile("sigma.ind", &model.bankIndexFile);
+    openBank(kSigmaData, kSigmaIndex);
     for (int32_t t = 0; t <= model.periodCount; ++t)
         for (int32_t s = 0; s < model.seriesCount; ++s) model.series[s][t] = static_cast<float>(squares[s][t]);
     writeAllSeries(model.series, model.bankDataFile, "sigma");
-    std::fseek(model.bankDataFile, kBankTitleOffset, SEEK_SET);
-    std::fprintf(model.bankDataFile, "Sigma bank with %d trials.", model.drawCount);
+    // The rest of the title field keeps what the copied bank had.
+    char title[kBankTitleSize + 1];
+    int length = std::snprintf(title, sizeof title, "Sigma bank with %d trials.", model.drawCount);
+    writeBankBytes(model.bankDataFile, kBankTitleOffset, title, static_cast<size_t>(std::min(length, kBankTitleSize)));
     printOut("\n");
     printOut("\nTotal trials are\t %3d", totalTrials);
     printOut("\nNonconverged trials (discarded) are %3d", discarded);
@@ -139,6 +153,19 @@ void optimise() {
     freeMatrix(model.savedSeries);
 }
 
+// The fixer on the console input, the fix file first. When the fix file could
+// not be opened and the input then ended without go, nobody has answered: the
+// run is refused.
+void runFixer(const char* fixFileName) {
+    FILE* fixFile = openCommandFile(fixFileName);
+    if (fixFile) std::fclose(fixFile);
+    if (fixerLoop(console.in) == kFixerEndOfInput && !fixFile && consoleInputEnded()) {
+        printOut("\nThe fix file %s cannot be opened and the input ended without go: the run is refused.\n",
+                 fixFileName);
+        endProcess(1);
+    }
+}
+
 }  // namespace
 
 int runVorn(int argc, char** argv) {
@@ -150,10 +177,11 @@ int runVorn(int argc, char** argv) {
     model.equationCount = readEquationDimensions();
     configureRun(argc, argv);
     checkRunIsPossible();
+    checkInputFiles();
     model.consoleInput = 'y';
 
     checkArithmetic("before fixer");
-    fixerLoop(console.in);
+    runFixer(argv[3]);
     if (checkArithmetic("after fixer.")) readChar();
 
     model.stochasticRun = model.randomErrors == 1 || model.randomCoefficients == 1 ? 'y' : 'n';
@@ -176,6 +204,7 @@ int runVorn(int argc, char** argv) {
     writeAllSeries(model.series, model.bankDataFile, "variables");
     closeBankFiles();
     if (model.stochasticRun == 'y') writeSigmaBank(means, squares, totalTrials, discarded);
+    if (commitBankChanges() != 0) endProcess(kBankWriteExit);
     releaseModelState();
     return 0;
 }

@@ -50,6 +50,11 @@ bool solvePeriod() {
 
 }  // namespace
 
+void stepDatesAtRunFrequency() {
+    model.frequency = model.runFrequency;
+    model.dateStep = dateStepFor(model.frequency);
+}
+
 void beginPeriod(int32_t t) {
     model.period = t;
     model.currentDate = nextDate(model.currentDate);
@@ -69,7 +74,8 @@ int passConverged() {
     evaluateModel();
     const float after = model.series[kCheckSeries][model.period];
     const double change = std::fabs(static_cast<double>(before) - after);
-    if (change > kTolerance) return 0;  // an undefined change counts as converged
+    // A check value that is undefined or infinite has not settled, whatever the change.
+    if (!std::isfinite(after) || !(change <= kTolerance)) return 0;
     if (model.maximize != 'y') printOut("cR        %8.2f, ", static_cast<double>(after));
     return 1;
 }
@@ -94,7 +100,7 @@ int runTrial(int32_t trial) {
     printOut("\n          ");
     passConverged();
 
-    model.dateStep = dateStepFor(model.frequency);
+    stepDatesAtRunFrequency();
     for (model.period = 1; model.period <= model.periodCount; ++model.period) {
         const int32_t t = model.period;
         beginPeriod(t);

@@ -8,6 +8,10 @@ int runTrial(int32_t trial);
 // One pass of the model for model.period, then the test on the check series.
 int passConverged();
 
+// Dates advance by one period of the run's own frequency (that of its dates),
+// whatever series the fixer read last.
+void stepDatesAtRunFrequency();
+
 // Makes t the current period: its date, no passes yet, its bank index, and
 // every value in the missing-value band replaced by the period before's.
 void beginPeriod(int32_t t);

@@ -53,6 +53,7 @@ struct ModelState {
     float printFrom;
     float printTo;
     int16_t frequency;
+    int16_t runFrequency;  // the frequency of the run's two dates
     float dateStep;
     float currentDate;
     int32_t startIndex;

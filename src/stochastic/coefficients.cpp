@@ -123,6 +123,17 @@ void takeCoefficientBlock(int equation, const CoefficientBlock& block) {
     model.errorSee[equation] = block.see;
 }
 
+void readNamedCoefficients(bool takeValues) {
+    openCoefficientFile();
+    model.equationNames.assign(static_cast<size_t>(model.equationCount), std::string());
+    CoefficientBlock block;
+    for (int e = 0; e < model.equationCount; ++e) {
+        readCoefficientBlock(e, block);
+        model.equationNames[static_cast<size_t>(e)] = block.name;
+        if (takeValues) takeCoefficientBlock(e, block);
+    }
+}
+
 void readCoefficients() {
     openCoefficientFile();
     CoefficientBlock block;

@@ -30,6 +30,11 @@ struct CoefficientBlock {
     CoefficientBlock& operator=(const CoefficientBlock&) = delete;
 };
 
+// Reads every block of heart.dat from its start without random draws (ending
+// the run on a malformed file), the equations' names into equationNames and,
+// when takeValues, the values into coef, errorRho and errorSee.
+void readNamedCoefficients(bool takeValues);
+
 // Opens heart.dat into model.coefficientStream on the first call ("Cannot open
 // heart.dat\n" on the error stream, exit 3) and rewinds it to its start.
 void openCoefficientFile();

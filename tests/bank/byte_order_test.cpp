@@ -11,14 +11,6 @@
 
 namespace {
 
-std::string streamBytes(FILE* stream) {
-    std::rewind(stream);
-    std::string bytes;
-    int c;
-    while ((c = std::fgetc(stream)) != EOF) bytes.push_back(static_cast<char>(c));
-    return bytes;
-}
-
 FILE* streamWith(const std::string& bytes) {
     FILE* stream = std::tmpfile();
     std::fwrite(bytes.data(), 1, bytes.size(), stream);
@@ -36,14 +28,9 @@ TEST(ByteOrder, LowByteFirst) {
     EXPECT_EQ(getFloat(bytes), kMissingValue);
 }
 
-TEST(ByteOrder, StreamRoundTrip) {
-    FILE* stream = std::tmpfile();
-    ASSERT_TRUE(writeInt16(stream, -2));
+TEST(ByteOrder, StreamReadsLittleEndian) {
     const std::vector<float> values = {1.5f, -0.25f, 1e30f};
-    EXPECT_EQ(writeFloats(stream, values.data(), 3), 3u);
-    EXPECT_EQ(streamBytes(stream), le16(0xFFFE) + le32(1.5f) + le32(-0.25f) + le32(1e30f));
-
-    std::rewind(stream);
+    FILE* stream = streamWith(le16(0xFFFE) + le32(1.5f) + le32(-0.25f) + le32(1e30f));
     int16_t word = 0;
     ASSERT_TRUE(readInt16(stream, word));
     EXPECT_EQ(word, -2);

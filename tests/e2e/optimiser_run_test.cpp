@@ -97,31 +97,38 @@ TEST_F(OptimiserRun, ExampleSpecificationFindsTheMinimumAndSolvesWithIt) {
     EXPECT_NE(run.out.find(printed(forecast)), std::string::npos) << printed(forecast);
 }
 
-// Specifications refused before any search: exit code 3 after the messages, no report, no new file.
+// Specifications refused before any search: exit code 3 after the messages, no report, no new file;
+// a specification refused only after the fixer has written leaves the bank as it was.
 TEST_F(OptimiserRun, RefusedSpecificationsEndTheRun) {
     const std::string exampleSpec = readFile(scratch.file("opt.spec"));
     const std::string loading = "\n\nLoading time series data.\nTime series data loaded. Load coefficients.\n";
+    const std::string restored = "\nbws.bnk and bws.ind are left as they were.\n";
     struct Case {
-        std::string spec, text, messages;
+        std::string spec, text, messages, after;
     };
     const Case cases[] = {
         {"none.spec", "sales_change\n5\n# nothing is varied\n",
          loading + "There was no significant change in the objective function.\n"
-                   "Revise the step size and/or the objective function.\n"},
+                   "Revise the step size and/or the objective function.\n",
+         restored},
         {"maxspec.dat", exampleSpec,
          "The new coefficient file maxspec.dat would replace maxspec.dat: give the specification file "
-         "another name.\n"},
+         "another name.\n",
+         ""},
         {"gdp.spec", "gdp\n5\ninvest\n0 0.05\n",
          "\nCannot find gdp"
          "This model does not have a variable named gdp,\n"
-         "the name you gave in the OptSpec file as the variable to be optimized.\n"},
+         "the name you gave in the OptSpec file as the variable to be optimized.\n",
+         restored},
     };
+    const std::string before = readFile(scratch.file("bws.bnk"));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.spec);
         writeFile(scratch.file(c.spec), c.text);
         ProgramResult run = vorn(c.spec, "");
         EXPECT_EQ(run.exitCode, 3);
-        EXPECT_TRUE(run.out.ends_with(c.messages + "An error occured during maximization.\n")) << run.out;
+        EXPECT_TRUE(run.out.ends_with(c.messages + "An error occured during maximization.\n" + c.after)) << run.out;
+        EXPECT_EQ(readFile(scratch.file("bws.bnk")), before);
         EXPECT_EQ(run.out.find("Starting or restarting maximization"), std::string::npos);
         EXPECT_FALSE(fileExists(scratch.file("Changes.chg")));
         EXPECT_EQ(readFile(scratch.file(c.spec)), c.text);

@@ -1,5 +1,8 @@
 // Whole runs of the built program on copies of the example working directory.
 #include <cmath>
+#include <filesystem>
+#include <functional>
+#include <map>
 #include <regex>
 #include <string>
 
@@ -227,10 +230,12 @@ TEST_F(Stochastic, GivesUpWhenTrialsNeverConverge) {
     EXPECT_EQ(run.exitCode, 3);
     EXPECT_NE(run.out.find("\nLoading data for trial 120"), std::string::npos);
     EXPECT_EQ(run.out.find("\nLoading data for trial 121"), std::string::npos);
-    EXPECT_TRUE(run.out.ends_with("\nGiving up: 120 of 120 trials did not converge (0 accepted of 2 wanted).\n"))
+    EXPECT_TRUE(run.out.ends_with("\nGiving up: 120 of 120 trials did not converge (0 accepted of 2 wanted).\n"
+                                  "\nsigma.bnk and sigma.ind are left as they were.\n"))
         << run.out.substr(run.out.size() - 200);
     EXPECT_EQ(bank().data, before.data);
-    EXPECT_EQ(bank("sigma").data, before.data);
+    EXPECT_FALSE(fileExists(scratch.file("sigma.bnk")));  // the copy made at start-up is taken back
+    EXPECT_FALSE(fileExists(scratch.file("sigma.ind")));
 }
 
 class Refusals : public Run {};
@@ -310,6 +315,161 @@ TEST(Information, HelpAndVersionEndWithZeroInAnEmptyDirectory) {
     EXPECT_TRUE(std::regex_match(version.out, std::regex("vorn [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << version.out;
     ProgramResult other = runProgram(VORN_BINARY, {"--helpme"}, empty.path());
     EXPECT_EQ(other.exitCode, 3);  // any other word is a run, which first needs heart.dim
+}
+
+
+// Runs that fail, tried as a hostile user would: each ends with its message and
+// exit code, and leaves every file of the working directory as it was.
+class NothingLost : public Run {
+protected:
+    using Files = std::map<std::string, std::string>;
+    Files files() {
+        Files all;
+        for (const auto& entry : std::filesystem::directory_iterator(scratch.path()))
+            all[entry.path().filename().string()] = readFile(entry.path().string());
+        return all;
+    }
+    // The names of the files added, removed or changed since `before`.
+    std::string changedSince(const Files& before) {
+        Files now = files();
+        std::string names;
+        for (const auto& [name, bytes] : now)
+            if (!before.count(name) || before.at(name) != bytes) names += name + " ";
+        for (const auto& [name, bytes] : before)
+            if (!now.count(name)) names += name + " ";
+        return names;
+    }
+    void vornbank(const std::vector<std::string>& args, long fileSizeLimit = -1) {
+        last = runProgram(VORNBANK_BINARY, args, scratch.path(), "", fileSizeLimit);
+    }
+    ProgramResult last;
+};
+
+const std::string kRestored = "\nbws.bnk and bws.ind are left as they were.\n";
+const std::string kBadDateEnd = ": write 1995, 1995.1 to 1995.4, 1995.001 to 1995.012, 1995.5 or 1995.6.\n";
+
+TEST_F(NothingLost, FailedRunsLeaveEveryFileAsItWas) {
+    const std::string updating = "update govt * 1.02\nmaxiter 1\ngo\n";
+    struct Case {
+        std::vector<std::string> args;
+        std::function<void(const ScratchDir&)> prepare;
+        std::string input;
+        int exitCode;
+        std::string ending;
+        long fileSizeLimit = -1;
+    };
+    auto file = [](const std::string& name, const std::string& bytes) {
+        return [=](const ScratchDir& t) { writeFile(t.file(name), bytes); };
+    };
+    auto bankBytes = [](size_t at, const std::string& bytes) {
+        return [=](const ScratchDir& t) {
+            std::string data = readFile(t.file("bws.bnk"));
+            writeFile(t.file("bws.bnk"), data.replace(at, bytes.size(), bytes));
+        };
+    };
+    auto nothing = [](const ScratchDir&) {};
+    const Case cases[] = {
+        {{"2000,4", "2005.4", "plain.fix"}, nothing, "", 1, "\nBad date 2000,4" + kBadDateEnd},
+        {{"1995.9", "2005.4", "plain.fix"}, nothing, "", 1, "\nBad date 1995.9" + kBadDateEnd},
+        {{"2000", "2005.4", "plain.fix"}, nothing, "", 1,
+         "\nThe date 2000 is annual, but the model's series unused is quarterly.\n"},
+        {{"2000.5", "2005.4", "plain.fix"}, nothing, "", 1,
+         "\nThe date 2000.5 is semi-annual, but the model's series unused is quarterly.\n"},
+        {{"2000.4", "2005.4", "plain.fix", "5", "1", "1"},
+         [](const ScratchDir& t) {
+             writeFile(t.file("vorn.cfg"), "data ; sigma.bnk\nindex ; sigma.ind\n");
+             for (const char* ending : {".bnk", ".ind"})
+                 writeFile(t.file(std::string("sigma") + ending), readFile(t.file(std::string("bws") + ending)));
+         },
+         "", 1,
+         "\nThe workspace bank is the sigma bank (sigma.bnk): a stochastic run would write its standard deviations "
+         "over its means.\n"},
+        {{"2000.4", "2005.4", "plain.fix"}, [](const ScratchDir& t) { std::filesystem::remove(t.file("heart.dat")); },
+         "", 3, "\n 38 series in this model.\n"},
+        {{"2000.4", "2005.4", "plain.fix"}, file("heart.dat", "invest\ncoeff = 1 2\n"), "", 4,
+         "\n 38 series in this model.\n"},
+        {{"2000.4", "2005.4", "plain.fix", "m", "nosuch.spec"}, nothing, "", 3,
+         "Cannot open nosuch.spec\nAn error occured during maximization.\n"},
+        {{"2000.4", "2005.4", "plain.fix", "m", "opt.spec"},
+         [](const ScratchDir& t) { std::filesystem::create_directory(t.file("Changes.chg")); }, "k", 3,
+         "Could not create Changes.chg.\nAn error occured during maximization.\n" + kRestored},
+        {{"2000.4", "2001.1", "up.fix"}, file("up.fix", updating), "e\n", 3,
+         " More iterations? Go to next period? Exit? (m,g,e):" + kRestored},
+        {{"2000.4", "2001.2", "up.fix", "2", "1", "0"}, file("up.fix", updating), "", 3,
+         "(0 accepted of 2 wanted).\n" + kRestored + "\nsigma.bnk and sigma.ind are left as they were.\n"},
+        {{"2000.4", "2005.4", "plain.fix"}, nothing, "", 8,
+         "\n Cannot write govt on 8.000000\nA bank file could not be written: the run ends.\n" + kRestored, 18364},
+        {{"2000.4", "2005.4", "plain.fix"}, file("bws.bnk", readFile(EXAMPLE_WORKDIR "/bws.bnk").substr(0, 9000)), "",
+         6, "\nThe bank's data file holds 9000 bytes, too few for its header and 38 series of 120 periods (18364 bytes).\n"},
+        {{"2000.4", "2005.4", "plain.fix"}, bankBytes(4, le16(170)), "", 6,
+         "\nThe bank's data file holds 18364 bytes, too few for its header and 38 series of 170 periods (25964 bytes).\n"},
+        {{"2000.4", "2005.4", "plain.fix"}, bankBytes(2, le16(13)), "", 6,
+         "\nThe bank's base month 13 is not a month from 1 to 12.\n"},
+        {{"2000.4", "2005.4", "nosuch.fix"}, nothing, "", 1,
+         "\nThe fix file nosuch.fix cannot be opened and the input ended without go: the run is refused.\n"},
+        {{"2000.4", "2005.4", "folder"}, [](const ScratchDir& t) { std::filesystem::create_directory(t.file("folder")); },
+         "update govt * 2\n", 1,
+         "\nThe fix file folder cannot be opened and the input ended without go: the run is refused.\n" + kRestored},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[0] + " " + c.args[2]);
+        copyExampleWorkdir(scratch.path());
+        c.prepare(scratch);
+        const auto before = files();
+        ProgramResult run = runProgram(VORN_BINARY, c.args, scratch.path(), c.input, c.fileSizeLimit);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_TRUE(run.out.ends_with(c.ending)) << run.out.substr(run.out.size() < 400 ? 0 : run.out.size() - 400);
+        EXPECT_EQ(changedSince(before), "");
+    }
+}
+
+TEST_F(NothingLost, ImportOnAFullDiskWritesNothing) {
+    std::string csv = "date";
+    for (int s = 1; s <= 20; ++s) csv += ",new" + std::to_string(s);
+    writeFile(scratch.file("new.csv"), csv + "\n2001.1" + std::string(20, ',') .substr(0, 20) + "\n");
+    const auto before = files();
+    vornbank({"import", "bws", "new.csv"}, 18364);
+    EXPECT_EQ(last.exitCode, 1);
+    EXPECT_NE(last.err.find("vornbank: cannot write series new1 into bws (Cannot write new1 on 38.000000)\n"),
+              std::string::npos)
+        << last.err;
+    EXPECT_TRUE(last.err.ends_with("bws.bnk and bws.ind are left as they were.\n")) << last.err;
+    EXPECT_EQ(changedSince(before), "");
+}
+
+// Commands refused for their frequency write nothing, and the progress lines
+// keep the run's quarters whatever series the fixer read last.
+TEST_F(NothingLost, OtherFrequenciesAreRefusedAndDatesStepByTheRunsOwn) {
+    writeFile(scratch.file("other.csv"), "date,annualx\n2000,5\n2001,6\n");
+    vornbank({"import", "bws", "other.csv"});
+    ASSERT_EQ(last.exitCode, 0) << last.err;
+    writeFile(scratch.file("monthly.csv"), "date,mon\n1985.001,5\n");
+    vornbank({"import", "bws", "monthly.csv"});
+    ASSERT_EQ(last.exitCode, 0) << last.err;
+    fixFile("freq.fix", "update annualx * 2\nupdate govt\n2001 7777\nupdate mon + 1\ngo\n");
+    BankImage before = bank();
+    ProgramResult run = vorn({"2000.4", "2001.4", "freq.fix"});
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_NE(run.out.find("\nannualx is annual, but the run is quarterly: nothing is written to it.\n"), std::string::npos);
+    EXPECT_NE(run.out.find("\nThe date 2001 is annual, but govt is quarterly: nothing is written to govt.\n"),
+              std::string::npos);
+    EXPECT_NE(run.out.find("\nmon is monthly, but the run is quarterly: nothing is written to it.\n"), std::string::npos);
+    EXPECT_NE(run.out.find("\n 2001.100 cR"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\n 2001.400 cR"), std::string::npos) << run.out;
+    BankImage after = bank();
+    for (const char* name : {"annualx", "mon", "govt"}) EXPECT_EQ(after.values(name), before.values(name)) << name;
+}
+
+
+// quit ends the run before anything is solved, and what the fixer wrote is kept.
+TEST_F(NothingLost, QuitKeepsWhatTheFixerWrote) {
+    fixFile("quit.fix", "update govt * 2\nquit\n");
+    BankImage before = bank();
+    ProgramResult run = vorn({"2000.4", "2005.4", "quit.fix"});
+    EXPECT_EQ(run.exitCode, 13);
+    EXPECT_EQ(bank().value("govt", kForecastBase + 1), before.value("govt", kForecastBase + 1) * 2);
+    EXPECT_EQ(bank().value("consum", kForecastBase + 1), before.value("consum", kForecastBase + 1));
+    EXPECT_FALSE(fileExists(scratch.file("bws.bnk-journal")));
 }
 
 }  // namespace

@@ -88,6 +88,7 @@ void FixerTest::makeBank(const BankLayout& layout, int32_t modelSeries, double d
     model.printTo = model.endDate;
     model.startIndex = dateToIndex(model.startDate);
     model.endIndex = dateToIndex(model.endDate);
+    model.runFrequency = model.frequency;
     model.periodCount = model.endIndex - model.startIndex;
 }
 

@@ -81,8 +81,9 @@ INSTANTIATE_TEST_SUITE_P(
         UpdateCase{"update z\n2001.1 1\n\n2001.3 3\ngo\n", "", "z", zFrom(44, {1, 2, 3}), kFixerGo},
         UpdateCase{"update z\n+ 5\n", "\nJunk on data line:  +", "z", kZ},
         UpdateCase{"update z\n2001.1 4\n, 5\n", "\nJunk on data line:  ,", "z", kZ},
-        // The date on the command line is lost: 5 is taken as a date (annual) before the bank.
-        UpdateCase{"update z 2001.1 5\n2001.2 6\n", "", "z", kZ, kFixerEndOfInput, 'n', 1},
+        // The date on the command line is lost: 5 is taken as a date, annual, which z is not.
+        UpdateCase{"update z 2001.1 5\n2001.2 6\n", "\nThe date 5 is annual, but z is quarterly: nothing is written to z.\n",
+                   "z", kZ},
         UpdateCase{"update z\n2030.1 5 6\n2001.1 7\nstatic\n", "", "z", kZ, kFixerEndOfInput, 'y'},
         UpdateCase{"update z\n2009.3 1 2 3 4\n", "", "z", zFrom(78, {1, 2})},  // not beyond the record
         UpdateCase{"update z\n2001.45 5\n", kBadDate, "z", kZ},
@@ -96,8 +97,20 @@ INSTANTIATE_TEST_SUITE_P(
                    "\nz at bank period 46: inf is not a finite 32-bit value; nothing written.\n",
                    "z", kZ},
         UpdateCase{"update z\n2001.1 5\n; static\n", "", "z", zFrom(44, {5}), kFixerEndOfInput, 'y'},
-        // The data line's date sets the frequency written; month 132 from 1990 is beyond the record.
-        UpdateCase{"update z\n2001.001 5\n", "", "z", kZ, kFixerEndOfInput, 'n', 12}));
+        UpdateCase{"update z\n2001.1 5\n2001.001 5\n",
+                   "\nThe date 2001.001 is monthly, but z is quarterly: nothing is written to z.\n", "z", kZ}));
+
+// A series of another frequency than the run's cannot change over the run's periods.
+TEST_F(UpdateTest, SeriesOfAnotherFrequencyIsRefused) {
+    BankLayout layout;
+    layout.series = {{"q", 4, kX}, {"a", 1, kY}};
+    for (const char* text : {"update a * 2\n", "matup\nq a\n2001.1 1 2\n"}) {
+        makeBank(layout, 2, 2000.4, 2002.4);
+        EXPECT_EQ(run(text), "\na is annual, but the run is quarterly: nothing is written to it.\n") << text;
+        EXPECT_EQ(bank().values("a"), kY) << text;
+        EXPECT_EQ(bank().values("q"), kX) << text;
+    }
+}
 
 TEST_F(UpdateTest, NextCommandRightAfterFillsTheSeriesOwnGaps) {
     std::vector<float> start(80, 0.0f);

@@ -32,6 +32,7 @@ void buildSmallModel(int periods) {
     model.endIndex = kSmallStartIndex + periods;
     model.startDate = 2000.4f;
     model.frequency = 4;
+    model.runFrequency = 4;
     model.dateStep = 0.1f;
     model.maxIterations = 200;
     model.maximize = 'y';

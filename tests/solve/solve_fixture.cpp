@@ -33,6 +33,7 @@ void SolveTest::makeModel(int32_t periods) {
     model.staticSimulation = 'n';
     model.maximize = 'n';
     model.frequency = 4;
+    model.runFrequency = 4;
     model.startDate = 1995.1f;
 }
 

@@ -2,6 +2,8 @@
 #include "support/harness.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "bank/journal.h"
 #include "runctl/console.h"
 #include "state/model_state.h"
 
@@ -71,8 +74,14 @@ ScratchDir::~ScratchDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-void ModelTest::SetUp() { resetModelState(); }
-void ModelTest::TearDown() { resetModelState(); }
+void ModelTest::SetUp() {
+    forgetBankChanges();
+    resetModelState();
+}
+void ModelTest::TearDown() {
+    forgetBankChanges();
+    resetModelState();
+}
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -94,7 +103,7 @@ void copyExampleWorkdir(const std::string& destination) {
 }
 
 ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& workdir, const std::string& input) {
+                         const std::string& workdir, const std::string& input, long fileSizeLimit) {
     std::string base = workdir + "/.run-" + std::to_string(getpid());
     writeFile(base + ".in", input);
     pid_t child = fork();
@@ -106,6 +115,11 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
         dup2(in, 0);
         dup2(out, 1);
         dup2(err, 2);
+        if (fileSizeLimit >= 0) {
+            signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit then fails with EFBIG
+            struct rlimit limit {static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(program.c_str()));
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));

@@ -83,6 +83,8 @@ struct ProgramResult {
     std::string err;
 };
 
-// Runs a program in `workdir` with `input` on its standard input.
+// Runs a program in `workdir` with `input` on its standard input; with a
+// `fileSizeLimit` of 0 or more, no file can grow beyond that many bytes, as on
+// a full disk.
 ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& workdir, const std::string& input = "");
+                         const std::string& workdir, const std::string& input = "", long fileSizeLimit = -1);

@@ -1,8 +1,11 @@
 // vornbank end to end: making a bank, importing CSV, listing and exporting it,
 // and refusing bad input without touching the bank's files.
 #include <chrono>
+#include <cmath>
 #include <filesystem>
+#include <regex>
 
+#include "date_notation.h"
 #include "support/bank_files.h"
 #include "support/harness.h"
 
@@ -53,7 +56,7 @@ TEST_F(Vornbank, HelpForTheToolAndEveryVerb) {
     ProgramResult tool = run({"--help"});
     EXPECT_EQ(tool.exitCode, 0);
     EXPECT_EQ(tool.out.rfind("vornbank: makes and reads vorn's banks", 0), 0u);
-    for (const char* verb : {"create", "import", "export", "list", "info"}) {
+    for (const char* verb : {"create", "import", "export", "list", "info", "chart"}) {
         ProgramResult help = run({verb, "--help"});
         EXPECT_EQ(help.exitCode, 0) << verb;
         EXPECT_EQ(help.out.rfind(std::string("usage: vornbank ") + verb, 0), 0u) << verb;
@@ -307,6 +310,178 @@ TEST_F(Vornbank, ImportsAGeneratedBankQuickly) {
     EXPECT_LT(seconds, 5.0);
     ProgramResult exported = run({"export", "bws"});
     EXPECT_EQ(exported.out, csv);
+}
+
+using Shape = std::vector<std::pair<double, double>>;
+using Matches = std::vector<std::pair<std::string, std::string>>;
+
+// The first two groups of every match of the pattern.
+Matches matches(const std::string& text, const std::string& pattern) {
+    Matches found;
+    std::regex re(pattern);
+    for (std::sregex_iterator it(text.begin(), text.end(), re), end; it != end; ++it)
+        found.push_back({(*it)[1], (*it)[2]});
+    return found;
+}
+
+// The year at which a date label of a year or a quarter begins.
+double labelYear(const std::string& label) {
+    size_t dot = label.find('.');
+    return std::stoi(label) + (dot == std::string::npos ? 0 : (label[dot + 1] - '1') / 4.0);
+}
+
+// One panel of a chart read back through its own tick labels, which map page
+// coordinates to years and values.
+struct ChartReading {
+    std::string panel;
+    double year0, yearScale, value0, valueScale;
+    Matches values;
+
+    ChartReading(const std::string& svg, int index) {
+        size_t from = svg.find("<g class=\"panel\"");
+        for (int k = 0; k < index; ++k) from = svg.find("<g class=\"panel\"", from + 1);
+        panel = svg.substr(from, svg.find("</g>", from) - from);
+        Matches dates = matches(panel, "class=\"date-tick\" x=\"([^\"]*)\"[^>]*>([^<]*)<");
+        values = matches(panel, "class=\"value-tick\" x=\"[^\"]*\" y=\"([^\"]*)\"[^>]*>([^<]*)<");
+        yearScale = (labelYear(dates.back().second) - labelYear(dates[0].second)) /
+                    (std::stod(dates.back().first) - std::stod(dates[0].first));
+        year0 = labelYear(dates[0].second) - yearScale * std::stod(dates[0].first);
+        valueScale = (std::stod(values.back().second) - std::stod(values[0].second)) /
+                     (std::stod(values.back().first) - std::stod(values[0].first));
+        value0 = std::stod(values[0].second) - valueScale * std::stod(values[0].first);
+    }
+    // The points of every element of the class as (year, value) pairs.
+    std::vector<Shape> points(const std::string& cls) const {
+        std::vector<Shape> shapes;
+        for (const auto& [text, unused] : matches(panel, "class=\"" + cls + "\"[^>]* points=\"([^\"]*)\"()")) {
+            shapes.emplace_back();
+            double x, y;
+            int used;
+            for (const char* p = text.c_str(); std::sscanf(p, "%lf,%lf%n", &x, &y, &used) == 2; p += used)
+                shapes.back().push_back({year0 + yearScale * x, value0 + valueScale * y});
+        }
+        return shapes;
+    }
+};
+
+class VornbankChart : public Vornbank {
+protected:
+    // A quarterly history 1990.1..1992.4 with a gap at 1991.2, an annual series, and other banks.
+    void SetUp() override {
+        Vornbank::SetUp();
+        create();
+        import("date,GDP\n1990.1,100\n1990.2,110\n1990.3,120\n1990.4,130\n1991.1,140\n1991.3,160\n"
+               "1991.4,170\n1992.1,180\n1992.2,190\n1992.3,200\n1992.4,210\n");
+        import("date,A\n1990,5\n1991,7\n1992,6\n");
+    }
+    void otherBank(const std::string& name, const std::string& month, const std::string& csv) {
+        ProgramResult made = run({"create", name, "--base-year", "1990", "--base-month", month, "--length", "40"});
+        ASSERT_EQ(made.exitCode, 0);
+        writeFile(scratch.file("other.csv"), csv);
+        ASSERT_EQ(run({"import", name, "other.csv"}).exitCode, 0);
+    }
+    // Draws the chart, checks that it is well-formed XML and reads back its panel.
+    ChartReading chart(std::vector<std::string> args, int panel = 0) {
+        args.insert(args.begin(), {"chart", "bws"});
+        ProgramResult drawn = run(args);
+        if (drawn.exitCode != 0) throw std::runtime_error(drawn.err);
+        writeFile(scratch.file("c.svg"), drawn.out);
+#ifdef XMLLINT_BINARY
+        ProgramResult lint = runProgram(XMLLINT_BINARY, {"--noout", "c.svg"}, scratch.path());
+        EXPECT_EQ(lint.exitCode, 0) << lint.err;
+#endif
+        return ChartReading(drawn.out, panel);
+    }
+};
+
+// Values at the middles of successive quarters from quarter q of year y.
+Shape quarters(int y, int q, const std::vector<double>& values) {
+    Shape shape;
+    for (double v : values) {
+        shape.push_back({y + (q - 1) / 4.0 + 0.125, v});
+        if (++q > 4) q = 1, ++y;
+    }
+    return shape;
+}
+
+void expectShapes(const std::vector<Shape>& drawn, const std::vector<Shape>& expected) {
+    ASSERT_EQ(drawn.size(), expected.size());
+    for (size_t k = 0; k < drawn.size(); ++k) {
+        ASSERT_EQ(drawn[k].size(), expected[k].size()) << "shape " << k;
+        for (size_t i = 0; i < drawn[k].size(); ++i) {
+            EXPECT_NEAR(drawn[k][i].first, expected[k][i].first, 0.005) << "shape " << k << " point " << i;
+            EXPECT_NEAR(drawn[k][i].second, expected[k][i].second, 0.05) << "shape " << k << " point " << i;
+        }
+    }
+}
+
+TEST_F(VornbankChart, LinesMapTheDataWithGapsForecastAndComparison) {
+    ChartReading plain = chart({"GDP", "--forecast-from", "1992.1"});
+    expectShapes(plain.points("series history"),
+                 {quarters(1990, 1, {100, 110, 120, 130, 140}), quarters(1991, 3, {160, 170})});
+    expectShapes(plain.points("series forecast"), {quarters(1991, 4, {170, 180, 190, 200, 210})});
+    Matches rule = matches(plain.panel, "class=\"forecast-rule\" x1=\"([^\"]*)\"()");
+    EXPECT_NEAR(plain.year0 + plain.yearScale * std::stod(rule.at(0).first), 1992.0, 0.005);
+    // An annual series shares the calendar axis: its values sit at mid-year.
+    ChartReading annual = chart({"GDP", "A", "--from", "1991Q1"}, 1);
+    expectShapes(annual.points("series history"), {{{1991.5, 7}, {1992.5, 6}}});
+    EXPECT_EQ(annual.points("series forecast").size(), 0u);
+    // A compared bank's line, and the legend that names both banks.
+    otherBank("base", "1", "date,GDP\n1990.1,50\n1990.2,60\n");
+    ChartReading compared = chart({"GDP", "--compare", "base", "--label", "a<b"});
+    expectShapes(compared.points("compare history"), {quarters(1990, 1, {50, 60})});
+    std::string legend = run({"chart", "bws", "GDP", "--compare", "base", "--label", "a<b"}).out;
+    EXPECT_NE(legend.find(">a&lt;b</text>"), std::string::npos);
+    EXPECT_NE(legend.find(">base</text>"), std::string::npos);
+}
+
+TEST_F(VornbankChart, BandsFromTheSigmaBankOverTheForecastOnly) {
+    otherBank("sig", "1", "date,GDP\n1990.1,100\n1992.1,2\n1992.2,0\n1992.3,3\n1992.4,6\n");
+    ChartReading banded =
+        chart({"GDP", "--from", "1992.1", "--forecast-from", "1992.1", "--to", "1992.4", "--sigma", "sig"});
+    for (int k : {1, 2}) {
+        double t = 1992.125;  // a band of one period is drawn 0.3 of a period wide each way
+        expectShapes(banded.points("band" + std::to_string(k)),
+                     {{{t - 0.075, 180 + 2 * k}, {t + 0.075, 180 + 2 * k},  //
+                       {t + 0.075, 180 - 2 * k}, {t - 0.075, 180 - 2 * k}},
+                      {{1992.625, 200 + 3 * k}, {1992.875, 210 + 6 * k},  //
+                       {1992.875, 210 - 6 * k}, {1992.625, 200 - 3 * k}}});
+    }
+    EXPECT_GE(std::stod(banded.values.back().second), 222);  // the axis holds the whole band
+    EXPECT_LT(banded.panel.find("band2"), banded.panel.find("series forecast"));  // drawn behind the line
+}
+
+TEST_F(VornbankChart, RefusalsWriteNothing) {
+    otherBank("april", "4", "date,GDP\n1990.2,1\n");
+    otherBank("monthly", "1", "date,GDP\n1990.001,1\n");
+    import("date,EMPTY\n1990.1,\n");
+    const std::string usage = "; vornbank chart --help shows how to use it";
+    const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
+        {{"Z"}, 1, "bws has no series Z"},
+        {{"EMPTY"}, 1, "none of the series has a value in bws"},
+        {{"GDP", "--from", "1995.1", "--to", "1995.4"}, 1, "series GDP has no value from 1995.1 to 1995.4"},
+        {{"GDP", "--from", "1992.3", "--to", "1991.1"}, 1, "--from 1992.3 comes after --to 1991.1"},
+        {{"GDP", "--from", "1993.1"}, 1, "--from 1993.1 comes after the last value, at 1992.4"},
+        {{"GDP", "--to", "1990.13"}, 1,
+         "--to 1990.13 is not a date in any accepted notation; accepted: " + std::string(kDateNotations)},
+        {{"GDP", "--forecast-from", "1999.1"}, 1,
+         "--forecast-from 1999.1 lies outside the chart, which runs from 1990.1 to 1992.4"},
+        {{"GDP", "--compare", "april"}, 1,
+         "the --compare bank april begins in month 4 of 1990, but bws in month 1 of 1990; the banks need one base"},
+        {{"GDP", "--compare", "monthly"}, 1, "series GDP is monthly in monthly but quarterly in bws"},
+        {{"GDP", "--compare", "nothing"}, 1, "cannot open nothing.bnk: No such file or directory"},
+        {{"GDP", "--columns", "0"}, 1, "--columns 0 is not a whole number from 1 to 20"},
+        {{"GDP", "--out", "no/c.svg"}, 1, "cannot write no/c.svg: No such file or directory"},
+        {{"GDP", "--sigma", "monthly", "--to", "1992.4"}, 2,
+         "--sigma needs --forecast-from and --to, the first and last periods the run solved" + usage},
+        {{"GDP", "--label", "x"}, 2, "--label and --compare-label name the banks of --compare" + usage},
+    };
+    for (const auto& [words, code, message] : cases) {
+        std::vector<std::string> args = {"chart", "bws", "--out", "c.svg"};
+        args.insert(args.end(), words.begin(), words.end());
+        expectFailure(args, code, "vornbank: " + message + "\n");
+        EXPECT_FALSE(fileExists(scratch.file("c.svg"))) << message;
+    }
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include "bank/bank_file.h"
 #include "bank/bank_header.h"
+#include "bank/journal.h"
+#include "state/model_state.h"
 #include "vornbank.h"
 
 namespace {
@@ -30,8 +32,8 @@ int16_t numberOption(const VerbArgs& args, const char* name, long low, long high
     return static_cast<int16_t>(value);
 }
 
-FILE* createFile(const std::string& name) {
-    FILE* stream = std::fopen(name.c_str(), "wb");
+FILE* createFile(const std::string& name, const std::string& dataName) {
+    FILE* stream = openEmptiedBankFile(name, dataName);
     if (!stream) fail("cannot create %s: %s", name.c_str(), std::strerror(errno));
     return stream;
 }
@@ -54,17 +56,16 @@ int runCreate(const std::vector<std::string>& args) {
 
     std::string dataName = base + ".bnk";
     std::string indexName = base + ".ind";
+    recoverToolBank(base);
     if (!parsed.options.count("force")) {
         for (const std::string& name : {dataName, indexName})
             if (std::filesystem::exists(name))
                 fail("%s exists already; give --force to replace the bank", name.c_str());
     }
-    FILE* data = createFile(dataName);
-    FILE* index = createFile(indexName);
-    bool written = writeBankHeader(data, header) == 0 && writeIndex(index, {0}, {'\0'}, 0) == 0;
-    bool closed = std::fclose(data) == 0;
-    closed = std::fclose(index) == 0 && closed;
-    if (!written || !closed) fail("cannot write the bank %s", base.c_str());
+    model.bankDataFile = createFile(dataName, dataName);
+    model.bankIndexFile = createFile(indexName, dataName);
+    if (writeBankHeader(model.bankDataFile, header) != 0 || writeIndex(model.bankIndexFile, {0}, {'\0'}, 0) != 0)
+        fail("cannot write the bank %s", base.c_str());
     std::fprintf(toolOut, "created %s: %d periods from month %d of %d\n", base.c_str(), header.length,
                  header.baseMonth, header.baseYear);
     return 0;

@@ -15,20 +15,6 @@ namespace {
 
 int32_t floorDiv(int32_t a, int32_t b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
 
-// The frequency the form of a text in vorn's notation announces, or 0.
-int16_t frequencyOfForm(const std::string& text) {
-    size_t dot = text.find('.');
-    std::string year = text.substr(0, dot);
-    if (year.empty() || year.size() > 5 || year.find_first_not_of("0123456789") != std::string::npos)
-        return 0;
-    if (dot == std::string::npos) return 1;
-    std::string fraction = text.substr(dot + 1);
-    if (fraction.size() == 1 && fraction[0] >= '1' && fraction[0] <= '4') return 4;
-    if (fraction == "5" || fraction == "6") return 2;
-    if (fraction.size() == 3 && fraction >= "001" && fraction <= "012") return 12;
-    return 0;
-}
-
 // vorn's bank period of the date number written in the text.
 bool convertsTo(const std::string& text, int32_t index, int16_t frequency) {
     float date = static_cast<float>(std::strtod(text.c_str(), nullptr));
@@ -113,7 +99,7 @@ bool readCommonDate(const std::string& text, CommonDate& date) {
 }  // namespace
 
 bool parseDate(const std::string& text, PeriodDate& date) {
-    int16_t frequency = frequencyOfForm(text);
+    int16_t frequency = dateTextFrequency(text);
     if (frequency == 0) return false;
     float number = static_cast<float>(std::strtod(text.c_str(), nullptr));
     int32_t index = dateToIndex(number);
@@ -166,10 +152,10 @@ bool parseDateNotation(const std::string& text, int16_t frequency, PeriodDate& d
 
 bool formatDate(int32_t index, int16_t frequency, std::string& text, DateStyle style) {
     if (!knownFrequency(frequency)) return false;
-    int32_t n = index + (frequency == 12 ? model.bankBaseMonth - 1 : (model.bankBaseMonth - 1) / (12 / frequency));
+    int32_t n = index + periodsIntoBaseYear(frequency, model.bankBaseMonth);
     YearPeriod period{model.bankBaseYear + floorDiv(n, frequency), n - frequency * floorDiv(n, frequency) + 1};
     std::string vorn = vornText(period, frequency);
-    if (frequencyOfForm(vorn) != frequency || !convertsTo(vorn, index, frequency)) return false;
+    if (dateTextFrequency(vorn) != frequency || !convertsTo(vorn, index, frequency)) return false;
     char buffer[48];
     switch (style) {
     case DateStyle::vorn:
@@ -189,14 +175,8 @@ bool formatDate(int32_t index, int16_t frequency, std::string& text, DateStyle s
     return true;
 }
 
-const char* frequencyName(int16_t frequency) {
-    switch (frequency) {
-    case 1: return "annual";
-    case 2: return "semi-annual";
-    case 4: return "quarterly";
-    case 12: return "monthly";
-    default: return "";
-    }
+int32_t periodsIntoBaseYear(int16_t frequency, int32_t baseMonth) {
+    return (baseMonth - 1) / (12 / frequency);
 }
 
 bool knownFrequency(int16_t frequency) { return frequencyName(frequency)[0] != '\0'; }

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "runctl/dates.h"
+
 // A period of the open bank.
 struct PeriodDate {
     int32_t index;      // bank period index
@@ -34,10 +36,11 @@ inline constexpr const char* kDateNotations =
 enum class DateStyle { vorn, iso, letter };
 // The text of bank period `index` at `frequency`; false when it has none.
 bool formatDate(int32_t index, int16_t frequency, std::string& text, DateStyle style = DateStyle::vorn);
+// Periods of `frequency` from the start of the base year to bank period 0, for
+// a bank whose period 0 lies in month `baseMonth`.
+int32_t periodsIntoBaseYear(int16_t frequency, int32_t baseMonth);
 // The date of the period, or "period N" when it has none at that frequency.
 std::string periodText(int32_t index, int16_t frequency);
-// "annual", "semi-annual", "quarterly", "monthly", or "" for other codes.
-const char* frequencyName(int16_t frequency);
 // True for the codes 1, 2, 4 and 12, which have a date notation.
 bool knownFrequency(int16_t frequency);
 // The code of a frequency named as frequencyName gives it (any case), or as

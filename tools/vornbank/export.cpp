@@ -65,24 +65,6 @@ std::vector<Column> readColumns(const std::string& base, const std::vector<std::
     return columns;
 }
 
-// The bank period of a --from or --to date, which must have the series' frequency.
-int32_t optionPeriod(const std::string& option, const std::string& text, int16_t frequency,
-                     bool haveSeries) {
-    PeriodDate date;
-    std::string problem;
-    // A day needs the series' frequency; any other notation tells its own.
-    if (!parseDateNotation(text, 0, date, problem) &&
-        !(haveSeries && parseDateNotation(text, frequency, date, problem)))
-        fail("--%s %s %s; accepted: %s", option.c_str(), text.c_str(), problem.c_str(), kDateNotations);
-    if (haveSeries && date.frequency != frequency)
-        fail("--%s %s is %s, but the series are %s", option.c_str(), text.c_str(),
-             frequencyName(date.frequency), frequencyName(frequency));
-    if (date.index < 0 || date.index >= model.bankLength)
-        fail("--%s %s lies outside the bank, which holds %s to %s", option.c_str(), text.c_str(),
-             periodText(0, date.frequency).c_str(), periodText(model.bankLength - 1, date.frequency).c_str());
-    return date.index;
-}
-
 }  // namespace
 
 int runExport(const std::vector<std::string>& args) {
@@ -118,9 +100,9 @@ int runExport(const std::vector<std::string>& args) {
         }
     }
     if (parsed.options.count("from"))
-        from = optionPeriod("from", parsed.options["from"], frequency, !columns.empty());
+        from = optionDate("from", parsed.options["from"], frequency, !columns.empty()).index;
     if (parsed.options.count("to"))
-        to = optionPeriod("to", parsed.options["to"], frequency, !columns.empty());
+        to = optionDate("to", parsed.options["to"], frequency, !columns.empty()).index;
     if (parsed.options.count("from") && parsed.options.count("to") && from > to)
         fail("--from %s comes after --to %s", parsed.options["from"].c_str(), parsed.options["to"].c_str());
     if (columns.empty()) to = -1;

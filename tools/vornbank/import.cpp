@@ -222,8 +222,7 @@ int runImport(const std::vector<std::string>& args) {
         int32_t before = model.nameCount;
         model.frequency = targets[c].frequency;
         if (writeSeries(names[c].c_str(), targets[c].table) < 0)
-            fail("cannot write series %s; %s may hold only part of %s", names[c].c_str(), base.c_str(),
-                 path.c_str());
+            fail("cannot write series %s into %s", names[c].c_str(), base.c_str());
         added += model.nameCount - before;
     }
     std::fprintf(toolOut, "imported %zu series (%d new) at %zu dates into %s\n", names.size(), added,

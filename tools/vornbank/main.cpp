@@ -1,70 +1,7 @@
 // vornbank: makes a bank for vorn, fills it from CSV and reads it back.
-#include <cstring>
 #include <string>
 #include <vector>
 
-#include "bank/bank_file.h"
-#include "runctl/console.h"
-#include "runctl/exit.h"
 #include "vornbank.h"
 
-namespace {
-
-const char* const kToolHelp =
-    "vornbank: makes and reads vorn's banks (BANK.bnk holds the values, BANK.ind the names).\n"
-    "\n"
-    "usage: vornbank VERB ARGUMENTS\n"
-    "\n"
-    "  create BANK --base-year Y --base-month M --length N [--title TEXT] [--force]\n"
-    "                        make an empty bank of N periods from month M of year Y\n"
-    "  import BANK FILE.csv  write the series of a CSV file into the bank\n"
-    "  export BANK [NAME...] [--from DATE] [--to DATE]\n"
-    "                        print series as CSV on the standard output\n"
-    "  list BANK             position, name, frequency, first and last period of every series\n"
-    "  info BANK             base year, base month, length, title and number of series\n"
-    "\n"
-    "CSV files have the header date,NAME1,NAME2,... and rows DATE,v1,v2,... with dates\n"
-    "written as vorn writes them (1995, 1995.1 to 1995.4, 1995.5 or 1995.6, 1995.001 to\n"
-    "1995.012); an empty cell is a missing value.\n"
-    "\n"
-    "vornbank VERB --help tells more about one verb.\n";
-
-int runTool(const std::vector<std::string>& args) {
-    if (args.empty()) {
-        std::fputs("vornbank: no verb given; vornbank --help lists the verbs.\n", console.err);
-        return 2;
-    }
-    const std::string& verb = args[0];
-    std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (verb == "--help" || verb == "-h" || verb == "help") {
-        std::fputs(kToolHelp, toolOut);
-        return 0;
-    }
-    if (verb == "create") return runCreate(rest);
-    if (verb == "import") return runImport(rest);
-    if (verb == "export") return runExport(rest);
-    if (verb == "list") return runList(rest);
-    if (verb == "info") return runInfo(rest);
-    printErr("vornbank: unknown verb '%s'; vornbank --help lists the verbs.\n", verb.c_str());
-    return 2;
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    holdLibraryMessages();
-    int code;
-    try {
-        code = runTool(args);
-    } catch (const ProcessExit& exit) {
-        code = exit.code;
-    }
-    // A fatal end inside the bank code leaves its messages held: they make the failure's one line.
-    std::string held = takeHeldMessages();
-    if (code != 0 && !held.empty()) std::fprintf(console.err, "vornbank: %s\n", held.c_str());
-    closeBankFiles();
-    std::fflush(toolOut);
-    flushConsole();
-    return code;
-}
+int main(int argc, char** argv) { return runVornbank(std::vector<std::string>(argv + 1, argv + argc)); }

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "bank/bank_file.h"
+#include "bank/journal.h"
+#include "runctl/console.h"
 #include "state/model_state.h"
 #include "vornbank.h"
 
@@ -26,18 +28,30 @@ std::string bankBase(const std::string& word) {
     return word;
 }
 
+void recoverToolBank(const std::string& base) {
+    int recovered = recoverBank(base + ".bnk");
+    if (recovered == -1) fail("%s cannot be used until %s is applied", base.c_str(), journalName(base + ".bnk").c_str());
+    if (recovered == 1) std::fprintf(console.err, "%s\n", takeHeldMessages().c_str());  // the bank was restored
+}
+
 BankHeader openToolBank(const std::string& base, bool forUpdate) {
     std::string dataName = base + ".bnk";
     std::string indexName = base + ".ind";
+    recoverToolBank(base);
     model.bankDataFile = openFile(dataName, forUpdate);
     model.bankIndexFile = openFile(indexName, forUpdate);
+    if (forUpdate) {
+        trackBankFile(model.bankDataFile, dataName, dataName);
+        trackBankFile(model.bankIndexFile, indexName, dataName);
+    }
     if (readIndex(model.bankIndexFile, model.nameCount) != 0)
         fail("%s is not a readable bank index", indexName.c_str());
     takeHeldMessages();  // "Index read."
     BankHeader header;
     if (readBankHeader(model.bankDataFile, header) != 0)
         fail("%s is not a bank data file", dataName.c_str());
-    if (header.length < 0) fail("%s announces a negative length %d", dataName.c_str(), header.length);
+    if (checkBankExtent(model.bankDataFile, header.baseMonth, header.length, model.nameCount) != 0)
+        fail("%s is not a whole bank data file", dataName.c_str());
     model.bankBaseYear = header.baseYear;
     model.bankBaseMonth = header.baseMonth;
     model.bankLength = header.length;

@@ -11,6 +11,9 @@
 #include "bank/bank_header.h"
 #include "date_notation.h"
 
+// Runs one command (the words after the program name); its exit code.
+int runVornbank(const std::vector<std::string>& args);
+
 // Results go to the standard output. Messages of the bank code are held back
 // and shown, on the failure's line, only when the command fails.
 extern FILE* toolOut;
@@ -35,10 +38,18 @@ VerbArgs parseVerbArgs(const std::string& verb, const std::vector<std::string>& 
                        const std::vector<std::string>& valued, const std::vector<std::string>& flags,
                        const char* help);
 
+// The period of a date option (--from, --to, ...) in any accepted notation,
+// inside the open bank. A day is read as a period of `frequency` (0 when none
+// is known); with `sameFrequency` the date must have that frequency.
+PeriodDate optionDate(const std::string& option, const std::string& text, int16_t frequency, bool sameFrequency);
+
 // BANK names BANK.bnk and BANK.ind; a trailing .bnk or .ind is dropped.
 std::string bankBase(const std::string& word);
+// Applies a journal a dead process left beside the bank (saying so in one line).
+void recoverToolBank(const std::string& base);
 // Opens both files of the bank into the model record, reads the index and the
-// header, which it returns; read-only unless forUpdate.
+// header, which it returns; read-only unless forUpdate, and then every write
+// is journaled until the command commits.
 BankHeader openToolBank(const std::string& base, bool forUpdate);
 
 // One line of a CSV file split into cells: blanks around a cell are dropped,
@@ -54,3 +65,4 @@ int runImport(const std::vector<std::string>& args);
 int runExport(const std::vector<std::string>& args);
 int runList(const std::vector<std::string>& args);
 int runInfo(const std::vector<std::string>& args);
+int runChart(const std::vector<std::string>& args);

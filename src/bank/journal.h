@@ -1,0 +1,71 @@
+// All-or-nothing changes to a bank's files. Every write to a bank file goes
+// through writeBankBytes: before a region of a file is overwritten for the
+// first time in a change (or the file grows for the first time), its original
+// bytes and length go into a rollback journal beside the bank, which is synced
+// before the bank is touched. A commit syncs the bank files and removes the
+// journal; an undo writes the original bytes back. A journal found when a bank
+// is opened was left by a process that died, and is applied first.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+// The journal of the bank whose data file is `dataName`: "<dataName>-journal".
+std::string journalName(const std::string& dataName);
+
+// Applies a journal left beside the bank and removes it. 1 after the line that
+// says so, 0 when there is none, -1 after a message when it cannot be applied.
+int recoverBank(const std::string& dataName);
+
+// From now on writes to `stream` (the bank file `name`) are journaled in the
+// journal of the bank whose data file is `dataName`. A file tracked again in
+// the same change keeps what was journaled for it.
+void trackBankFile(FILE* stream, const std::string& name, const std::string& dataName);
+// The stream is about to be closed; what was journaled for its file stays.
+void untrackBankFile(FILE* stream);
+
+// Writes `size` bytes at `offset` of a bank file, journaling first. When the
+// journal, the positioning or the write fails, the change takes no further writes.
+enum class BankWrite { done, notPositioned, notWritten };
+BankWrite writeBankBytes(FILE* stream, int64_t offset, const void* bytes, size_t size);
+// Journals the regions [from, to) of a bank file with one sync, ahead of their
+// writes. A failure shows at the next write.
+using BankRegions = std::vector<std::pair<int64_t, int64_t>>;
+void journalBankRegions(FILE* stream, const BankRegions& regions);
+// Journals the whole file `name` of the bank (or that it did not exist), then
+// empties it, creating it when absent, and opens it for update, tracked.
+// Absent on failure, with errno set.
+FILE* openEmptiedBankFile(const std::string& name, const std::string& dataName);
+
+// True once a write of the current change has failed.
+bool bankWriteFailed();
+
+// Makes the change permanent: bank files synced, journals removed. 0, or -1
+// after a message when it cannot, the change then undone.
+int commitBankChanges();
+// Puts every file of the change back as it was, with one line per bank.
+void undoBankChanges();
+// Drops the change without touching any file (tests start afresh with it).
+void forgetBankChanges();
+
+// Fault injection for tests: the N-th write or sync the layer makes fails
+// (counting from 1; 0 never), and the process kills itself before its N-th
+// write or sync step. Files not larger than wholeFileLimit bytes are journaled
+// whole at their first write. The programs leave these as they are.
+struct JournalHooks {
+    long failWriteAt = 0;
+    long failSyncAt = 0;
+    long killAt = 0;
+    long writes = 0;
+    long syncs = 0;
+    int64_t wholeFileLimit = 1 << 20;
+};
+extern JournalHooks journalHooks;
+
+// Counts one write or sync step of the layer: false when the hooks make it
+// fail; kills the process when they say so.
+bool writeStepAllowed();
+bool syncStepAllowed();

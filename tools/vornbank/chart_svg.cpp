@@ -1,0 +1,300 @@
+// Writes a chart as one self-contained SVG document. Bands are drawn first,
+// then the forecast rule and the lines, so that the lines stay on top.
+#include "chart_svg.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
+#include "chart_scale.h"
+
+namespace {
+
+constexpr double kPanelWidth = 440;
+constexpr double kPanelHeight = 270;
+constexpr double kPlotLeft = 72;
+constexpr double kPlotTop = 34;
+constexpr double kPlotHeight = 206;
+constexpr double kLegendHeight = 30;
+constexpr double kCharWidth = 6.5;  // a rough width of one character at font size 11
+constexpr int kMaxValueSteps = 5;
+
+const char* const kLineColour = "#1f4e9a";
+const char* const kCompareColour = "#e66101";
+const char* const kBandColour[] = {"#9ecae1", "#deebf7"};  // ±1σ, ±2σ
+const char* const kForecastDashes = "6,4";
+
+void appendf(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void appendf(std::string& out, const char* format, ...) {
+    char buffer[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    out += buffer;
+}
+
+bool validUtf8(const std::string& text) {
+    for (size_t i = 0; i < text.size();) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        size_t extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : 9;
+        if (extra == 9 || i + extra >= text.size()) return false;
+        for (size_t k = 1; k <= extra; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) >> 6) != 2) return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+// Text as XML character data; bytes that are not UTF-8 are read as Latin-1,
+// control characters become '?'.
+std::string xmlText(const std::string& text) {
+    bool utf8 = validUtf8(text);
+    std::string out;
+    for (char ch : text) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        if (ch == '&')
+            out += "&amp;";
+        else if (ch == '<')
+            out += "&lt;";
+        else if (ch == '>')
+            out += "&gt;";
+        else if (ch == '"')
+            out += "&quot;";
+        else if (c < 0x20)
+            out += '?';
+        else if (c >= 0x80 && !utf8)
+            appendf(out, "&#x%X;", c);
+        else
+            out += ch;
+    }
+    return out;
+}
+
+double textWidth(const std::string& text) {
+    return kCharWidth * static_cast<double>(text.size());
+}
+
+// The panel's mapping from years and values to its own coordinates.
+struct PanelFrame {
+    double start, end;
+    ValueAxis axis;
+    double x(double year) const {
+        return mapLinear(year, start, end, kPlotLeft, kPlotLeft + kChartPlotWidth);
+    }
+    double y(double value) const {
+        return mapLinear(value, axis.low, axis.high, kPlotTop + kPlotHeight, kPlotTop);
+    }
+};
+
+bool bandAt(const ChartPanel& panel, size_t i) {
+    return !panel.sigma.empty() && std::isfinite(panel.values[i]) && std::isfinite(panel.sigma[i]) &&
+           panel.sigma[i] > 0;
+}
+
+// The value axis covers both lines and the outer band.
+ValueAxis panelAxis(const ChartPanel& panel) {
+    double low = INFINITY;
+    double high = -INFINITY;
+    auto cover = [&](double value) {
+        if (!std::isfinite(value)) return;
+        low = std::min(low, value);
+        high = std::max(high, value);
+    };
+    for (size_t i = 0; i < panel.times.size(); ++i) {
+        cover(panel.values[i]);
+        if (!panel.compare.empty()) cover(panel.compare[i]);
+        if (bandAt(panel, i)) {
+            cover(panel.values[i] - 2 * panel.sigma[i]);
+            cover(panel.values[i] + 2 * panel.sigma[i]);
+        }
+    }
+    if (!std::isfinite(low)) low = high = 0;
+    return valueAxis(low, high, kMaxValueSteps);
+}
+
+void appendPoint(std::string& out, double x, double y) {
+    appendf(out, "%s%.2f,%.2f", out.empty() ? "" : " ", x, y);
+}
+
+// A line as polylines: broken where a value is missing, and dashed from the
+// last point before the forecast begins.
+void appendLine(std::string& out, const PanelFrame& frame, const ChartPanel& panel,
+                const std::vector<double>& values, const char* kind, const char* colour, double width,
+                double forecastFrom) {
+    auto flush = [&](std::string& points, bool forecast) {
+        if (points.empty()) return;
+        appendf(out, "<polyline class=\"%s %s\" fill=\"none\" stroke=\"%s\" stroke-width=\"%.1f\"", kind,
+                forecast ? "forecast" : "history", colour, width);
+        if (forecast) appendf(out, " stroke-dasharray=\"%s\"", kForecastDashes);
+        out += " stroke-linejoin=\"round\" points=\"" + points + "\"/>\n";
+        points.clear();
+    };
+    std::string points;
+    bool forecast = false;
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (!std::isfinite(values[i])) {
+            flush(points, forecast);
+            continue;
+        }
+        double x = frame.x(panel.times[i]);
+        double y = frame.y(values[i]);
+        if (!forecast && panel.times[i] >= forecastFrom) {
+            bool joined = !points.empty();
+            flush(points, false);
+            forecast = true;
+            if (joined) appendPoint(points, frame.x(panel.times[i - 1]), frame.y(values[i - 1]));
+        }
+        appendPoint(points, x, y);
+    }
+    flush(points, forecast);
+}
+
+// The ±k σ band as one polygon per run of periods with a standard deviation;
+// a run of one period is drawn a little wide so that it shows.
+void appendBands(std::string& out, const PanelFrame& frame, const ChartPanel& panel, int k) {
+    struct Edge {
+        double time, value, sigma;
+    };
+    size_t i = 0;
+    while (i < panel.times.size()) {
+        std::vector<Edge> run;
+        for (; i < panel.times.size() && bandAt(panel, i); ++i)
+            run.push_back({panel.times[i], panel.values[i], panel.sigma[i]});
+        if (run.empty()) {
+            ++i;
+            continue;
+        }
+        if (run.size() == 1) {
+            Edge only = run[0];
+            run = {{only.time - 0.3 * panel.periodYears, only.value, only.sigma},
+                   {only.time + 0.3 * panel.periodYears, only.value, only.sigma}};
+        }
+        std::string points;
+        for (const Edge& e : run) appendPoint(points, frame.x(e.time), frame.y(e.value + k * e.sigma));
+        for (auto e = run.rbegin(); e != run.rend(); ++e)
+            appendPoint(points, frame.x(e->time), frame.y(e->value - k * e->sigma));
+        appendf(out, "<polygon class=\"band%d\" fill=\"%s\" stroke=\"none\" points=\"", k,
+                kBandColour[k - 1]);
+        out += points + "\"/>\n";
+    }
+}
+
+std::string tickText(double value, int decimals) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    std::string result = text;
+    if (result.find_first_not_of("-0.") == std::string::npos && result[0] == '-') result.erase(0, 1);
+    return result;
+}
+
+void appendPanel(std::string& out, const Chart& chart, const ChartPanel& panel, double left, double top) {
+    PanelFrame frame{chart.start, chart.end, panelAxis(panel)};
+    double plotRight = kPlotLeft + kChartPlotWidth;
+    double plotBottom = kPlotTop + kPlotHeight;
+    appendf(out, "<g class=\"panel\" transform=\"translate(%.0f,%.0f)\">\n", left, top);
+    appendf(out,
+            "<text class=\"name\" x=\"%.0f\" y=\"%.0f\" font-size=\"13\" font-weight=\"bold\">%s</text>\n",
+            kPlotLeft, kPlotTop - 12, xmlText(panel.name).c_str());
+    appendf(out,
+            "<rect x=\"%.0f\" y=\"%.0f\" width=\"%.0f\" height=\"%.0f\" fill=\"white\" stroke=\"#888\"/>\n",
+            kPlotLeft, kPlotTop, kChartPlotWidth, kPlotHeight);
+    for (double tick : frame.axis.ticks)
+        appendf(out,
+                "<line class=\"grid\" x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"#e4e4e4\"/>\n",
+                kPlotLeft, frame.y(tick), plotRight, frame.y(tick));
+    for (const auto& [year, text] : chart.dateLabels)
+        appendf(out,
+                "<line class=\"grid\" x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"#e4e4e4\"/>\n",
+                frame.x(year), kPlotTop, frame.x(year), plotBottom);
+    appendBands(out, frame, panel, 2);
+    appendBands(out, frame, panel, 1);
+    if (std::isfinite(chart.forecastFrom))
+        appendf(out,
+                "<line class=\"forecast-rule\" x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" "
+                "stroke=\"#555\"/>\n",
+                frame.x(chart.forecastFrom), kPlotTop, frame.x(chart.forecastFrom), plotBottom);
+    if (!panel.compare.empty())
+        appendLine(out, frame, panel, panel.compare, "compare", kCompareColour, 1.5, chart.forecastFrom);
+    appendLine(out, frame, panel, panel.values, "series", kLineColour, 2, chart.forecastFrom);
+    for (double tick : frame.axis.ticks)
+        appendf(out,
+                "<text class=\"value-tick\" x=\"%.0f\" y=\"%.2f\" text-anchor=\"end\" "
+                "dominant-baseline=\"middle\">%s</text>\n",
+                kPlotLeft - 6, frame.y(tick), tickText(tick, frame.axis.decimals).c_str());
+    for (const auto& [year, text] : chart.dateLabels) {
+        // A label that would reach past the panel's edge is left out; its grid line stays.
+        if (frame.x(year) + textWidth(text) / 2 > kPanelWidth) continue;
+        appendf(out, "<text class=\"date-tick\" x=\"%.2f\" y=\"%.0f\" text-anchor=\"middle\">%s</text>\n",
+                frame.x(year), plotBottom + 16, xmlText(text).c_str());
+    }
+    out += "</g>\n";
+}
+
+// One legend entry: a short line (or a swatch for a band) and its text.
+void appendLegendEntry(std::string& out, double& x, const std::string& attributes, bool swatch,
+                       const std::string& text) {
+    if (swatch)
+        appendf(out, "<rect x=\"%.1f\" y=\"10\" width=\"24\" height=\"10\" %s/>\n", x, attributes.c_str());
+    else
+        appendf(out, "<line x1=\"%.1f\" y1=\"15\" x2=\"%.1f\" y2=\"15\" %s/>\n", x, x + 24,
+                attributes.c_str());
+    appendf(out, "<text x=\"%.1f\" y=\"15\" dominant-baseline=\"middle\">%s</text>\n", x + 30,
+            xmlText(text).c_str());
+    x += 30 + textWidth(text) + 20;
+}
+
+// The legend says which line is which bank, which style is the forecast and
+// what the bands are; a chart with none of these has none.
+void appendLegend(std::string& out, const Chart& chart, bool bands) {
+    double x = kPlotLeft;
+    out += "<g class=\"legend\">\n";
+    char stroke[96];
+    if (!chart.compareLabel.empty()) {
+        std::snprintf(stroke, sizeof stroke, "stroke=\"%s\" stroke-width=\"2\"", kLineColour);
+        appendLegendEntry(out, x, stroke, false, chart.label);
+        std::snprintf(stroke, sizeof stroke, "stroke=\"%s\" stroke-width=\"1.5\"", kCompareColour);
+        appendLegendEntry(out, x, stroke, false, chart.compareLabel);
+    }
+    if (std::isfinite(chart.forecastFrom)) {
+        appendLegendEntry(out, x, "stroke=\"#555\" stroke-width=\"2\"", false, "history");
+        appendLegendEntry(
+            out, x,
+            std::string("stroke=\"#555\" stroke-width=\"2\" stroke-dasharray=\"") + kForecastDashes + "\"",
+            false, "forecast");
+    }
+    if (bands) {
+        for (int k = 1; k <= 2; ++k) {
+            std::snprintf(stroke, sizeof stroke, "fill=\"%s\"", kBandColour[k - 1]);
+            appendLegendEntry(out, x, stroke, true, k == 1 ? "±1σ" : "±2σ");
+        }
+    }
+    out += "</g>\n";
+}
+
+}  // namespace
+
+std::string chartSvg(const Chart& chart) {
+    bool bands = std::any_of(chart.panels.begin(), chart.panels.end(),
+                             [](const ChartPanel& panel) { return !panel.sigma.empty(); });
+    bool legend = bands || !chart.compareLabel.empty() || std::isfinite(chart.forecastFrom);
+    double legendHeight = legend ? kLegendHeight : 0;
+    size_t columns = static_cast<size_t>(chart.columns);
+    size_t rows = (chart.panels.size() + columns - 1) / columns;
+    double width = kPanelWidth * static_cast<double>(columns);
+    double height = legendHeight + kPanelHeight * static_cast<double>(rows);
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    appendf(
+        out,
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%.0f\" height=\"%.0f\" viewBox=\"0 0 %.0f %.0f\" "
+        "font-family=\"DejaVu Sans, Arial, sans-serif\" font-size=\"11\" fill=\"#222\">\n",
+        width, height, width, height);
+    appendf(out, "<rect width=\"%.0f\" height=\"%.0f\" fill=\"white\"/>\n", width, height);
+    if (legend) appendLegend(out, chart, bands);
+    for (size_t k = 0; k < chart.panels.size(); ++k)
+        appendPanel(out, chart, chart.panels[k], kPanelWidth * static_cast<double>(k % columns),
+                    legendHeight + kPanelHeight * static_cast<double>(k / columns));
+    out += "</svg>\n";
+    return out;
+}
