@@ -7,7 +7,7 @@ RUN_TARGETS := vorn vornbank example_workdir
 # CMake's own makefiles would otherwise announce every directory they enter.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all build configure test run bench docs-chart clean
+.PHONY: all build configure test run bench sanitize fuzz docs-chart clean
 
 all: build
 
@@ -19,6 +19,19 @@ build: configure
 
 test: build
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# Every test program built with clang under AddressSanitizer and
+# UndefinedBehaviorSanitizer (the fuzz targets are built alongside).
+SANITIZE_BUILD := build-sanitize
+sanitize:
+	@CC=clang CXX=clang++ cmake -S . -B $(SANITIZE_BUILD) -DVORN_FUZZ=ON >/dev/null
+	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	@ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
+
+# Every fuzz target for FUZZ_SECONDS, one after the other; fails on any finding.
+FUZZ_SECONDS := 20
+fuzz:
+	@FUZZ_BUILD=$(SANITIZE_BUILD) fuzz/run-all $(FUZZ_SECONDS)
 
 # A five-year forecast on a scratch copy of the example; the shipped files stay as they are.
 run: configure
@@ -43,4 +56,4 @@ bench: configure
 	@$(BUILD)/bench/vorn_bench
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz

@@ -2,6 +2,7 @@
 #include "runctl/console.h"
 #include "runctl/exit.h"
 #include "runctl/run.h"
+#include "state/model_state.h"
 
 int main(int argc, char** argv) {
     int code;
@@ -9,6 +10,7 @@ int main(int argc, char** argv) {
         code = runVorn(argc, argv);
     } catch (const ProcessExit& exit) {
         code = exit.code;
+        releaseModelState();  // a run ended early owns what a full run releases at its end
     }
     flushConsole();
     return code;

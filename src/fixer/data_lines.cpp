@@ -78,6 +78,9 @@ int32_t readDataLines(ValueTable& table, const char* name, FILE* input) {
 
     if (checkArithmetic("before linit")) printOut("\n");
     int32_t first = std::max(model.startIndex, 0);
-    if (first < model.bankLength) fillGaps(table.data() + first, model.bankLength - first);
+    if (first < model.bankLength) {
+        fillGaps(table.data() + first, model.bankLength - first);
+        if (!storableValues(name, table.data() + first, first, model.bankLength - first)) return -1;
+    }
     return writeSeries(name, table);
 }

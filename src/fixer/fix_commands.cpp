@@ -42,9 +42,15 @@ void takeSlot(int32_t series, char kind, int32_t param) {
     model.fixOfSeries[static_cast<size_t>(series)] = slot;
 }
 
-// rho: the decay factor in thousandths, truncated toward zero.
+// rho: the decay factor in thousandths, truncated toward zero. The number must
+// be on the rho line: the next line is a command of its own.
 int rhoFix(int32_t series, const char* name, FILE* input) {
-    float rho = static_cast<float>(readNumber(input));
+    double number = 0;
+    if (!readNumberOnLine(input, number)) {
+        printOut("Rho number missing. Fix on %s ignored.\n", name);
+        return -1;
+    }
+    float rho = static_cast<float>(number);
     double thousandths = static_cast<double>(rho) * 1000.0;
     if (!(std::fabs(thousandths) < 2147483648.0)) {
         printOut("Rho %g out of range. Fix on %s ignored.\n", static_cast<double>(rho), name);

@@ -109,21 +109,41 @@ char nextToken(char* text, FILE* input) {
 
 void repeatToken() { model.repeatPending = 1; }
 
-double readNumber(FILE* input) {
+namespace {
+
+// Passes over tokens up to the next number and converts it, negated after a
+// '-' token; stops at the end of input, and at a line end when `withinLine`.
+// Returns the kind of the token it stopped at.
+char scanNumber(FILE* input, bool withinLine, double& value) {
     char text[kTokenSize];
     char before = '+';
     for (;;) {
         char kind = nextToken(text, input);
-        if (kind == kTokenEnd) {
-            printOut("\n\rEnd of File on input \n");
-            return 0;
-        }
+        if (kind == kTokenEnd || (withinLine && kind == kTokenLineEnd)) return kind;
         if (kind == kTokenNumber) {
-            double value = tokenValue(text);
-            return before == '-' ? -value : value;
+            value = tokenValue(text);
+            if (before == '-') value = -value;
+            return kind;
         }
         before = kind;
     }
+}
+
+}  // namespace
+
+double readNumber(FILE* input) {
+    double value = 0;
+    if (scanNumber(input, false, value) == kTokenEnd) {
+        printOut("\n\rEnd of File on input \n");
+        return 0;
+    }
+    return value;
+}
+
+bool readNumberOnLine(FILE* input, double& value) {
+    if (scanNumber(input, true, value) == kTokenNumber) return true;
+    repeatToken();  // the line end or the end of input is the command loop's
+    return false;
 }
 
 char skipStatement(FILE* input) {

@@ -10,6 +10,9 @@
 
 namespace {
 
+// The line buffer holds 240 characters, the line feed included.
+constexpr size_t kMaxLineCharacters = 239;
+
 // "%k" in a file read with arguments: k = 1..9 is argument k (nothing when the
 // add command had fewer); anything else keeps both characters. True when the
 // character kept was the line feed, which ends the line.
@@ -36,15 +39,28 @@ bool assembleConsoleLine() {
     return true;
 }
 
+// Ends the reading of a command file at a line longer than the buffer: a file
+// that never ends a line, such as a device, must not be read without end. The
+// file is put at its end, so that later requests find nothing more.
+bool refuseLongLine(FILE* input) {
+    printOut("\nA line longer than %zu characters: the rest of this file is not read.\n", kMaxLineCharacters);
+    std::fseek(input, 0, SEEK_END);
+    model.currentChar = -1;
+    return false;
+}
+
 // One line from a command file up to its line feed; a last line without one is
-// completed with "\r\n". False when the file had nothing more.
+// completed with "\r\n". False when the file had nothing more or the line is
+// too long.
 bool assembleFileLine(FILE* input) {
     std::string& line = model.lineBuffer;
     line.clear();
+    size_t bytesRead = 0;  // zero bytes too, which are dropped
     for (;;) {
         int c = std::getc(input);
         model.currentChar = static_cast<int16_t>(c);
         if (c == EOF) break;
+        if (c != '\n' && ++bytesRead > kMaxLineCharacters) return refuseLongLine(input);
         if (c == 0) continue;
         if (c == '%' && model.addArguments) {
             if (appendPercent(line, input)) break;
@@ -53,6 +69,8 @@ bool assembleFileLine(FILE* input) {
         line.push_back(static_cast<char>(c));
         if (c == '\n') break;
     }
+    // Substituted arguments can make the line longer than the bytes read.
+    if (line.size() - (!line.empty() && line.back() == '\n') > kMaxLineCharacters) return refuseLongLine(input);
     if (line.empty()) return false;
     if (line.back() != '\n') line += "\r\n";
     if (model.addPrint == 1) printOut("%s", line.c_str());

@@ -49,9 +49,8 @@ bool readRows(std::vector<MatupRow>& rows, bool startMode, int32_t r, FILE* inpu
     }
 }
 
-// Periods after the base period take the row's values; beyond the row, 0.
-int32_t writeRow(const std::string& name, MatupRow& row) {
-    fillGaps(row.data(), kMatupPeriods);
+// Periods after the base period take the row's values (gaps filled); beyond the row, 0.
+int32_t writeRow(const std::string& name, const MatupRow& row) {
     ValueTable table = makeValueTable();
     if (readSeries(name.c_str(), table) == -1) return -1;
     for (int32_t k = model.startIndex + 1; k < model.bankLength; ++k) {
@@ -92,6 +91,10 @@ int matupCommand(FILE* input) {
 
     for (const std::string& name : names)
         if (!hasRunFrequency(name.c_str(), frequencyOfSeries(name.c_str()))) return -1;
+    for (size_t i = 0; i < names.size(); ++i) {
+        fillGaps(rows[i].data(), kMatupPeriods);
+        if (!storableValues(names[i].c_str(), rows[i].data(), model.startIndex + 1, kMatupPeriods)) return -1;
+    }
     for (size_t i = 0; i < names.size(); ++i) {
         if (writeRow(names[i], rows[i]) == -1) return -1;
     }

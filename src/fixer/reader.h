@@ -21,4 +21,7 @@ void ungetChar(int c);
 char nextToken(char* text, FILE* input);
 void repeatToken();
 double readNumber(FILE* input);
+// The next number on the current line, as readNumber reads it; false, with the
+// line end or end of input left to be read again, when the line has none.
+bool readNumberOnLine(FILE* input, double& value);
 char skipStatement(FILE* input);

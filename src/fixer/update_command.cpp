@@ -11,8 +11,9 @@
 
 namespace {
 
-// Every period after the base period up to the end date, inside the record.
-void applyOperation(ValueTable& table, char operation, float operand) {
+// Every period after the base period up to the end date, inside the record;
+// false when a result is not finite.
+bool applyOperation(const char* name, ValueTable& table, char operation, float operand) {
     int32_t first = std::max(model.startIndex + 1, 0);
     int32_t tableEnd = static_cast<int32_t>(table.size()) - 1;
     int32_t last = std::min({model.endIndex, model.bankLength - 1, tableEnd});
@@ -21,6 +22,7 @@ void applyOperation(ValueTable& table, char operation, float operand) {
         double before = value;
         value = static_cast<float>(operation == '*' ? before * operand : before + operand);
     }
+    return first > last || storableValues(name, table.data() + first, first, last - first + 1);
 }
 
 }  // namespace
@@ -44,7 +46,7 @@ int32_t updateCommand(FILE* input) {
         }
         if (!hasRunFrequency(name, model.frequency)) return -1;
         float operand = static_cast<float>(tokenValue(number));
-        applyOperation(table, kind, kind == '-' ? -operand : operand);
+        if (!applyOperation(name, table, kind, kind == '-' ? -operand : operand)) return -1;
         return writeSeries(name, table);
     }
 

@@ -25,6 +25,7 @@
 #include "runctl/console.h"
 #include "runctl/dates.h"
 #include "runctl/exit.h"
+#include "runctl/owned_file.h"
 #include "state/model_state.h"
 
 namespace {
@@ -50,18 +51,19 @@ int16_t switchArgument(const char* text) {
 }
 
 void readBankFiles() {
-    FILE* config = std::fopen("vorn.cfg", "r");
+    // Closed however the reading ends: a run ended early leaves no file open.
+    OwnedFile config(std::fopen("vorn.cfg", "r"));
     if (!config) {
         printOut("\nProvide vorn.cfg file\n");
         endProcess(4);
     }
     char dataName[kTokenSize];
     char indexName[kTokenSize];
-    readConfigEntry(dataName, config);
-    readConfigEntry(indexName, config);
-    char unused[kTokenSize];
-    readConfigEntry(unused, config);  // an optional third entry, not used
-    std::fclose(config);
+    char unused[kTokenSize];  // an optional third entry, not used
+    // A name cut to what a token holds would open another file: such an entry ends the run.
+    for (char* entry : {dataName, indexName, unused})
+        if (readConfigEntry(entry, config.get()) == kConfigEntryTooLong) endProcess(4);
+    config.reset();
     openBank(dataName, indexName);
     model.addPrint = 1;
 
@@ -76,13 +78,13 @@ void readBankFiles() {
 }
 
 void readLagTable() {
-    FILE* lags = std::fopen("vorn.lag", "rb");
+    OwnedFile lags(std::fopen("vorn.lag", "rb"));
     if (!lags) {
         printOut("\nCannot open vorn.lag.\n");
         endProcess(8);
     }
     uint16_t count = 0;
-    readUint16s(lags, &count, 1);
+    readUint16s(lags.get(), &count, 1);
     model.seriesCount = count;
     printOut("\n %d series in this model.\n", model.seriesCount);
     try {
@@ -91,12 +93,12 @@ void readLagTable() {
         printOut("Failed allocation for lag.\n");
         endProcess(9);
     }
-    size_t got = std::fread(model.seriesLags.data(), 1, model.seriesLags.size(), lags);
+    size_t got = std::fread(model.seriesLags.data(), 1, model.seriesLags.size(), lags.get());
     if (got < model.seriesLags.size()) {
         printOut("Failed to read vorn.lag.\n");
         endProcess(10);
     }
-    std::fclose(lags);
+    lags.reset();
     try {
         model.fixOfSeries.assign(static_cast<size_t>(model.seriesCount), 0);
     } catch (const std::bad_alloc&) {
@@ -258,9 +260,20 @@ int readConfigEntry(char* buffer, FILE* config) {
     }
     if (kind == kTokenEnd) repeatToken();
     kind = nextToken(buffer, config);
-    if (kind == kTokenName || kind == kTokenNumber) return 0;
-    printOut("\nBad entry in vel.cfg file \n");
-    return -1;
+    if (kind != kTokenName && kind != kTokenNumber) {
+        printOut("\nBad entry in vel.cfg file \n");
+        return -1;
+    }
+    // A token holds kTokenSize - 1 characters; a full one may have been cut.
+    if (std::strlen(buffer) == kTokenSize - 1) {
+        int next = nextChar(config);
+        ungetChar(next);
+        if (next != -1 && next != '\n' && next != ' ' && next != '\t' && next != ';' && next != '#') {
+            printOut("\nThe entry %s... in vorn.cfg is longer than %d characters.\n", buffer, kTokenSize - 1);
+            return kConfigEntryTooLong;
+        }
+    }
+    return 0;
 }
 
 void configureRun(int argc, char** argv) {

@@ -8,5 +8,8 @@
 // standard output and returns true; false for every other command line.
 bool answerInformationRequest(int argc, char** argv);
 void configureRun(int argc, char** argv);
-// One entry of vorn.cfg into buffer (room for a token); 0, or -1 after the bad-entry message.
+// One entry of vorn.cfg into buffer (room for a token); 0, -1 after the
+// bad-entry message, or kConfigEntryTooLong after a message when the entry is
+// longer than a token holds.
+inline constexpr int kConfigEntryTooLong = -2;
 int readConfigEntry(char* buffer, FILE* config);

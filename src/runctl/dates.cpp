@@ -3,14 +3,25 @@
 // .451-.999 semi-annual (.5 and .6).
 #include "runctl/dates.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "runctl/console.h"
 #include "state/model_state.h"
 
+namespace {
+
+// Dates are refused from a million years on either side of year 0: every
+// conversion and product below then stays inside 32-bit integers (and no bank,
+// at most 32767 periods long, reaches that far).
+constexpr double kDateMagnitudeLimit = 1.0e6;
+
+}  // namespace
+
 int32_t dateToIndex(double date) {
     model.frequency = 1;
     float a = static_cast<float>(date + 0.0003);
+    if (!(std::fabs(a) < kDateMagnitudeLimit)) return kInvalidDateIndex;  // NaN too
     int32_t year = static_cast<int32_t>(a);
     int32_t thousandths = static_cast<int32_t>(1000.0 * static_cast<double>(a)) - 1000 * year;
     int32_t sub = 0;

@@ -6,12 +6,13 @@
 #include <string>
 #include <vector>
 
-// What dateToIndex returns for a date of no frequency (thousandths 450 or negative).
+// What dateToIndex returns for a date of no frequency (thousandths 450 or
+// negative), a year of a million or more either side of 0, or not a number.
 inline constexpr int32_t kInvalidDateIndex = INT32_MIN;
 
 // Bank period index of a date number; sets model.frequency. Returns
 // kInvalidDateIndex for a date that is neither annual, monthly, quarterly nor
-// semi-annual.
+// semi-annual, and for one too far out to count periods to.
 int32_t dateToIndex(double date);
 
 // The frequency a date written in the notation announces (1995: 1, 1995.1 to

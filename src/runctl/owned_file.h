@@ -1,4 +1,5 @@
-// A text file read from start to end and closed however the reading ends.
+// A file read from start to end and closed however the reading ends, a fatal
+// exit unwinding through it included.
 #pragma once
 
 #include <cstdio>

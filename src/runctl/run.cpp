@@ -117,6 +117,19 @@ void writeSigmaBank(const DoubleMatrix& means, DoubleMatrix& squares, int32_t to
     closeBankFiles();
 }
 
+// A stochastic run's sums of values and of squares, released however the run ends.
+struct Accumulators {
+    DoubleMatrix means;
+    DoubleMatrix squares;
+    Accumulators() = default;
+    ~Accumulators() {
+        freeDoubleMatrix(means);
+        freeDoubleMatrix(squares);
+    }
+    Accumulators(const Accumulators&) = delete;
+    Accumulators& operator=(const Accumulators&) = delete;
+};
+
 // Zeroed accumulators of a stochastic run: means (exit 3) and mean squares (exit 4).
 void allocateAccumulators(DoubleMatrix& means, DoubleMatrix& squares) {
     means = allocDoubleMatrix(0, model.seriesCount - 1, 0, model.periodCount);
@@ -177,7 +190,9 @@ int runVorn(int argc, char** argv) {
     if (checkArithmetic("after fixer.")) readChar();
 
     model.stochasticRun = model.randomErrors == 1 || model.randomCoefficients == 1 ? 'y' : 'n';
-    DoubleMatrix means, squares;
+    Accumulators sums;
+    DoubleMatrix& means = sums.means;
+    DoubleMatrix& squares = sums.squares;
     if (model.stochasticRun == 'y') allocateAccumulators(means, squares);
     if (allocateWorkspace() == -1) endProcess(1);
     if (model.staticSimulation == 'y') allocateStaticTable();
@@ -195,8 +210,6 @@ int runVorn(int argc, char** argv) {
     closeBankFiles();
     if (model.stochasticRun == 'y') writeSigmaBank(means, squares, totalTrials, discarded);
     if (commitBankChanges() != 0) endProcess(kBankWriteExit);
-    freeDoubleMatrix(means);
-    freeDoubleMatrix(squares);
     releaseModelState();
     return 0;
 }

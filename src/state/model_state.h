@@ -110,7 +110,7 @@ struct ModelState {
     int16_t objectiveSeries;
 
     // Fixer reader
-    std::string lineBuffer;           // the line being delivered, of any length
+    std::string lineBuffer;           // the line being delivered; from a file at most 239 characters and its line end
     size_t linePos;
     int16_t currentChar;              // -1 is end of input
     int16_t pushbackChar;             // above 0 when a character waits

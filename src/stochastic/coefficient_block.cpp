@@ -14,6 +14,13 @@
 namespace {
 
 constexpr size_t kMaxWordLength = 19;
+// Words are read up to this length: a longer one is refused by every reader
+// (names and keywords hold 19 characters, numbers are short), and a file that
+// never ends a word is not read on.
+constexpr size_t kMaxWordRead = 64;
+// The longest line skipped: a draw-matrix row of 32767 entries of 13
+// characters as the writer lays them out, with its line end.
+constexpr long kMaxLineLength = 13L * 32767 + 1;
 constexpr int kBlockExit = 4;
 
 // Where in heart.dat a read happens, for the messages.
@@ -28,13 +35,14 @@ struct BlockPlace {
     endProcess(kBlockExit);
 }
 
-// Skips blanks and line ends, then reads one word; false at the end of the file.
+// Skips blanks and line ends, then reads one word of at most kMaxWordRead + 1
+// characters; false at the end of the file.
 bool readWord(FILE* in, std::string& word) {
     word.clear();
     int c;
     while ((c = std::getc(in)) != EOF && std::isspace(c)) {
     }
-    while (c != EOF && !std::isspace(c)) {
+    while (c != EOF && !std::isspace(c) && word.size() <= kMaxWordRead) {
         word.push_back(static_cast<char>(c));
         c = std::getc(in);
     }
@@ -42,20 +50,23 @@ bool readWord(FILE* in, std::string& word) {
     return !word.empty();
 }
 
-// Discards characters up to and including the next line end.
-void skipLine(FILE* in) {
+// Discards characters up to and including the next `mark`; false at the end of
+// the file. More than a line's worth of characters without it ends the run.
+bool skipPast(FILE* in, char mark, const BlockPlace& place) {
     int c;
-    while ((c = std::getc(in)) != EOF && c != '\n') {
-    }
-}
-
-// Discards characters up to and including the next `mark`; false at the end of the file.
-bool skipPast(FILE* in, char mark) {
-    int c;
+    long skipped = 0;
     while ((c = std::getc(in)) != EOF && c != mark) {
+        if (++skipped > kMaxLineLength) {
+            printErr("\nheart.dat: more than %ld characters without a line end in equation %d for %s\n",
+                     kMaxLineLength, place.equation + 1, place.name.c_str());
+            endProcess(kBlockExit);
+        }
     }
     return c != EOF;
 }
+
+// Discards characters up to and including the next line end.
+void skipLine(FILE* in, const BlockPlace& place) { skipPast(in, '\n', place); }
 
 // A decimal number made of digits, signs, a point and exponent letters only,
 // within the range of a float.
@@ -88,7 +99,7 @@ void readName(FILE* in, int equation, std::string& name) {
                  name.c_str(), equation + 1);
         endProcess(kBlockExit);
     }
-    skipLine(in);
+    skipLine(in, {equation, name});
 }
 
 void readKeyword(FILE* in, const BlockPlace& place) {
@@ -105,14 +116,14 @@ void readKeyword(FILE* in, const BlockPlace& place) {
                  place.name.c_str());
         endProcess(kBlockExit);
     }
-    skipLine(in);
+    skipLine(in, place);
 }
 
 // The number after the next "=", and the rest of its line.
 float readSetting(FILE* in, const BlockPlace& place, const char* part) {
-    if (!skipPast(in, '=')) refuseEndedBlock(place, part);
+    if (!skipPast(in, '=', place)) refuseEndedBlock(place, part);
     float value = readNumber(in, place, part);
-    skipLine(in);
+    skipLine(in, place);
     return value;
 }
 
@@ -142,18 +153,18 @@ void readCoefficientBlock(int equation, CoefficientBlock& block) {
     readKeyword(in, place);
     block.values.resize(static_cast<size_t>(n));
     for (float& value : block.values) value = readNumber(in, place, "coefficients");
-    if (!last) skipLine(in);
+    if (!last) skipLine(in, place);
     if (model.equationKind[equation] != 's') return;
 
     block.rho = readSetting(in, place, "rho");
     block.see = readSetting(in, place, "SEE");
-    skipLine(in);  // the matrix's header line
+    skipLine(in, place);  // the matrix's header line
     if (n == 0) return;  // no matrix, and nothing read on the line after the header
     block.matrix = allocMatrix(0, n - 1, 0, n - 1);
     if (!block.matrix) endProcess(kBlockExit);
     for (int i = 0; i < n; ++i)
         for (int k = 0; k < n; ++k) block.matrix[i][k] = readNumber(in, place, "draw matrix");
-    if (!last) skipLine(in);
+    if (!last) skipLine(in, place);
 }
 
 int writeCoefficientBlock(FILE* out, const char* name, char kind, const float* values, int count,

@@ -18,12 +18,15 @@ namespace {
 constexpr size_t kMaxDimensionLine = 18;  // characters before the line end
 constexpr int kDimensionExit = 3;
 
-// One line without its line end; false at the end of the file with nothing read.
+// One line without its line end, or the first 19 characters of a longer one,
+// which the caller refuses (a file that never ends a line is not read on);
+// false at the end of the file with nothing read.
 bool readDimensionLine(FILE* in, std::string& line) {
     line.clear();
     int c;
-    while ((c = std::getc(in)) != EOF && c != '\n') line.push_back(static_cast<char>(c));
-    return c != EOF || !line.empty();
+    while (line.size() <= kMaxDimensionLine && (c = std::getc(in)) != EOF && c != '\n')
+        line.push_back(static_cast<char>(c));
+    return line.size() > kMaxDimensionLine || c != EOF || !line.empty();
 }
 
 constexpr const char* kBlanks = " \t\r\v\f";

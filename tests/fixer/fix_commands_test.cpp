@@ -85,6 +85,8 @@ TEST_F(FixTest, SkipTakesNoSlot) {
 
 TEST_F(FixTest, Refusals) {
     expectRefused("rho c0 1E10\n", "Rho 1e+10 out of range. Fix on c0 ignored.\n");
+    expectRefused("rho c0\n", "Rho number missing. Fix on c0 ignored.\n");  // the next line is a command
+    expectRefused("rho c0 = -\n", "Rho number missing. Fix on c0 ignored.\n");
     expectRefused("cta 5\n", "Need name on fix command\n");
     expectRefused("cta nosuch\n2001.1 5\n", "Cannot find nosuch\n");
     expectRefused("cta c0\n, 5\n", "\nJunk on data line:  ,");

@@ -59,6 +59,10 @@ INSTANTIATE_TEST_SUITE_P(
     Matup, MatupTest,
     ::testing::Values(
         MatupCase{"matup\na b\n2001.1 1 2\n2001.3 3 6\n", "", written({1, 2, 3}), written({2, 4, 6})},
+        MatupCase{"matup\na b\n2001.1 1 2\n2001.2 3 -1E39\n",  // no series is written
+                  "\nb at bank period 45: -inf is not a finite 32-bit value; nothing written.\n"
+                  "Arithmetic warning Top of fixer loop.\n",
+                  nines()},
         // A start date gives consecutive rows; the word ending them is read again.
         MatupCase{"mat 2001.1 anything here\na b\n1 2\n3 4\ngo\n", "", written({1, 3}), written({2, 4}), nines(),
                   kFixerGo},

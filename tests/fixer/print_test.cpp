@@ -59,6 +59,10 @@ INSTANTIATE_TEST_SUITE_P(
         PrintCase{1, 4, 2000.4, 2002.4, "print x 2001.1 2030.1\n", "\n second date too far out. \n", 2001.1},
         // The bank begins with the second quarter of 1990.
         PrintCase{4, 4, 2000.4, 2002.4, "print x 1990.1\n", "", 1990.1},
-        PrintCase{1, 4, 2000.4, 2002.4, "print x 2001.45\n", kBadDate, 2000.4}));
+        PrintCase{1, 4, 2000.4, 2002.4, "print x 2001.45\n", kBadDate, 2000.4},
+        // A year too far out to count periods to is a bad date too, not a wrong period.
+        PrintCase{1, 4, 2000.4, 2002.4, "print x 99999999\n",
+                  "\nBad date 99999999: write 1995, 1995.1 to 1995.4, 1995.001 to 1995.012, 1995.5 or 1995.6.\n",
+                  2000.4}));
 
 }  // namespace

@@ -38,6 +38,28 @@ TEST_F(ReaderTest, CharactersOfACommandFile) {
     for (const Case& c : cases) EXPECT_EQ(charsOf(readFrom(c.text), c.count), c.expected) << c.text;
 }
 
+TEST_F(ReaderTest, ALineLongerThanTheBufferEndsTheFile) {
+    const std::string refused = "\nA line longer than 239 characters: the rest of this file is not read.\n";
+    const std::vector<std::string> longArgument{std::string(30, 'y')};
+    struct Case {
+        std::string text;
+        const std::vector<std::string>* arguments;
+        int count;
+        std::string expected, output;
+    } cases[] = {
+        {std::string(239, 'x') + "\nb", nullptr, 243, std::string(239, 'x') + "\nb\n<EOF>", ""},
+        {"a\n" + std::string(240, 'x') + "\nb\n", nullptr, 4, "a\n<EOF><EOF>", refused},
+        {std::string(5000, '\0'), nullptr, 2, "<EOF><EOF>", refused},  // zero bytes count: a device of zeros ends
+        {std::string(230, 'x') + "%1\n", &longArgument, 1, "<EOF>", refused},
+    };
+    for (const Case& c : cases) {
+        ConsoleCapture capture;
+        model.addArguments = c.arguments;
+        EXPECT_EQ(charsOf(readFrom(c.text), c.count), c.expected) << c.text.size();
+        EXPECT_EQ(capture.output(), c.output) << c.text.size();
+    }
+}
+
 TEST_F(ReaderTest, EchoOfFileLinesWithArgumentsSubstituted) {
     std::vector<std::string> percent{"%2", "two"};
     struct Case {

@@ -12,8 +12,8 @@ namespace {
 using TokenTest = FixerTest;
 
 TEST_F(TokenTest, TokensOfALine) {
-    std::vector<Token> wide(7, Token{'a', std::string(39, 'w')});  // 300 letters from %1
-    wide.insert(wide.end(), {{'a', std::string(27, 'w')}, {'a', "end"}, {'f', "\n"}});
+    std::vector<Token> wide(3, Token{'a', std::string(39, 'w')});  // 130 letters from %1
+    wide.insert(wide.end(), {{'a', std::string(13, 'w')}, {'a', "end"}, {'f', "\n"}});
     struct Case {
         std::string text;
         std::vector<Token> expected;
@@ -39,7 +39,7 @@ TEST_F(TokenTest, TokensOfALine) {
         {"a\xe9 \xff\x80z\n", {{'a', "a"}, {'c', "\xe9"}, {'c', "\xff"}, {'c', "\x80"}, {'a', "z"}, {'f', "\n"}}},
         {"%1\n", {{'%', "%"}, {'n', "1"}, {'f', "\n"}}},  // without arguments % is punctuation
         {"update %1 + %2\n", {{'a', "update"}, {'a', "x1"}, {'+', "+"}, {'n', "2"}, {'f', "\n"}}, {"x1", "2"}},
-        {std::string(500, ' ') + "%1 end\n", wide, {std::string(300, 'w')}},  // long lines are read whole
+        {std::string(100, ' ') + "%1 end\n", wide, {std::string(130, 'w')}},  // long lines are read whole
     };
     for (const Case& c : cases) {
         model.addArguments = c.arguments.empty() ? nullptr : &c.arguments;

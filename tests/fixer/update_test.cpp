@@ -87,6 +87,15 @@ INSTANTIATE_TEST_SUITE_P(
         UpdateCase{"update z\n2030.1 5 6\n2001.1 7\nstatic\n", "", "z", kZ, kFixerEndOfInput, 'y'},
         UpdateCase{"update z\n2009.3 1 2 3 4\n", "", "z", zFrom(78, {1, 2})},  // not beyond the record
         UpdateCase{"update z\n2001.45 5\n", kBadDate, "z", kZ},
+        // Values a 32-bit float cannot hold are refused (after the overflow's warning), and nothing is written.
+        UpdateCase{"update x * 1E38\n",
+                   "\nx at bank period 44: inf is not a finite 32-bit value; nothing written.\n"
+                   "Arithmetic warning Top of fixer loop.\n",
+                   "x", kX},
+        UpdateCase{"update z\n2001.2 5 1E39\n",
+                   "Arithmetic warning before linit\n\n"
+                   "\nz at bank period 46: inf is not a finite 32-bit value; nothing written.\n",
+                   "z", kZ},
         UpdateCase{"update z\n2001.1 5\n; static\n", "", "z", zFrom(44, {5}), kFixerEndOfInput, 'y'},
         UpdateCase{"update z\n2001.1 5\n2001.001 5\n",
                    "\nThe date 2001.001 is monthly, but z is quarterly: nothing is written to z.\n", "z", kZ}));

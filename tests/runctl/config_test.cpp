@@ -1,9 +1,12 @@
 // Start-up: the command line, vorn.cfg, vorn.lag and the choice of run.
 #include <cstring>
 #include <ctime>
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "bank/bank_file.h"
 #include "runctl/config.h"
 #include "state/model_state.h"
 #include "support/bank_files.h"
@@ -174,6 +177,8 @@ TEST_F(Startup, StartupFileFailures) {
              {"vorn.cfg", "", 4, "\nProvide vorn.cfg file\n"},
              {"bws.bnk", "", 5, "\nCannot open bws.bnk.\n"},
              {"vorn.lag", "", 8, "\nIndex read.\n\nCannot open vorn.lag.\n"},
+             {"vorn.cfg", "; " + std::string(36, 'b') + ".bnk\n; bws.ind\n", 4,
+              "\nThe entry bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb.bn... in vorn.cfg is longer than 39 characters.\n"},
              {"vorn.lag", le16(3) + "\x01", 10,
               "\nIndex read.\n\n 3 series in this model.\nFailed to read vorn.lag.\n"}}) {
         resetModelState();
@@ -183,15 +188,23 @@ TEST_F(Startup, StartupFileFailures) {
         else
             writeFile(c.file, c.bytes);
         ConsoleCapture console;
+        auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+        const auto filesBefore = openFiles();
         EXPECT_EQ(configure({"1995.1", "1996.1", "m.fix"}), c.code) << c.file;
         EXPECT_EQ(console.output(), c.message) << c.file;
+        closeBankFiles();
+        EXPECT_EQ(openFiles(), filesBefore) << c.file << ": a start-up file left open";
     }
 }
 
 TEST_F(Startup, DateOfNoFrequencyIsRefused) {
-    ConsoleCapture console;
-    EXPECT_EQ(configure({"1995.45", "1996.1", "m.fix"}), 1);
-    EXPECT_NE(console.output().find("\nBad date 1995.45:"), std::string::npos);
+    for (const char* date : {"1995.45", "1E9", "nan"}) {  // and dates too far out to count periods to
+        resetModelState();
+        SetUp();
+        ConsoleCapture console;
+        EXPECT_EQ(configure({date, "1996.1", "m.fix"}), 1);
+        EXPECT_NE(console.output().find("\nBad date " + std::string(date) + ":"), std::string::npos) << date;
+    }
 }
 
 }  // namespace

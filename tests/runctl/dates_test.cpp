@@ -1,4 +1,5 @@
 // Date numbers to bank period indexes, date stepping and name look-up.
+#include <cmath>
 #include <cstdio>
 
 #include "runctl/dates.h"
@@ -63,6 +64,9 @@ TEST_F(Dates, OriginFollowsBaseMonth) {
 TEST_F(Dates, DatesOfNoFrequencyAreRefused) {
     EXPECT_EQ(index(1995.45f), kInvalidDateIndex);
     EXPECT_EQ(index(-5.3f), kInvalidDateIndex);
+    for (double far : {1.0e6, -1.0e6, 99999999.0, 2.002e10, 1e39, -1e39, std::nan("")})
+        EXPECT_EQ(dateToIndex(far), kInvalidDateIndex) << far;
+    EXPECT_EQ(index(999999.0f), (999999 - 1990) * 1);  // the last year counted
     EXPECT_EQ(index(1995.449f), 1995 * 0 + 5 * 4 + 4 - 1);  // last quarterly thousandth
     ConsoleCapture console;
     reportBadDate("1995.45");

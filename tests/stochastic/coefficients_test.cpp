@@ -1,6 +1,7 @@
 // heart.dim and heart.dat: layouts, refusals with their messages and exit
 // codes, random coefficient draws, and blocks written then read back.
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -130,6 +131,9 @@ TEST_F(HeartDim, RefusalsEndWithThree) {
     std::remove("heart.dim");
     EXPECT_EQ(refusal([] { readEquationDimensions(); }),
               std::make_pair(3, std::string("Cannot open heart.dim\n")));
+    std::filesystem::create_symlink("/dev/zero", "heart.dim");  // a file that never ends a line
+    EXPECT_EQ(refusal([] { readEquationDimensions(); }),
+              std::make_pair(3, std::string("heart.dim: its first line is longer than 18 characters\n")));
 }
 
 using HeartDat = ModelTest;
@@ -204,6 +208,24 @@ TEST_F(HeartDat, Refusals) {
         if (c.text) writeFile("heart.dat", c.text);
         prepareEquations(c.equations);
         EXPECT_EQ(refusal([] { readCoefficients(); }), std::make_pair(c.code, c.message));
+    }
+}
+
+// Files that never end a word or a line are not read on.
+TEST_F(HeartDat, EndlessWordsAndLinesAreRefused) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"/dev/zero", "\nheart.dat: the name  of equation 1 is longer than 19 characters\n"},  // zero bytes
+        {"", "\nheart.dat: more than 425972 characters without a line end in equation 1 for invest\n"},
+    };
+    for (const auto& [device, message] : cases) {
+        resetModelState();
+        std::remove("heart.dat");
+        if (device.empty())
+            writeFile("heart.dat", "invest " + std::string(13 * 32767 + 2, 'x'));
+        else
+            std::filesystem::create_symlink(device, "heart.dat");
+        prepareEquations({{'x', 1}});
+        EXPECT_EQ(refusal([] { readCoefficients(); }), std::make_pair(4, message)) << device;
     }
 }
 

@@ -1,4 +1,4 @@
-// Splitting CSV lines into cells and writing cells back.
+// Splitting CSV lines into cells, writing cells back, and the check of a header's names.
 #include "vornbank.h"
 
 namespace {
@@ -52,4 +52,11 @@ std::string csvCell(const std::string& text) {
         cell.push_back(c);
     }
     return cell + "\"";
+}
+
+const std::string* repeatedName(const std::vector<std::string>& names) {
+    for (size_t c = 0; c < names.size(); ++c)
+        for (size_t d = 0; d < c; ++d)
+            if (names[d] == names[c]) return &names[c];
+    return nullptr;
 }

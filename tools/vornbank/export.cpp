@@ -70,6 +70,10 @@ std::vector<Column> readColumns(const std::string& base, const std::vector<std::
 int runExport(const std::vector<std::string>& args) {
     VerbArgs parsed = parseVerbArgs("export", args, {"from", "to", "dates"}, {}, kExportHelp);
     if (parsed.words.empty()) usageFail("export", "export takes a BANK and optionally series names");
+    std::vector<std::string> names(parsed.words.begin() + 1, parsed.words.end());
+    // A header naming a series twice could not be imported again.
+    if (const std::string* twice = repeatedName(names))
+        usageFail("export", "series %s is named twice; a CSV file names each series once", twice->c_str());
     DateStyle style = DateStyle::vorn;
     if (parsed.options.count("dates")) {
         const std::string& name = parsed.options["dates"];
@@ -82,7 +86,6 @@ int runExport(const std::vector<std::string>& args) {
     }
     std::string base = bankBase(parsed.words[0]);
     openToolBank(base, false);
-    std::vector<std::string> names(parsed.words.begin() + 1, parsed.words.end());
     if (names.empty()) names = allNames();
     int16_t frequency = 0;
     std::vector<Column> columns = readColumns(base, names, frequency);

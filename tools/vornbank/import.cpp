@@ -52,13 +52,31 @@ struct Destination {
     int16_t frequency;
 };
 
+// Longer lines are refused: room for a header naming every series a bank can
+// hold, or a row of values for each, while a file that never ends a line
+// (a device) is not read without end.
+constexpr size_t kMaxLineLength = 1 << 20;
+
+// One line without its line feed; false at the end of the file with nothing read.
+bool readLine(std::istream& in, const std::string& path, int number, std::string& text) {
+    text.clear();
+    char c;
+    while (in.get(c)) {
+        if (c == '\n') return true;
+        if (text.size() == kMaxLineLength)
+            fail("%s line %d is longer than %zu characters", path.c_str(), number, kMaxLineLength);
+        text.push_back(c);
+    }
+    return !text.empty();
+}
+
 // The lines of the file that hold anything, without line ends or a byte-order mark.
 std::vector<CsvLine> readLines(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) fail("cannot open %s: %s", path.c_str(), std::strerror(errno));
     std::vector<CsvLine> lines;
     std::string text;
-    for (int number = 1; std::getline(in, text); ++number) {
+    for (int number = 1; readLine(in, path, number, text); ++number) {
         if (number == 1 && text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
         if (!text.empty() && text.back() == '\r') text.pop_back();
         if (text.find_first_not_of(" \t,") != std::string::npos) lines.push_back({number, text});
@@ -88,11 +106,10 @@ CsvHeader readHeader(const std::string& path, const CsvLine& line) {
     for (size_t c = 0; c < cells.size(); ++c) {
         if (c == header.dateColumn) continue;
         if (cells[c].empty()) fail("%s line %d: column %zu has no series name", path.c_str(), line.number, c + 1);
-        for (const std::string& earlier : header.names)
-            if (earlier == cells[c])
-                fail("%s line %d: series %s is named twice", path.c_str(), line.number, cells[c].c_str());
         header.names.push_back(cells[c]);
     }
+    if (const std::string* twice = repeatedName(header.names))
+        fail("%s line %d: series %s is named twice", path.c_str(), line.number, twice->c_str());
     if (header.names.empty()) fail("%s line %d: the header names no series", path.c_str(), line.number);
     return header;
 }
@@ -107,6 +124,8 @@ float cellValue(const std::string& path, int line, const std::string& name, cons
     if (errno == ERANGE && std::isinf(value))
         fail("%s line %d, series %s: %s lies beyond the range of 32-bit floats", path.c_str(), line,
              name.c_str(), cell.c_str());
+    if (!std::isfinite(value))  // "nan", "inf": the solution could not use them
+        fail("%s line %d, series %s: %s is not a finite number", path.c_str(), line, name.c_str(), cell.c_str());
     return value;
 }
 

@@ -37,7 +37,7 @@ const char* const kToolHelp =
 
 int runTool(const std::vector<std::string>& args) {
     if (args.empty()) {
-        std::fputs(kToolHelp, console.err);
+        std::fputs("vornbank: no verb given; vornbank --help lists the verbs.\n", console.err);
         return 2;
     }
     const std::string& verb = args[0];

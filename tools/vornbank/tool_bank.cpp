@@ -5,6 +5,7 @@
 
 #include "bank/bank_file.h"
 #include "bank/journal.h"
+#include "runctl/console.h"
 #include "state/model_state.h"
 #include "vornbank.h"
 
@@ -30,7 +31,7 @@ std::string bankBase(const std::string& word) {
 void recoverToolBank(const std::string& base) {
     int recovered = recoverBank(base + ".bnk");
     if (recovered == -1) fail("%s cannot be used until %s is applied", base.c_str(), journalName(base + ".bnk").c_str());
-    if (recovered == 1) releaseHeldMessages(true);  // the line that says the bank was restored
+    if (recovered == 1) std::fprintf(console.err, "%s\n", takeHeldMessages().c_str());  // the bank was restored
 }
 
 BankHeader openToolBank(const std::string& base, bool forUpdate) {
@@ -45,7 +46,7 @@ BankHeader openToolBank(const std::string& base, bool forUpdate) {
     }
     if (readIndex(model.bankIndexFile, model.nameCount) != 0)
         fail("%s is not a readable bank index", indexName.c_str());
-    releaseHeldMessages(false);  // "Index read."
+    takeHeldMessages();  // "Index read."
     BankHeader header;
     if (readBankHeader(model.bankDataFile, header) != 0)
         fail("%s is not a bank data file", dataName.c_str());

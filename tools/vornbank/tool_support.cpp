@@ -16,11 +16,14 @@ namespace {
 
 FILE* heldMessages = nullptr;
 
-void printFailure(const char* format, va_list args) {
-    releaseHeldMessages(true);
+// "<tool>: " and the message, with what the bank code said (held back until
+// now) after it in parentheses: a failure is always one line.
+void printFailure(const char* format, va_list args, const char* after = "") {
+    std::string held = takeHeldMessages();
     std::fprintf(console.err, "%s: ", toolName);
     std::vfprintf(console.err, format, args);
-    std::fputc('\n', console.err);
+    if (!held.empty()) std::fprintf(console.err, " (%s)", held.c_str());
+    std::fprintf(console.err, "%s\n", after);
 }
 
 }  // namespace
@@ -31,20 +34,25 @@ void holdLibraryMessages() {
     if (heldMessages) console.out = heldMessages;
 }
 
-void releaseHeldMessages(bool show) {
-    if (!heldMessages) return;
-    std::string text;
+std::string takeHeldMessages() {
+    if (!heldMessages) return "";
     std::rewind(heldMessages);
+    std::string text;
+    bool blank = false;  // a run of blanks and line ends becomes one blank
     int c;
-    while ((c = std::fgetc(heldMessages)) != EOF) text.push_back(static_cast<char>(c));
+    while ((c = std::fgetc(heldMessages)) != EOF) {
+        if (c == ' ' || c == '\n' || c == '\r' || c == '\t') {
+            blank = !text.empty();
+            continue;
+        }
+        if (blank) text.push_back(' ');
+        blank = false;
+        text.push_back(static_cast<char>(c));
+    }
     std::fclose(heldMessages);
     heldMessages = std::tmpfile();
     if (heldMessages) console.out = heldMessages;
-    if (!show) return;
-    size_t first = text.find_first_not_of(" \n");
-    if (first == std::string::npos) return;
-    size_t last = text.find_last_not_of(" \n");
-    std::fprintf(console.err, "%s\n", text.substr(first, last - first + 1).c_str());
+    return text;
 }
 
 int runToolCommand(const std::vector<std::string>& args, int (*body)(const std::vector<std::string>& args)) {
@@ -58,7 +66,9 @@ int runToolCommand(const std::vector<std::string>& args, int (*body)(const std::
     // A command is one change: kept whole when it succeeded, undone otherwise.
     if (code == 0 && commitBankChanges() != 0) code = 1;
     if (code != 0) undoBankChanges();
-    if (code != 0) releaseHeldMessages(true);
+    // A fatal end inside the bank code leaves its messages held: they make the failure's one line.
+    std::string held = takeHeldMessages();
+    if (code != 0 && !held.empty()) std::fprintf(console.err, "%s: %s\n", toolName, held.c_str());
     closeBankFiles();
     std::fflush(toolOut);
     flushConsole();
@@ -74,14 +84,11 @@ void fail(const char* format, ...) {
 }
 
 void usageFail(const std::string& verb, const char* format, ...) {
+    std::string pointer = std::string("; ") + toolName + (verb.empty() ? "" : " " + verb) + " --help shows how to use it";
     va_list args;
     va_start(args, format);
-    printFailure(format, args);
+    printFailure(format, args, pointer.c_str());
     va_end(args);
-    if (verb.empty())
-        std::fprintf(console.err, "%s --help shows how to use it.\n", toolName);
-    else
-        std::fprintf(console.err, "%s %s --help shows how to use it.\n", toolName, verb.c_str());
     endProcess(2);
 }
 

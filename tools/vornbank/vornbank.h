@@ -15,11 +15,11 @@
 int runVornbank(const std::vector<std::string>& args);
 
 // Results go to the standard output. Messages of the bank code are held back
-// and shown on the error stream only when the command fails.
+// and shown, on the failure's line, only when the command fails.
 extern FILE* toolOut;
 void holdLibraryMessages();
-// Shows the messages held so far on the error stream, or drops them.
-void releaseHeldMessages(bool show);
+// The messages held so far as one line (empty when none), which are then dropped.
+std::string takeHeldMessages();
 
 // The program named in failures and help pointers: "vornbank", or the name of
 // another tool built on these pieces (vornfit, which has no verbs).
@@ -31,9 +31,9 @@ extern const char* toolName;
 // success and undone otherwise, its files closed and the output flushed.
 int runToolCommand(const std::vector<std::string>& args, int (*body)(const std::vector<std::string>& args));
 
-// "vornbank: <message>" on the error stream, then exit code 1 (bad input or
-// bank) or 2 (bad command line, with a pointer to the verb's help, or to the
-// tool's when the verb is empty).
+// "vornbank: <message>" as one line on the error stream, then exit code 1 (bad
+// input or bank) or 2 (bad command line, with a pointer to the verb's help, or
+// to the tool's when the verb is empty).
 [[noreturn]] void fail(const char* format, ...) __attribute__((format(printf, 1, 2)));
 [[noreturn]] void usageFail(const std::string& verb, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
@@ -68,6 +68,8 @@ BankHeader openToolBank(const std::string& base, bool forUpdate);
 std::vector<std::string> splitCsvLine(const std::string& line);
 // The cell as written in a CSV line, quoted when it has to be.
 std::string csvCell(const std::string& text);
+// The first name that repeats an earlier one, or null when all differ.
+const std::string* repeatedName(const std::vector<std::string>& names);
 
 // The frequency --frequency names, or 0 when the option is absent.
 int16_t frequencyOption(const std::string& verb, const VerbArgs& parsed);
