@@ -94,7 +94,7 @@ TEST_F(Vornfit, RefusalsLeaveEveryFileAsItWas) {
          "\nFound # when I was expecting  Coeff\nbefore equation 1 for # (?) in heart.dat\n"},
         {{"bws", from, "--to", "2000.4", "--out", "missing/fit.dat"}, "",
          "cannot create a file next to missing/fit.dat: No such file or directory"},
-        {{"bws", "--to", "2000.4"}, "", "--from and --to are needed\nvornfit --help shows how to use it.", 2},
+        {{"bws", "--to", "2000.4"}, "", "--from and --to are needed; vornfit --help shows how to use it", 2},
     };
     for (const char* file : {"flat.bnk", "flat.ind"})
         writeFile(scratch.file(file), readFile(scratch.file(std::string("bws") + (file + 4))));
