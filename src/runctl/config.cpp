@@ -25,6 +25,7 @@
 #include "runctl/console.h"
 #include "runctl/dates.h"
 #include "runctl/exit.h"
+#include "runctl/options.h"
 #include "runctl/owned_file.h"
 #include "state/model_state.h"
 
@@ -241,16 +242,19 @@ bool answerInformationRequest(int argc, char** argv) {
     if (word != "-h" && word != "--help") return false;
     printOut("vorn solves the model period by period from date1 to date2, steered by a fix file.\n"
              "\n"
-             "usage: vorn date1 date2 model.fix                          a forecast\n"
+             "usage: vorn [options] date1 date2 model.fix                a forecast\n"
              "       vorn date1 date2 model.fix num_draw rnderr rndcoef [seed]\n"
              "                 num_draw trials with random errors (rnderr 0/1) and coefficients\n"
              "                 (rndcoef 0/1); a seed from 1 to 32767 repeats the same trials\n"
              "       vorn date1 date2 model.fix m maxspec.dat            the coefficient search\n"
              "       vorn -h | --help | --version\n"
              "\n"
+             "%s"
+             "\n"
              "The working directory holds vorn.cfg, vorn.lag, heart.dim, heart.dat, the bank and\n"
              "the fix file. README.md shows how to start; docs/model.md describes the model and\n"
-             "docs/fix-language.md the fix files.\n");
+             "docs/fix-language.md the fix files.\n",
+             kVornOptionsHelp);
     return true;
 }
 
