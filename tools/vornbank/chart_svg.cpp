@@ -106,7 +106,12 @@ ValueAxis panelAxis(const Chart& chart, const ChartPanel& panel) {
             }
     }
     if (!std::isfinite(low)) low = high = 0;
-    if (chart.zeroLine) cover(0);
+    if (chart.zeroLine) {
+        // Room on the far side of the zero line, so that it stands clear of the frame.
+        const double margin = 0.05 * std::max(std::fabs(low), std::fabs(high));
+        cover(low >= 0 ? -margin : 0);
+        cover(high <= 0 ? margin : 0);
+    }
     return valueAxis(low, high, kMaxValueSteps);
 }
 
