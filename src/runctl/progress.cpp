@@ -24,7 +24,12 @@ ProgressLine line;
 
 constexpr auto kRedrawInterval = std::chrono::milliseconds(200);
 
-void appendDuration(char* text, size_t size, double seconds) {
+// Seconds to a tenth below a minute, then minutes and seconds.
+void formatDuration(char* text, size_t size, double seconds) {
+    if (seconds < 59.95) {
+        std::snprintf(text, size, "%.1f s", seconds);
+        return;
+    }
     const long whole = static_cast<long>(seconds + 0.5);
     std::snprintf(text, size, "%ld:%02ld", whole / 60, whole % 60);
 }
@@ -47,8 +52,8 @@ void updateProgressLine(int32_t accepted, int32_t discarded) {
     const double elapsed = std::chrono::duration<double>(now - line.start).count();
     char spent[32];
     char left[32] = "?";
-    appendDuration(spent, sizeof spent, elapsed);
-    if (accepted > 0) appendDuration(left, sizeof left, elapsed * (line.wanted - accepted) / accepted);
+    formatDuration(spent, sizeof spent, elapsed);
+    if (accepted > 0) formatDuration(left, sizeof left, elapsed * (line.wanted - accepted) / accepted);
     std::fprintf(console.err, "\r%d of %d trials, %d discarded, %s elapsed, %s left\x1b[K", accepted,
                  line.wanted, discarded, spent, left);
     std::fflush(console.err);
