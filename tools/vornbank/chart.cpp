@@ -21,6 +21,7 @@ namespace {
 const char* const kChartHelp =
     "usage: vornbank chart BANK NAME... [--from DATE] [--to DATE] [--forecast-from DATE]\n"
     "                      [--sigma SIGMABANK] [--compare OTHERBANK [--label TEXT] [--compare-label TEXT]]\n"
+    "                      [--compare OTHERBANK --deviation [--percent]] [--fan TRIALS [--at P,...]]\n"
     "                      [--columns N] [--out FILE.svg]\n"
     "\n"
     "Draws the named series of BANK as one SVG document, a panel per series in a grid of N\n"
@@ -39,6 +40,12 @@ const char* const kChartHelp =
     "                        (the sigma bank holds copied values elsewhere)\n"
     "  --compare OTHERBANK   the same series of OTHERBANK as a second line, with a legend that\n"
     "                        names the banks (--label for BANK, --compare-label for OTHERBANK)\n"
+    "  --deviation           instead, BANK - OTHERBANK with a line at zero; with --percent,\n"
+    "                        100 x (BANK / OTHERBANK - 1)\n"
+    "  --fan TRIALS          the trials file of vorn --trials as a fan over its periods: the\n"
+    "                        median as the line, bands between pairs of percentiles (--at, by\n"
+    "                        default 5,25,50,75,95: 5-95 and, darker, 25-75), interpolated\n"
+    "                        linearly between the sorted trials as numpy.percentile does\n"
     "\n"
     "The sigma and compared banks need BANK's base year and month and the same frequency\n"
     "for every series.\n";
@@ -274,7 +281,7 @@ int runChart(const std::vector<std::string>& args) {
             if (middle < from.begins || middle > to.ends) continue;
             panel.times.push_back(middle);
             panel.values.push_back(valueOrGap(series.values, p));
-            if (deviation) panel.values.back() = deviationOf(series.values[p], compare.series[k].values[p], parsed.options.count("percent"));
+            if (deviation) panel.values.back() = deviationOf(valueAt(series, p), valueAt(compare.series[k], p), parsed.options.count("percent") != 0);
             else if (comparing) panel.compare.push_back(valueOrGap(compare.series[k].values, p));
             if (banded) {
                 const double sd = middle > forecastFrom ? valueOrGap(sigma.series[k].values, p) : NAN;

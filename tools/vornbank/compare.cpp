@@ -46,7 +46,7 @@ int runCompare(const std::vector<std::string>& args) {
     int32_t to = -1;
     for (size_t k = 0; k < names.size(); ++k)
         for (int32_t p = 0; p < bank.header.length; ++p) {
-            if (std::isnan(deviationOf(bank.series[k].values[p], base.series[k].values[p], false))) continue;
+            if (std::isnan(deviationOf(valueAt(bank.series[k], p), valueAt(base.series[k], p), false))) continue;
             from = std::min(from, p);
             to = std::max(to, p);
         }
@@ -65,7 +65,7 @@ int runCompare(const std::vector<std::string>& args) {
         csv += date;
         for (size_t k = 0; k < names.size(); ++k) {
             char cell[32] = "";
-            const double deviation = deviationOf(bank.series[k].values[p], base.series[k].values[p], percent);
+            const double deviation = deviationOf(valueAt(bank.series[k], p), valueAt(base.series[k], p), percent);
             if (!std::isnan(deviation)) std::snprintf(cell, sizeof cell, "%.9g", deviation);
             csv += std::string(",") + cell;
         }

@@ -6,6 +6,10 @@
 #include "state/model_state.h"
 #include "vornbank.h"
 
+float valueAt(const BankSeries& series, int32_t p) {
+    return p >= 0 && p < static_cast<int32_t>(series.values.size()) ? series.values[p] : kMissingValue;
+}
+
 ChartBank readChartBank(const std::string& base, const std::vector<std::string>& names) {
     closeBankFiles();
     ChartBank bank{base, openToolBank(base, false), {}};

@@ -14,6 +14,9 @@ struct BankSeries {
     ValueTable values;
 };
 
+// The value at bank period p, or the missing-value marker past the series' end.
+float valueAt(const BankSeries& series, int32_t p);
+
 struct ChartBank {
     std::string base;
     BankHeader header;

@@ -39,7 +39,7 @@ TrialsData openTrials(const std::string& path) {
     if (!whole ||
         std::sscanf(dictionary.c_str(), "{'descr': '<f4', 'fortran_order': False, 'shape': (%lld, %lld, %lld), }",
                     &trials, &series, &periods) != 3 ||
-        trials < 0 || series < 1 || periods < 1 ||
+        trials < 0 || trials > INT32_MAX || series < 1 || series > UINT16_MAX || periods < 1 || periods > INT16_MAX ||
         trialsHeader(trials, series, periods) != std::string(header, sizeof header)) {
         closeTrials(data);
         fail("%s is not a trials file (a .npy array of 32-bit floats, trials x series x periods, as vorn "
