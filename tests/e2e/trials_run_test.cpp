@@ -83,6 +83,17 @@ TEST_F(Options, TrialsFileKeepsEveryTrialAndChangesNothingElse) {
         }
 }
 
+TEST_F(Options, ATrialsFileThatCannotBeWrittenFailsTheRunAndLeavesNothing) {
+    const std::set<std::string> before = files(kept);
+    const std::string bank = readFile(kept.file("bws.bnk"));
+    ProgramResult full = runProgram(VORN_BINARY, with({"--trials", "t.npy"}), kept.path(), "", 60000);
+    EXPECT_EQ(full.exitCode, 8);
+    EXPECT_NE(full.out.find("\nCannot write the trials file t.npy: File too large\n"), std::string::npos) << full.out;
+    EXPECT_EQ(full.out.find("Run complete."), std::string::npos);
+    EXPECT_EQ(files(kept), before);
+    EXPECT_TRUE(readFile(kept.file("bws.bnk")) == bank);
+}
+
 TEST_F(Options, QuietRunsPrintNoProgressLines) {
     ProgramResult loud = vorn(plain, kRun);
     ProgramResult quiet = vorn(kept, with({"--quiet"}));
