@@ -242,7 +242,7 @@ bool answerInformationRequest(int argc, char** argv) {
     if (word != "-h" && word != "--help") return false;
     printOut("vorn solves the model period by period from date1 to date2, steered by a fix file.\n"
              "\n"
-             "usage: vorn [options] date1 date2 model.fix                a forecast\n"
+             "usage: vorn date1 date2 model.fix                          a forecast\n"
              "       vorn date1 date2 model.fix num_draw rnderr rndcoef [seed]\n"
              "                 num_draw trials with random errors (rnderr 0/1) and coefficients\n"
              "                 (rndcoef 0/1); a seed from 1 to 32767 repeats the same trials\n"
