@@ -25,6 +25,7 @@
 #include "runctl/console.h"
 #include "runctl/dates.h"
 #include "runctl/exit.h"
+#include "runctl/options.h"
 #include "runctl/owned_file.h"
 #include "state/model_state.h"
 
@@ -248,9 +249,12 @@ bool answerInformationRequest(int argc, char** argv) {
              "       vorn date1 date2 model.fix m maxspec.dat            the coefficient search\n"
              "       vorn -h | --help | --version\n"
              "\n"
+             "%s"
+             "\n"
              "The working directory holds vorn.cfg, vorn.lag, heart.dim, heart.dat, the bank and\n"
              "the fix file. README.md shows how to start; docs/model.md describes the model and\n"
-             "docs/fix-language.md the fix files.\n");
+             "docs/fix-language.md the fix files.\n",
+             kVornOptionsHelp);
     return true;
 }
 

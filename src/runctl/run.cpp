@@ -14,6 +14,9 @@
 #include "runctl/config.h"
 #include "runctl/console.h"
 #include "runctl/exit.h"
+#include "runctl/options.h"
+#include "runctl/progress.h"
+#include "runctl/trials_file.h"
 #include "solve/model_requirements.h"
 #include "solve/period_loop.h"
 #include "state/model_state.h"
@@ -62,14 +65,26 @@ void clearAccumulator(DoubleMatrix& m) {
         for (int32_t t = m[s].lo; t <= m[s].hi; ++t) m[s][t] = 0.0;
 }
 
+// The progress line is cleared however the trials end.
+struct ProgressLineShown {
+    explicit ProgressLineShown(int32_t wanted) { startProgressLine(wanted); }
+    ~ProgressLineShown() { clearProgressLine(); }
+    ProgressLineShown(const ProgressLineShown&) = delete;
+    ProgressLineShown& operator=(const ProgressLineShown&) = delete;
+};
+
 void runTrials(DoubleMatrix& means, DoubleMatrix& squares, int32_t& totalTrials, int32_t& discarded) {
     totalTrials = 0;
     discarded = 0;
     int32_t accepted = 0;
+    const bool keepTrials = trialsFileOpen();
+    ProgressLineShown progress(model.drawCount);
     while (accepted < model.drawCount) {
         ++totalTrials;
         if (runTrial(totalTrials) == 0) {
+            updateProgressLine(accepted, discarded + 1);
             if (++discarded >= discardLimit()) {
+                clearProgressLine();
                 printOut("\nGiving up: %d of %d trials did not converge (%d accepted of %d wanted).\n", discarded,
                          totalTrials, accepted, model.drawCount);
                 endProcess(3);
@@ -88,7 +103,9 @@ void runTrials(DoubleMatrix& means, DoubleMatrix& squares, int32_t& totalTrials,
                 square[t] = square[t] + x * x / draws;
             }
         }
+        if (keepTrials) writeTrial();
         ++accepted;
+        updateProgressLine(accepted, discarded);
     }
     for (int32_t t = 0; t <= model.periodCount; ++t)
         for (int32_t s = 0; s < model.seriesCount; ++s) model.series[s][t] = static_cast<float>(means[s][t]);
@@ -171,9 +188,29 @@ void runFixer(const char* fixFileName) {
     }
 }
 
+// A trials file asked for: only a stochastic run has trials to keep. Its
+// temporary files go again however the run ends, unless it ended well.
+struct TrialsFileKept {
+    explicit TrialsFileKept(const std::string& file) {
+        if (file.empty()) return;
+        if (model.randomErrors != 1 && model.randomCoefficients != 1) {
+            printErr("\nvorn: --trials %s: this is not a stochastic run, so it has no trials to keep.\n",
+                     file.c_str());
+            endProcess(2);
+        }
+        openTrialsFile(file);
+    }
+    ~TrialsFileKept() { abandonTrialsFile(); }
+    TrialsFileKept(const TrialsFileKept&) = delete;
+    TrialsFileKept& operator=(const TrialsFileKept&) = delete;
+};
+
 }  // namespace
 
 int runVorn(int argc, char** argv) {
+    VornOptions options;
+    argc = takeVornOptions(argc, argv, options);
+    model.quietProgress = options.quiet ? 'y' : 'n';
     if (answerInformationRequest(argc, argv)) return 0;
     maskFloatingPointExceptions();
     model.maxIterations = 200;
@@ -183,6 +220,7 @@ int runVorn(int argc, char** argv) {
     configureRun(argc, argv);
     checkRunIsPossible();
     checkInputFiles();
+    TrialsFileKept trials(options.trialsFile);
     model.consoleInput = 'y';
 
     checkArithmetic("before fixer");
@@ -209,6 +247,7 @@ int runVorn(int argc, char** argv) {
     writeAllSeries(model.series, model.bankDataFile, "variables");
     closeBankFiles();
     if (model.stochasticRun == 'y') writeSigmaBank(means, squares, totalTrials, discarded);
+    if (trialsFileOpen()) finishTrialsFile();
     if (commitBankChanges() != 0) endProcess(kBankWriteExit);
     releaseModelState();
     return 0;

@@ -84,17 +84,18 @@ int passConverged() {
     const double change = std::fabs(static_cast<double>(before) - after);
     // A check value that is undefined or infinite has not settled, whatever the change.
     if (!std::isfinite(after) || !(change <= kTolerance)) return 0;
-    if (model.maximize != 'y') printOutFixed("cR        ", after, 8, 2, ", ");
+    if (model.maximize != 'y' && model.quietProgress != 'y') printOutFixed("cR        ", after, 8, 2, ", ");
     return 1;
 }
 
 int runTrial(int32_t trial) {
-    if (stochastic())
+    const bool progress = model.quietProgress != 'y';
+    if (progress && stochastic())
         printOut("\n\nLoading data for trial %d", trial);
-    else
+    else if (progress)
         printOut("\n\nLoading data");
     if (model.maximize != 'y' && loadAllSeries() == -1) endProcess(2);
-    printOut("\nData loaded; starting forecast");
+    if (progress) printOut("\nData loaded; starting forecast");
     const bool staticRun = model.staticSimulation == 'y';
     if (staticRun)
         for (int32_t i = 0; i < model.seriesCount; ++i)
@@ -105,14 +106,14 @@ int runTrial(int32_t trial) {
     model.currentDate = model.startDate;
     if (model.maximize != 'y') readCoefficients();
     model.maximize = 'n';
-    printOut("\n          ");
+    if (progress) printOut("\n          ");
     passConverged();
 
     stepDatesAtRunFrequency();
     for (model.period = 1; model.period <= model.periodCount; ++model.period) {
         const int32_t t = model.period;
         beginPeriod(t);
-        printOutFixed("\n ", model.currentDate, 8, 3, " ");
+        if (progress) printOutFixed("\n ", model.currentDate, 8, 3, " ");
         if (!solvePeriod()) return 0;
         if (staticRun && t < model.periodCount) exchangeStaticValues(t);
     }

@@ -47,6 +47,7 @@ struct ModelState {
     const char* specFileName;
     int32_t maxIterations;
     int16_t rngSeed;
+    char quietProgress;  // 'y': no progress lines for passes, periods and trials
 
     // Dates and period bookkeeping
     float startDate;

@@ -310,7 +310,8 @@ TEST(Information, HelpAndVersionEndWithZeroInAnEmptyDirectory) {
                                        : "vorn solves the model [^]*docs/model\\.md[^]*");
         EXPECT_TRUE(std::regex_match(answer.out, text)) << answer.out;
     }
-    EXPECT_EQ(runProgram(VORN_BINARY, {"--helpme"}, empty.path()).exitCode, 3);  // a run: heart.dim is missing
+    EXPECT_EQ(runProgram(VORN_BINARY, {"--helpme"}, empty.path()).exitCode, 2);  // an unknown option
+    EXPECT_EQ(runProgram(VORN_BINARY, {"-helpme"}, empty.path()).exitCode, 3);   // a run: heart.dim is missing
 }
 
 

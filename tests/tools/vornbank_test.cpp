@@ -6,6 +6,8 @@
 #include <regex>
 
 #include "date_notation.h"
+#include "runctl/trials_file.h"
+#include "state/model_state.h"
 #include "support/bank_files.h"
 #include "support/harness.h"
 
@@ -58,7 +60,7 @@ TEST_F(Vornbank, HelpForTheToolAndEveryVerb) {
     ProgramResult tool = run({"--help"});
     EXPECT_EQ(tool.exitCode, 0);
     EXPECT_EQ(tool.out.rfind("vornbank: makes and reads vorn's banks", 0), 0u);
-    for (const char* verb : {"create", "import", "export", "list", "info", "lags", "workdir", "chart"}) {
+    for (const char* verb : {"create", "import", "export", "list", "info", "lags", "workdir", "chart", "trials", "percentiles", "compare"}) {
         ProgramResult help = run({verb, "--help"});
         EXPECT_EQ(help.exitCode, 0) << verb;
         EXPECT_EQ(help.out.rfind(std::string("usage: vornbank ") + verb, 0), 0u) << verb;
@@ -451,10 +453,100 @@ TEST_F(VornbankChart, BandsFromTheSigmaBankOverTheForecastOnly) {
     EXPECT_LT(banded.panel.find("band2"), banded.panel.find("series forecast"));  // drawn behind the line
 }
 
+// A trials file of five trials of A and GDP over 1992.2..1992.4, as vorn --trials
+// writes it: GDP is 200 + 10 t plus the trial's offset, A misses a value in trial 4.
+void writeTrials(const ScratchDir& scratch) {
+    const float offsets[] = {4, -2, 0, 2, -4};
+    std::string values = trialsHeader(5, 2, 3);
+    for (int trial = 0; trial < 5; ++trial) {
+        for (int t = 0; t < 3; ++t) values += le32(trial == 3 && t == 0 ? kMissingValue : trial + 1.0f + t);
+        for (int t = 0; t < 3; ++t) values += le32(200 + 10 * t + offsets[trial]);
+    }
+    writeFile(scratch.file("t.npy"), values);
+    writeFile(scratch.file("t-series.txt"), "A\nGDP\n");
+    writeFile(scratch.file("t-dates.txt"), "1992.2\n1992.3\n1992.4\n");
+}
+
+TEST_F(VornbankChart, TrialsPercentilesAndDeviations) {
+    writeTrials(scratch);
+    EXPECT_EQ(run({"trials", "t.npy", "GDP", "A", "--from", "1992Q4"}).out,
+              "trial,date,name,value\n1,1992.4,GDP,224\n1,1992.4,A,3\n2,1992.4,GDP,218\n2,1992.4,A,4\n"
+              "3,1992.4,GDP,220\n3,1992.4,A,5\n4,1992.4,GDP,222\n4,1992.4,A,6\n5,1992.4,GDP,216\n5,1992.4,A,7\n");
+    EXPECT_EQ(run({"trials", "t.npy", "--to", "1992.2"}).out.substr(0, 47),
+              "trial,date,name,value\n1,1992.2,A,1\n1,1992.2,GDP");
+    EXPECT_EQ(run({"percentiles", "t.npy", "A", "GDP", "--at", "0,5,50,95,100", "--to", "1992.3"}).out,
+              "date,A:p0,A:p5,A:p50,A:p95,A:p100,GDP:p0,GDP:p5,GDP:p50,GDP:p95,GDP:p100\n"
+              "1992.2,1,1.15,2.5,4.7,5,196,196.4,200,203.6,204\n"
+              "1992.3,2,2.2,4,5.8,6,206,206.4,210,213.6,214\n");
+    EXPECT_EQ(run({"percentiles", "t.npy", "GDP", "--from", "1992.4"}).out,
+              "date,GDP:p5,GDP:p25,GDP:p50,GDP:p75,GDP:p95\n1992.4,216.4,218,220,222,223.6\n");
+
+    // The fan: the median as the line, the bands between 5 and 95 and 25 and 75, darker inside.
+    ChartReading fan = chart({"GDP", "--from", "1992.1", "--fan", "t.npy"});
+    expectShapes(fan.points("series history"), {quarters(1992, 1, {180, 200, 210, 220})});
+    // Each band's polygon: the upper edge forward, the lower edge back.
+    auto band = [](std::vector<double> high, std::vector<double> low) {
+        Shape upper = quarters(1992, 2, high);
+        Shape lower = quarters(1992, 2, low);
+        upper.insert(upper.end(), lower.rbegin(), lower.rend());
+        return upper;
+    };
+    expectShapes(fan.points("fan2"), {band({203.6, 213.6, 223.6}, {196.4, 206.4, 216.4})});
+    expectShapes(fan.points("fan1"), {band({202, 212, 222}, {198, 208, 218})});
+    EXPECT_LT(fan.panel.find("class=\"fan2\""), fan.panel.find("class=\"fan1\""));
+    EXPECT_LT(std::stod(fan.values[0].second), 196.4);  // the axis holds the whole fan
+    std::string svg = run({"chart", "bws", "GDP", "--fan", "t.npy", "--at", "10,50,90"}).out;
+    EXPECT_NE(svg.find(">10–90% of trials</text>"), std::string::npos);
+    EXPECT_NE(svg.find(">median of the trials</text>"), std::string::npos);
+
+    otherBank("base", "1", "date,GDP\n1990.1,50\n1990.2,0\n1990.4,65\n");
+    EXPECT_EQ(run({"compare", "bws", "base", "GDP", "--to", "1991.1"}).out,
+              "date,GDP\n1990.1,50\n1990.2,110\n1990.3,\n1990.4,65\n1991.1,\n");
+    EXPECT_EQ(run({"compare", "bws", "base", "GDP", "--percent"}).out,
+              "date,GDP\n1990.1,100\n1990.2,\n1990.3,\n1990.4,100\n");
+    ChartReading deviation = chart({"GDP", "--compare", "base", "--deviation", "--to", "1990.4"});
+    expectShapes(deviation.points("series history"), {quarters(1990, 1, {50, 110}), quarters(1990, 4, {65})});
+    Matches zero = matches(deviation.panel, "class=\"zero\" x1=\"[^\"]*\" y1=\"([^\"]*)\"()");
+    EXPECT_NEAR(deviation.value0 + deviation.valueScale * std::stod(zero.at(0).first), 0, 0.05);
+    EXPECT_EQ(deviation.points("compare history").size(), 0u);
+}
+
+TEST_F(VornbankChart, TrialsFilesAndComparisonsRefusedWithOneLine) {
+    writeTrials(scratch);
+    writeFile(scratch.file("cut.npy"), readFile(scratch.file("t.npy")).substr(0, 128 + 24 * 3 + 5));
+    writeFile(scratch.file("cut-series.txt"), "A\nGDP\n");
+    writeFile(scratch.file("cut-dates.txt"), "1992.2\n1992.3\n1992.4\n");
+    writeFile(scratch.file("few.npy"), readFile(scratch.file("t.npy")));
+    writeFile(scratch.file("few-series.txt"), "A\n");
+    writeFile(scratch.file("few-dates.txt"), "1992.2\n1992.3\n1992.4\n");
+    otherBank("april", "4", "date,GDP\n1990.2,1\n");
+    otherBank("monthly", "1", "date,GDP\n1990.001,1\n");
+    const std::string usage = " --help shows how to use it";
+    const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
+        {{"trials", "cut.npy"}, 1, "cut.npy is cut short: it holds 3 whole trials of the 5 its header names; none of it is used"},
+        {{"percentiles", "bws.bnk", "GDP"}, 1,
+         "bws.bnk is not a trials file (a .npy array of 32-bit floats, trials x series x periods, as vorn --trials "
+         "writes it)"},
+        {{"trials", "few.npy"}, 1, "few.npy holds 2 series over 3 periods, but few-series.txt names 1 and few-dates.txt dates 3"},
+        {{"trials", "none.npy"}, 1, "cannot open none.npy: No such file or directory"},
+        {{"percentiles", "t.npy", "X"}, 1, "t.npy holds no series X"},
+        {{"percentiles", "t.npy", "GDP", "--from", "1993.1"}, 1, "--from 1993.1 is not a period of t.npy, which holds 1992.2 to 1992.4"},
+        {{"percentiles", "t.npy", "GDP", "--at", "5,101"}, 2, "--at 5,101: '101' is not a percentile from 0 to 100; vornbank percentiles" + usage},
+        {{"percentiles", "t.npy", "GDP", "--at", "-5"}, 2, "--at -5: '-5' is not a percentile from 0 to 100; vornbank percentiles" + usage},
+        {{"percentiles", "t.npy", "GDP", "--at", "5,5"}, 2, "--at 5,5: the percentiles must increase; vornbank percentiles" + usage},
+        {{"compare", "bws", "april", "GDP"}, 1, "the base bank april begins in month 4 of 1990, but bws in month 1 of 1990; the banks need one base"},
+        {{"compare", "bws", "monthly", "GDP"}, 1, "series GDP is monthly in monthly but quarterly in bws"},
+        {{"compare", "bws", "monthly", "GDP", "A"}, 1, "series A is annual but GDP is quarterly; compare them separately"},
+        {{"compare", "bws", "april", "X"}, 1, "bws has no series X"},
+    };
+    for (const auto& [words, code, message] : cases) expectFailure(words, code, "vornbank: " + message + "\n");
+}
+
 TEST_F(VornbankChart, RefusalsWriteNothing) {
     otherBank("april", "4", "date,GDP\n1990.2,1\n");
     otherBank("monthly", "1", "date,GDP\n1990.001,1\n");
     import("date,EMPTY\n1990.1,\n");
+    writeTrials(scratch);
     const std::string usage = "; vornbank chart --help shows how to use it";
     const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
         {{"Z"}, 1, "bws has no series Z"},
@@ -475,6 +567,18 @@ TEST_F(VornbankChart, RefusalsWriteNothing) {
         {{"GDP", "--sigma", "monthly", "--to", "1992.4"}, 2,
          "--sigma needs --forecast-from and --to, the first and last periods the run solved" + usage},
         {{"GDP", "--label", "x"}, 2, "--label and --compare-label name the banks of --compare" + usage},
+        {{"GDP", "--deviation"}, 2, "--deviation draws BANK against the bank of --compare, which is missing" + usage},
+        {{"GDP", "--fan", "t.npy", "--at", "5,50,90"}, 2,
+         "--at 5,50,90: 5 has no partner 95; the fan's bands lie between pairs that add up to 100" + usage},
+        {{"GDP", "--fan", "t.npy", "--at", "25,75"}, 2,
+         "--at 25,75: the fan needs 50, its median, and pairs that add up to 100" + usage},
+        {{"GDP", "--fan", "t.npy", "--at", "50,25"}, 2, "--at 50,25: the percentiles must increase" + usage},
+        {{"GDP", "--fan", "t.npy", "--sigma", "monthly"}, 2,
+         "--fan draws its own bands; it goes with neither --sigma nor --deviation" + usage},
+        {{"GDP", "--fan", "monthly.bnk"}, 1,
+         "monthly.bnk is not a trials file (a .npy array of 32-bit floats, trials x series x periods, as vorn "
+         "--trials writes it)"},
+        {{"A", "--fan", "t.npy"}, 1, "series A is annual in bws but the trials in t.npy are quarterly"},
     };
     for (const auto& [words, code, message] : cases) {
         std::vector<std::string> args = {"chart", "bws", "--out", "c.svg"};

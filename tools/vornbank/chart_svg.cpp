@@ -16,13 +16,12 @@ constexpr double kPanelHeight = 270;
 constexpr double kPlotLeft = 72;
 constexpr double kPlotTop = 34;
 constexpr double kPlotHeight = 206;
-constexpr double kLegendHeight = 30;
+constexpr double kLegendRowHeight = 20;  // the legend's rows, and 10 units below them
 constexpr double kCharWidth = 6.5;  // a rough width of one character at font size 11
 constexpr int kMaxValueSteps = 5;
 
 const char* const kLineColour = "#1f4e9a";
 const char* const kCompareColour = "#e66101";
-const char* const kBandColour[] = {"#9ecae1", "#deebf7"};  // ±1σ, ±2σ
 const char* const kForecastDashes = "6,4";
 
 void appendf(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -88,13 +87,8 @@ struct PanelFrame {
     }
 };
 
-bool bandAt(const ChartPanel& panel, size_t i) {
-    return !panel.sigma.empty() && std::isfinite(panel.values[i]) && std::isfinite(panel.sigma[i]) &&
-           panel.sigma[i] > 0;
-}
-
-// The value axis covers both lines and the outer band.
-ValueAxis panelAxis(const ChartPanel& panel) {
+// The value axis covers both lines, every band and the zero line.
+ValueAxis panelAxis(const Chart& chart, const ChartPanel& panel) {
     double low = INFINITY;
     double high = -INFINITY;
     auto cover = [&](double value) {
@@ -105,12 +99,19 @@ ValueAxis panelAxis(const ChartPanel& panel) {
     for (size_t i = 0; i < panel.times.size(); ++i) {
         cover(panel.values[i]);
         if (!panel.compare.empty()) cover(panel.compare[i]);
-        if (bandAt(panel, i)) {
-            cover(panel.values[i] - 2 * panel.sigma[i]);
-            cover(panel.values[i] + 2 * panel.sigma[i]);
-        }
+        for (const ChartBand& band : panel.bands)
+            if (std::isfinite(band.low[i]) && std::isfinite(band.high[i])) {
+                cover(band.low[i]);
+                cover(band.high[i]);
+            }
     }
     if (!std::isfinite(low)) low = high = 0;
+    if (chart.zeroLine) {
+        // Room on the far side of the zero line, so that it stands clear of the frame.
+        const double margin = 0.05 * std::max(std::fabs(low), std::fabs(high));
+        cover(low >= 0 ? -margin : 0);
+        cover(high <= 0 ? margin : 0);
+    }
     return valueAxis(low, high, kMaxValueSteps);
 }
 
@@ -151,32 +152,31 @@ void appendLine(std::string& out, const PanelFrame& frame, const ChartPanel& pan
     flush(points, forecast);
 }
 
-// The ±k σ band as one polygon per run of periods with a standard deviation;
-// a run of one period is drawn a little wide so that it shows.
-void appendBands(std::string& out, const PanelFrame& frame, const ChartPanel& panel, int k) {
+// A band as one polygon per run of periods where it has both edges; a run of
+// one period is drawn a little wide so that it shows.
+void appendBand(std::string& out, const PanelFrame& frame, const ChartPanel& panel, const ChartBand& band) {
     struct Edge {
-        double time, value, sigma;
+        double time, low, high;
     };
     size_t i = 0;
     while (i < panel.times.size()) {
         std::vector<Edge> run;
-        for (; i < panel.times.size() && bandAt(panel, i); ++i)
-            run.push_back({panel.times[i], panel.values[i], panel.sigma[i]});
+        for (; i < panel.times.size() && std::isfinite(band.low[i]) && std::isfinite(band.high[i]); ++i)
+            run.push_back({panel.times[i], band.low[i], band.high[i]});
         if (run.empty()) {
             ++i;
             continue;
         }
         if (run.size() == 1) {
             Edge only = run[0];
-            run = {{only.time - 0.3 * panel.periodYears, only.value, only.sigma},
-                   {only.time + 0.3 * panel.periodYears, only.value, only.sigma}};
+            run = {{only.time - 0.3 * panel.periodYears, only.low, only.high},
+                   {only.time + 0.3 * panel.periodYears, only.low, only.high}};
         }
         std::string points;
-        for (const Edge& e : run) appendPoint(points, frame.x(e.time), frame.y(e.value + k * e.sigma));
-        for (auto e = run.rbegin(); e != run.rend(); ++e)
-            appendPoint(points, frame.x(e->time), frame.y(e->value - k * e->sigma));
-        appendf(out, "<polygon class=\"band%d\" fill=\"%s\" stroke=\"none\" points=\"", k,
-                kBandColour[k - 1]);
+        for (const Edge& e : run) appendPoint(points, frame.x(e.time), frame.y(e.high));
+        for (auto e = run.rbegin(); e != run.rend(); ++e) appendPoint(points, frame.x(e->time), frame.y(e->low));
+        appendf(out, "<polygon class=\"%s\" fill=\"%s\" stroke=\"none\" points=\"", band.cls.c_str(),
+                band.colour.c_str());
         out += points + "\"/>\n";
     }
 }
@@ -190,7 +190,7 @@ std::string tickText(double value, int decimals) {
 }
 
 void appendPanel(std::string& out, const Chart& chart, const ChartPanel& panel, double left, double top) {
-    PanelFrame frame{chart.start, chart.end, panelAxis(panel)};
+    PanelFrame frame{chart.start, chart.end, panelAxis(chart, panel)};
     double plotRight = kPlotLeft + kChartPlotWidth;
     double plotBottom = kPlotTop + kPlotHeight;
     appendf(out, "<g class=\"panel\" transform=\"translate(%.0f,%.0f)\">\n", left, top);
@@ -208,8 +208,12 @@ void appendPanel(std::string& out, const Chart& chart, const ChartPanel& panel, 
         appendf(out,
                 "<line class=\"grid\" x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"#e4e4e4\"/>\n",
                 frame.x(year), kPlotTop, frame.x(year), plotBottom);
-    appendBands(out, frame, panel, 2);
-    appendBands(out, frame, panel, 1);
+    for (const ChartBand& band : panel.bands) appendBand(out, frame, panel, band);
+    if (chart.zeroLine)
+        appendf(out,
+                "<line class=\"zero\" x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"#222\" "
+                "stroke-width=\"1\"/>\n",
+                kPlotLeft, frame.y(0), plotRight, frame.y(0));
     if (std::isfinite(chart.forecastFrom))
         appendf(out,
                 "<line class=\"forecast-rule\" x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" "
@@ -233,27 +237,44 @@ void appendPanel(std::string& out, const Chart& chart, const ChartPanel& panel, 
 }
 
 // One legend entry: a short line (or a swatch for a band) and its text.
-void appendLegendEntry(std::string& out, double& x, const std::string& attributes, bool swatch,
+// Where the next legend entry goes; entries that would reach past the chart's
+// width start a new row.
+struct LegendPen {
+    double x;
+    double y;
+    double width;
+};
+
+void appendLegendEntry(std::string& out, LegendPen& pen, const std::string& attributes, bool swatch,
                        const std::string& text) {
+    const double entryWidth = 30 + textWidth(text);
+    if (pen.x > kPlotLeft && pen.x + entryWidth > pen.width - 8) {
+        pen.x = kPlotLeft;
+        pen.y += kLegendRowHeight;
+    }
     if (swatch)
-        appendf(out, "<rect x=\"%.1f\" y=\"10\" width=\"24\" height=\"10\" %s/>\n", x, attributes.c_str());
-    else
-        appendf(out, "<line x1=\"%.1f\" y1=\"15\" x2=\"%.1f\" y2=\"15\" %s/>\n", x, x + 24,
+        appendf(out, "<rect x=\"%.1f\" y=\"%.0f\" width=\"24\" height=\"10\" %s/>\n", pen.x, pen.y - 5,
                 attributes.c_str());
-    appendf(out, "<text x=\"%.1f\" y=\"15\" dominant-baseline=\"middle\">%s</text>\n", x + 30,
+    else
+        appendf(out, "<line x1=\"%.1f\" y1=\"%.0f\" x2=\"%.1f\" y2=\"%.0f\" %s/>\n", pen.x, pen.y, pen.x + 24,
+                pen.y, attributes.c_str());
+    appendf(out, "<text x=\"%.1f\" y=\"%.0f\" dominant-baseline=\"middle\">%s</text>\n", pen.x + 30, pen.y,
             xmlText(text).c_str());
-    x += 30 + textWidth(text) + 20;
+    pen.x += entryWidth + 20;
 }
 
 // The legend says which line is which bank, which style is the forecast and
 // what the bands are; a chart with none of these has none.
-void appendLegend(std::string& out, const Chart& chart, bool bands) {
-    double x = kPlotLeft;
+// Returns the legend's height.
+double appendLegend(std::string& out, const Chart& chart, double width) {
+    LegendPen x{kPlotLeft, 15, width};
     out += "<g class=\"legend\">\n";
     char stroke[96];
-    if (!chart.compareLabel.empty()) {
+    if (!chart.label.empty()) {
         std::snprintf(stroke, sizeof stroke, "stroke=\"%s\" stroke-width=\"2\"", kLineColour);
         appendLegendEntry(out, x, stroke, false, chart.label);
+    }
+    if (!chart.compareLabel.empty()) {
         std::snprintf(stroke, sizeof stroke, "stroke=\"%s\" stroke-width=\"1.5\"", kCompareColour);
         appendLegendEntry(out, x, stroke, false, chart.compareLabel);
     }
@@ -264,25 +285,21 @@ void appendLegend(std::string& out, const Chart& chart, bool bands) {
             std::string("stroke=\"#555\" stroke-width=\"2\" stroke-dasharray=\"") + kForecastDashes + "\"",
             false, "forecast");
     }
-    if (bands) {
-        for (int k = 1; k <= 2; ++k) {
-            std::snprintf(stroke, sizeof stroke, "fill=\"%s\"", kBandColour[k - 1]);
-            appendLegendEntry(out, x, stroke, true, k == 1 ? "±1σ" : "±2σ");
-        }
-    }
+    for (const auto& [colour, text] : chart.bandLegend)
+        appendLegendEntry(out, x, "fill=\"" + colour + "\"", true, text);
     out += "</g>\n";
+    return x.y + 15;
 }
 
 }  // namespace
 
 std::string chartSvg(const Chart& chart) {
-    bool bands = std::any_of(chart.panels.begin(), chart.panels.end(),
-                             [](const ChartPanel& panel) { return !panel.sigma.empty(); });
-    bool legend = bands || !chart.compareLabel.empty() || std::isfinite(chart.forecastFrom);
-    double legendHeight = legend ? kLegendHeight : 0;
+    bool legend = !chart.bandLegend.empty() || !chart.label.empty() || std::isfinite(chart.forecastFrom);
     size_t columns = static_cast<size_t>(chart.columns);
     size_t rows = (chart.panels.size() + columns - 1) / columns;
     double width = kPanelWidth * static_cast<double>(columns);
+    std::string legendText;
+    double legendHeight = legend ? appendLegend(legendText, chart, width) : 0;
     double height = legendHeight + kPanelHeight * static_cast<double>(rows);
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     appendf(
@@ -291,7 +308,7 @@ std::string chartSvg(const Chart& chart) {
         "font-family=\"DejaVu Sans, Arial, sans-serif\" font-size=\"11\" fill=\"#222\">\n",
         width, height, width, height);
     appendf(out, "<rect width=\"%.0f\" height=\"%.0f\" fill=\"white\"/>\n", width, height);
-    if (legend) appendLegend(out, chart, bands);
+    out += legendText;
     for (size_t k = 0; k < chart.panels.size(); ++k)
         appendPanel(out, chart, chart.panels[k], kPanelWidth * static_cast<double>(k % columns),
                     legendHeight + kPanelHeight * static_cast<double>(k / columns));

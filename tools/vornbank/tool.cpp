@@ -25,8 +25,15 @@ const char* const kToolHelp =
     "  workdir DIR --csv FILE.csv --coefficients FROM\n"
     "                        make a working directory for vorn from a CSV file\n"
     "  chart BANK NAME... [--from DATE] [--to DATE] [--forecast-from DATE] [--sigma SIGMABANK]\n"
-    "        [--compare OTHERBANK] [--out FILE.svg]\n"
+    "        [--compare OTHERBANK [--deviation [--percent]]] [--fan TRIALS [--at P,...]]\n"
+    "        [--out FILE.svg]\n"
     "                        draw series as an SVG picture, one panel per series\n"
+    "  trials TRIALS [NAME...] [--from DATE] [--to DATE]\n"
+    "                        print the trials file of vorn --trials as long CSV\n"
+    "  percentiles TRIALS NAME... [--at 5,25,50,75,95] [--from DATE] [--to DATE]\n"
+    "                        percentiles over the trials, a column per name and percentile\n"
+    "  compare BANK BASE NAME... [--from DATE] [--to DATE] [--percent]\n"
+    "                        a scenario against its baseline: differences or % deviations\n"
     "\n"
     "CSV files have the header date,NAME1,NAME2,... and rows DATE,v1,v2,... with dates in\n"
     "vorn's notation (1995, 1995.1 to 1995.4, 1995.5 or 1995.6, 1995.001 to 1995.012) or a\n"
@@ -54,6 +61,9 @@ int runTool(const std::vector<std::string>& args) {
     if (verb == "lags") return runLags(rest);
     if (verb == "workdir") return runWorkdir(rest);
     if (verb == "chart") return runChart(rest);
+    if (verb == "trials") return runTrials(rest);
+    if (verb == "percentiles") return runPercentiles(rest);
+    if (verb == "compare") return runCompare(rest);
     printErr("vornbank: unknown verb '%s'; vornbank --help lists the verbs.\n", verb.c_str());
     return 2;
 }

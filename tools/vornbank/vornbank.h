@@ -90,3 +90,10 @@ int runInfo(const std::vector<std::string>& args);
 int runLags(const std::vector<std::string>& args);
 int runWorkdir(const std::vector<std::string>& args);
 int runChart(const std::vector<std::string>& args);
+int runTrials(const std::vector<std::string>& args);
+int runPercentiles(const std::vector<std::string>& args);
+int runCompare(const std::vector<std::string>& args);
+
+// BANK's value against BASE's: the difference, or with `percent` the
+// percentage deviation; NaN where a value is missing or (percent) BASE is 0.
+double deviationOf(float value, float base, bool percent);
