@@ -1,8 +1,11 @@
 // vornfit: estimates the model's three regressions from a bank's history,
-// prints a regression table per equation and writes the coefficient file.
+// prints a regression table per equation (or one JSON document) and, when
+// asked, writes the coefficient file and the fitted values and residuals.
 // Everything is read and estimated before anything is printed or written, so
 // a refusal leaves no file and no half of a report behind.
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -15,20 +18,30 @@
 namespace {
 
 const char* const kHelp =
-    "usage: vornfit BANK --from DATE --to DATE [--dim FILE] [--names FILE] [--out FILE]\n"
+    "usage: vornfit BANK --from DATE --to DATE [--ar1] [--hac-lags L] [--json] [--residuals]\n"
+    "               [--dim FILE] [--names FILE] [--out FILE]\n"
     "\n"
     "Estimates the model's three regressions (investment, inventory investment, imports) by\n"
     "ordinary least squares over the periods DATE to DATE of BANK, whose first 36 series are\n"
-    "the model's series in model order. Prints one regression table per equation and writes\n"
-    "the coefficients, and for every equation of kind s in the dimension file also rho, SEE\n"
-    "and the draw matrix, in heart.dat's layout.\n"
+    "the model's series in model order, and prints one regression table per equation: per\n"
+    "coefficient the estimate, standard error, t statistic, p-value, 95% interval and the\n"
+    "Newey-West (HAC) standard error; per equation the fit, log-likelihood, AIC and BIC, the\n"
+    "Breusch-Godfrey test with 4 lags and the Jarque-Bera test; for investment the sum of its\n"
+    "output-change lags. Nothing is written unless --out or --residuals asks for it.\n"
     "\n"
     "  --from, --to DATE  the sample, in vorn's notation (1995.1) or as vornbank import\n"
     "                     reads dates (1995Q1, 1995-01, ...)\n"
+    "  --ar1              estimate with AR(1) errors by iterated Cochrane-Orcutt instead\n"
+    "  --hac-lags L       lags of the HAC standard errors (default floor(4 (n/100)^(2/9)))\n"
+    "  --json             one JSON document on the standard output instead of the tables\n"
+    "  --residuals        write NAME:fitted and NAME:resid into BANK for each dependent\n"
+    "                     series NAME, over the sample\n"
     "  --dim FILE         the dimension file (default heart.dim)\n"
     "  --names FILE       an existing coefficient file whose equation names are kept\n"
     "                     (default names eq0, eq1, eq2)\n"
-    "  --out FILE         the coefficient file written (default heart.dat)\n";
+    "  --out FILE         write the coefficients, and for every equation of kind s in the\n"
+    "                     dimension file also rho, SEE and the draw matrix, to FILE in\n"
+    "                     heart.dat's layout (--out heart.dat replaces the working one)\n";
 
 constexpr int kModelSeries = 36;
 
@@ -36,11 +49,7 @@ void usage(const char* message) { usageFail("", "%s", message); }
 
 // Reads the dimension file and checks that it describes the model's regressions.
 void readDimensions(const std::string& path) {
-    try {
-        model.equationCount = readEquationDimensions(path.c_str());
-    } catch (const ProcessExit&) {
-        endProcess(1);  // the reader has said what is wrong
-    }
+    readWithOneLine([&] { model.equationCount = readEquationDimensions(path.c_str()); }, path, nullptr);
     if (model.equationCount != kRegressionCount)
         fail("%s describes %d equations, but the model has %d regressions", path.c_str(), model.equationCount,
              kRegressionCount);
@@ -107,39 +116,106 @@ Sample readSample(const std::string& fromText, const std::string& toText, int16_
     return sample;
 }
 
+// The number --hac-lags gives: digits only, below the observations of the regressions.
+int hacLagsOption(const std::string& text, Eigen::Index observations) {
+    char* end = nullptr;
+    errno = 0;
+    const long lags = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || errno == ERANGE)
+        fail("--hac-lags %s is not a whole number from 0 up", text.c_str());
+    if (lags >= observations)
+        fail("--hac-lags %s is not below the %d observations of the regressions", text.c_str(),
+             static_cast<int>(observations));
+    return static_cast<int>(lags);
+}
+
+// Estimates one equation by the method asked for, with its inference.
+EstimatedEquation estimate(int e, const std::string& name, const ModelHistory& history, const Sample& sample,
+                           Method method, const std::string& hacLags) {
+    EstimatedEquation equation{name, model.equationKind[e], &kRegressions[e], {}};
+    const RegressionData data = buildRegression(*equation.regression, name, history, sample);
+    const auto& terms = equation.regression->terms;
+    const bool centred = std::any_of(terms.begin(), terms.end(),
+                                     [](const RegressionTerm& term) { return term.series == kConstantTerm; });
+    const std::string period = dateText(sample.from, sample) + " to " + dateText(sample.to, sample);
+    if (!fitLeastSquares(data.regressors, data.dependent, centred, equation.fit))
+        fail("the regressors of equation %s are linearly dependent (singular or numerically singular) over %s",
+             name.c_str(), period.c_str());
+    equation.method = method;
+    equation.rho = equation.fit.rho;
+    Eigen::MatrixXd regressors = data.regressors;
+    if (method == Method::ar1) {
+        const Eigen::Index n = data.regressors.rows(), k = data.regressors.cols();
+        if (n - 1 < k + 1)
+            fail("equation %s has %d coefficients, and with AR(1) errors the sample %s keeps only %d observations "
+                 "after the first; it needs at least %d",
+                 name.c_str(), static_cast<int>(k), period.c_str(), static_cast<int>(n - 1), static_cast<int>(k + 1));
+        if (equation.fit.exact)
+            fail("equation %s fits %s exactly: it has no errors to estimate AR(1) errors from", name.c_str(),
+                 period.c_str());
+        Ar1Fit ar1;
+        switch (fitAr1(data.regressors, data.dependent, centred, equation.fit, ar1)) {
+        case Ar1Outcome::converged:
+            break;
+        case Ar1Outcome::singular:
+            fail("the quasi-differenced regressors of equation %s are linearly dependent (singular or numerically "
+                 "singular) over %s",
+                 name.c_str(), period.c_str());
+        case Ar1Outcome::notConverged:
+            fail("the AR(1) estimate of equation %s did not converge: rho still moved by %g after %d iterations",
+                 name.c_str(), ar1.lastChange, kAr1MaxIterations);
+        }
+        equation.fit = std::move(ar1.fit);
+        equation.rho = ar1.rho;
+        equation.iterations = ar1.iterations;
+        regressors = data.regressors.bottomRows(n - 1) - ar1.rho * data.regressors.topRows(n - 1);
+    }
+    equation.fitted = data.regressors * equation.fit.coefficients;
+    equation.residuals = data.dependent - equation.fitted;
+    const Eigen::Index observations = regressors.rows();
+    equation.hacLags = hacLags.empty() ? defaultHacLags(observations) : hacLagsOption(hacLags, observations);
+    equation.inference = inferFrom(regressors, equation.fit, equation.hacLags);
+    for (const RegressionTerm& term : terms)
+        if (term.series == kOutputChangeSeries && term.lag > 0) equation.lagSumTerms.push_back(term.coefficient);
+    if (!equation.lagSumTerms.empty()) equation.lagSum = sumOfCoefficients(equation.fit, equation.lagSumTerms);
+    return equation;
+}
+
 int runFit(const std::vector<std::string>& args) {
-    VerbArgs parsed = parseVerbArgs("", args, {"from", "to", "dim", "names", "out"}, {}, kHelp);
+    VerbArgs parsed =
+        parseVerbArgs("", args, {"from", "to", "dim", "names", "out", "hac-lags"}, {"ar1", "json", "residuals"}, kHelp);
     if (parsed.words.size() != 1) usage("one BANK is needed");
     if (!parsed.options.count("from") || !parsed.options.count("to")) usage("--from and --to are needed");
     auto option = [&](const char* name, const char* fallback) {
         return parsed.options.count(name) ? parsed.options[name] : std::string(fallback);
     };
+    const Method method = parsed.options.count("ar1") ? Method::ar1 : Method::leastSquares;
+    const bool residuals = parsed.options.count("residuals") > 0;
 
     readDimensions(option("dim", "heart.dim"));
     const std::vector<std::string> names = equationNames(option("names", ""));
     const std::string bank = bankBase(parsed.words[0]);
-    openToolBank(bank, false);
+    openToolBank(bank, residuals);
     int16_t frequency = 0;
     const ModelHistory history = readHistory(bank, frequency);
     const Sample sample = readSample(parsed.options["from"], parsed.options["to"], frequency);
 
     std::vector<EstimatedEquation> equations;
-    for (int e = 0; e < kRegressionCount; ++e) {
-        EstimatedEquation equation{names[static_cast<size_t>(e)], model.equationKind[e], &kRegressions[e], {}};
-        const RegressionData data = buildRegression(*equation.regression, equation.name, history, sample);
-        const bool centred = std::any_of(equation.regression->terms.begin(), equation.regression->terms.end(),
-                                         [](const RegressionTerm& term) { return term.series == kConstantTerm; });
-        if (!fitLeastSquares(data.regressors, data.dependent, centred, equation.fit))
-            fail("the regressors of equation %s are linearly dependent (singular or numerically singular) "
-                 "over %s to %s",
-                 equation.name.c_str(), dateText(sample.from, sample).c_str(), dateText(sample.to, sample).c_str());
-        equations.push_back(std::move(equation));
-    }
+    for (int e = 0; e < kRegressionCount; ++e)
+        equations.push_back(estimate(e, names[static_cast<size_t>(e)], history, sample, method, option("hac-lags", "")));
 
-    const std::string out = option("out", "heart.dat");
-    writeEstimates(out, equations);
+    if (residuals) writeResidualSeries(equations, sample, bank);
+    if (parsed.options.count("out")) writeEstimates(parsed.options["out"], equations);
+    if (parsed.options.count("json")) {
+        printJson(equations);
+        return 0;
+    }
     for (const EstimatedEquation& equation : equations) printRegressionTable(equation, sample);
-    std::fprintf(toolOut, "Wrote %d equations to %s.\n", kRegressionCount, out.c_str());
+    if (residuals)
+        std::fprintf(toolOut, "Wrote the fitted values and residuals of %d equations into %s.\n", kRegressionCount,
+                     bank.c_str());
+    if (parsed.options.count("out"))
+        std::fprintf(toolOut, "Wrote %d equations to %s.\n", kRegressionCount, parsed.options["out"].c_str());
     return 0;
 }
 
