@@ -37,11 +37,16 @@ void printLagSum(const EstimatedEquation& equation) {
     std::fprintf(toolOut, "Sum of the %zu output-change lags: %s (std. error %s)\n", equation.lagSumTerms.size(),
                  columnNumber(sum, 0, 6).c_str(), columnNumber(equation.lagSum.standardError, 0, 6).c_str());
     std::fprintf(toolOut, "  A lasting rise in output of one unit adds %.2f units of investment over the next %zu "
-                 "quarters;\n  ", sum, equation.lagSumTerms.size());
-    if (sum < kExplosiveLagSum)
-        std::fprintf(toolOut, "below %.2f, the model's forecasts settle after a shock\n", kExplosiveLagSum);
+                 "quarters:\n  ", sum, equation.lagSumTerms.size());
+    if (sum < kCyclingLagSum)
+        std::fprintf(toolOut, "below %g, a shock to a forecast dies out after one overshoot", kCyclingLagSum);
+    else if (sum < kExplosiveLagSum)
+        std::fprintf(toolOut, "from %g to %g, a shock to a forecast sets off cycles that die out", kCyclingLagSum,
+                     kExplosiveLagSum);
     else
-        std::fprintf(toolOut, "from %.2f on, the model's forecasts swing in growing cycles\n", kExplosiveLagSum);
+        std::fprintf(toolOut, "from %g on, a shock to a forecast sets off growing cycles: it booms and crashes",
+                     kExplosiveLagSum);
+    std::fputs(" (docs/model.md)\n", toolOut);
 }
 
 }  // namespace

@@ -132,10 +132,13 @@ LagSum sumOfCoefficients(const LeastSquaresFit& fit, const std::vector<int>& coe
 
 enum class Method { leastSquares, ar1 };
 
-// The output-change series whose lags drive investment, and the sum of their
-// coefficients from which the model's forecasts swing in growing cycles.
+// The output-change series whose lags drive investment, and the sums of their
+// coefficients from which a shock sets off cycles in the model's forecasts, and
+// growing ones: found by simulating the model with the example's shares and
+// the lag profile of its coefficients (docs/model.md).
 inline constexpr int kOutputChangeSeries = 3;
-inline constexpr double kExplosiveLagSum = 1.0;
+inline constexpr double kCyclingLagSum = 1.0;
+inline constexpr double kExplosiveLagSum = 2.45;
 
 // One estimated equation, as printed and written. With AR(1) errors, `fit` is
 // the fit of the quasi-differenced regression; `fitted` and `residuals` are
