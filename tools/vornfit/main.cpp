@@ -131,7 +131,7 @@ int hacLagsOption(const std::string& text, Eigen::Index observations) {
 
 // Estimates one equation by the method asked for, with its inference.
 EstimatedEquation estimate(int e, const std::string& name, const ModelHistory& history, const Sample& sample,
-                           Method method, const std::string& hacLags) {
+                           Method method, const std::string* hacLags) {
     EstimatedEquation equation{name, model.equationKind[e], &kRegressions[e], {}};
     const RegressionData data = buildRegression(*equation.regression, name, history, sample);
     const auto& terms = equation.regression->terms;
@@ -173,7 +173,7 @@ EstimatedEquation estimate(int e, const std::string& name, const ModelHistory& h
     equation.fitted = data.regressors * equation.fit.coefficients;
     equation.residuals = data.dependent - equation.fitted;
     const Eigen::Index observations = regressors.rows();
-    equation.hacLags = hacLags.empty() ? defaultHacLags(observations) : hacLagsOption(hacLags, observations);
+    equation.hacLags = hacLags ? hacLagsOption(*hacLags, observations) : defaultHacLags(observations);
     equation.inference = inferFrom(regressors, equation.fit, equation.hacLags);
     for (const RegressionTerm& term : terms)
         if (term.series == kOutputChangeSeries && term.lag > 0) equation.lagSumTerms.push_back(term.coefficient);
@@ -200,9 +200,11 @@ int runFit(const std::vector<std::string>& args) {
     const ModelHistory history = readHistory(bank, frequency);
     const Sample sample = readSample(parsed.options["from"], parsed.options["to"], frequency);
 
+    const auto hacLags = parsed.options.find("hac-lags");
     std::vector<EstimatedEquation> equations;
     for (int e = 0; e < kRegressionCount; ++e)
-        equations.push_back(estimate(e, names[static_cast<size_t>(e)], history, sample, method, option("hac-lags", "")));
+        equations.push_back(estimate(e, names[static_cast<size_t>(e)], history, sample, method,
+                                     hacLags == parsed.options.end() ? nullptr : &hacLags->second));
 
     if (residuals) writeResidualSeries(equations, sample, bank);
     if (parsed.options.count("out")) writeEstimates(parsed.options["out"], equations);
