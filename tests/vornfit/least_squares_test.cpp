@@ -115,19 +115,19 @@ TEST_F(EstimatesFile, ReadsBackAsTheSameFloatsThroughBothReaders) {
         equation.fit.coefficients = Eigen::VectorXd::LinSpaced(n, -1.0 / 3, 12345.678 / (e + 1));
         equation.fit.coefficients(0) = 2.5e-7 * (e + 1);
         equation.rho = 0.1 * e - 1.0 / 7;
-        equation.fit.see = 3.0 / 7 * (e + 1);
+        equation.errorSee = 3.0 / 7 * (e + 1);
         equation.fit.drawMatrix = (Eigen::MatrixXd::Random(n, n) * 1e-3).triangularView<Eigen::Lower>();
         equations.push_back(std::move(equation));
     }
     writeEstimates("heart.dat", equations);
 
     auto expectStored = [&](int e) {
-        const LeastSquaresFit& fit = equations[static_cast<size_t>(e)].fit;
+        const EstimatedEquation& equation = equations[static_cast<size_t>(e)];
         for (int k = 0; k < model.coefCount[e]; ++k)
-            EXPECT_EQ(model.coef[e][k], static_cast<float>(fit.coefficients(k))) << e << " " << k;
+            EXPECT_EQ(model.coef[e][k], static_cast<float>(equation.fit.coefficients(k))) << e << " " << k;
         if (model.equationKind[e] != 's') return;
-        EXPECT_EQ(model.errorRho[e], static_cast<float>(equations[static_cast<size_t>(e)].rho));
-        EXPECT_EQ(model.errorSee[e], static_cast<float>(fit.see));
+        EXPECT_EQ(model.errorRho[e], static_cast<float>(equation.rho));
+        EXPECT_EQ(model.errorSee[e], static_cast<float>(equation.errorSee));
     };
     readCoefficients();
     for (int e = 0; e < 3; ++e) expectStored(e);

@@ -136,6 +136,11 @@ TEST_F(Vornfit, ResidualsGoIntoTheBankAsOneChange) {
     EXPECT_TRUE(fit.out.ends_with("\nWrote the fitted values and residuals of 3 equations into bws.\n"
                                   "Wrote 3 equations to ar1.dat.\n"));
     EXPECT_FALSE(fileExists(scratch.file("bws.bnk-journal")));
+    // vorn draws the error as u_t = rho u_t-1 + sqrt(1 - rho^2) SEE z_t: the file's SEE is the
+    // innovations' over sqrt(1 - rho^2), from statsmodels' GLSAR as in FiguresAgreeWithStatsmodels.
+    const std::string written = readFile(scratch.file("ar1.dat"));
+    EXPECT_NEAR(std::atof(written.c_str() + written.find("rho =") + 5), 0.4515887031616313, 1e-6);
+    EXPECT_NEAR(std::atof(written.c_str() + written.find("SEE =") + 5), 3.0084400892633183, 1e-6);
     ProgramResult values = run({"export", "bws", "imports", "imports:fitted", "imports:resid", "--from", "1982.4",
                                 "--to", "2001.1"}, VORNBANK_BINARY);
     ASSERT_EQ(values.exitCode, 0) << values.err;

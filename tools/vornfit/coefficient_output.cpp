@@ -46,7 +46,7 @@ void storeEquation(const EstimatedEquation& equation, StoredBlock& block) {
     const int n = static_cast<int>(fit.coefficients.size());
     for (int k = 0; k < n; ++k) block.values.push_back(storedValue(fit.coefficients(k), equation, "coefficient"));
     block.rho = storedValue(equation.rho, equation, "rho");
-    block.see = storedValue(fit.see, equation, "SEE");
+    block.see = storedValue(equation.errorSee, equation, "SEE");
     if (equation.kind != 's' || n == 0) return;
     block.matrix = allocMatrix(0, n - 1, 0, n - 1);
     if (!block.matrix) fail("no memory for the draw matrix of equation %s", equation.name.c_str());

@@ -71,7 +71,7 @@ void printEquation(const EstimatedEquation& equation, bool last) {
     printTerms(equation);
     std::fputs("      ],\n", toolOut);
     const std::pair<const char*, double> statistics[] = {
-        {"see", fit.see},          {"ssr", fit.ssr},
+        {"see", fit.see},          {"error_sd", equation.errorSee}, {"ssr", fit.ssr},
         {"r2", fit.rSquared},      {"r2_adj", fit.adjustedRSquared},
         {"dw", fit.durbinWatson},  {"rho", equation.rho},
         {"loglik", inference.logLikelihood}, {"aic", inference.aic},

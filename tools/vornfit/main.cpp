@@ -5,6 +5,7 @@
 // a refusal leaves no file and no half of a report behind.
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -143,6 +144,7 @@ EstimatedEquation estimate(int e, const std::string& name, const ModelHistory& h
              name.c_str(), period.c_str());
     equation.method = method;
     equation.rho = equation.fit.rho;
+    equation.errorSee = equation.fit.see;
     Eigen::MatrixXd regressors = data.regressors;
     if (method == Method::ar1) {
         const Eigen::Index n = data.regressors.rows(), k = data.regressors.cols();
@@ -165,8 +167,11 @@ EstimatedEquation estimate(int e, const std::string& name, const ModelHistory& h
             fail("the AR(1) estimate of equation %s did not converge: rho still moved by %g after %d iterations",
                  name.c_str(), ar1.lastChange, kAr1MaxIterations);
         }
+        if (std::abs(ar1.rho) >= 1.0)
+            fail("the AR(1) estimate of equation %s has rho %g: errors that never die out", name.c_str(), ar1.rho);
         equation.fit = std::move(ar1.fit);
         equation.rho = ar1.rho;
+        equation.errorSee = equation.fit.see / std::sqrt(1.0 - ar1.rho * ar1.rho);
         equation.iterations = ar1.iterations;
         regressors = data.regressors.bottomRows(n - 1) - ar1.rho * data.regressors.topRows(n - 1);
     }

@@ -105,7 +105,10 @@ void printRegressionTable(const EstimatedEquation& equation, const Sample& sampl
     printStatistics("S.E. of regression", fit.see, "Sum squared resid", fit.ssr);
     printStatistics("Durbin-Watson stat", fit.durbinWatson, ar1 ? "AR(1) rho" : "Residual rho", equation.rho);
     printStatistics("Akaike info criterion", inference.aic, "Schwarz criterion", inference.bic);
-    printStatistics("Log likelihood", inference.logLikelihood);
+    if (ar1)
+        printStatistics("Log likelihood", inference.logLikelihood, "S.D. of the AR(1) error", equation.errorSee);
+    else
+        printStatistics("Log likelihood", inference.logLikelihood);
     printStatistics("Breusch-Godfrey LM(4)", inference.breuschGodfrey.statistic, "Prob. chi-squared(4)",
                     inference.breuschGodfrey.p);
     printStatistics("Jarque-Bera", inference.jarqueBera.statistic, "Prob. chi-squared(2)", inference.jarqueBera.p);

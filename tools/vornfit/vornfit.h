@@ -150,6 +150,10 @@ struct EstimatedEquation {
     LeastSquaresFit fit;
     Method method = Method::leastSquares;
     double rho = 0;  // written as the error's rho: the residuals' rho, or AR(1)'s
+    // Written as SEE, the standard deviation of the error u that vorn draws as
+    // u_t = rho u_t-1 + sqrt(1 - rho^2) SEE z_t: the SEE of the regression, or
+    // for AR(1) errors that of the innovations over sqrt(1 - rho^2).
+    double errorSee = 0;
     int iterations = 0;
     int hacLags = 0;
     Inference inference{};
