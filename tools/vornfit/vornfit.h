@@ -163,6 +163,13 @@ struct EstimatedEquation {
     Eigen::VectorXd residuals{};
 };
 
+// Estimates equation e over the sample by `method`, refusing (exit 1, one line)
+// singular regressors, a sample too short, an AR(1) estimate that does not
+// settle, and a --hac-lags text (when given) that is not a number below the
+// regression's observations.
+EstimatedEquation estimateEquation(int e, const std::string& name, const ModelHistory& history, const Sample& sample,
+                                   Method method, const std::string* hacLags);
+
 // The regression table of one equation, on the tool's output.
 void printRegressionTable(const EstimatedEquation& equation, const Sample& sample);
 // Every equation as one JSON document, on the tool's output.
