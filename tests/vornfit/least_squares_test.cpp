@@ -87,6 +87,20 @@ TEST(LeastSquares, RefusesSingularRegressorsWhateverTheirUnits) {
     }
 }
 
+TEST(RegressionTable, NumbersKeepToTheirColumn) {
+    const struct {
+        double value;
+        int width, decimals;
+        const char* text;
+    } cases[] = {
+        {0.5082, 9, 4, "   0.5082"},           {-48.89507, 12, 6, "  -48.895070"},
+        {NAN, 9, 4, "      n/a"},              {-INFINITY, 14, 6, "           n/a"},
+        {1.234567e16, 9, 4, " 1.23e+16"},      {-3.5e-300, 12, 6, "   -0.000000"},
+        {123456789.5, 12, 6, " 1.23457e+08"},   {0.200191, 0, 6, "0.200191"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(columnNumber(c.value, c.width, c.decimals), c.text) << c.value;
+}
+
 class EstimatesFile : public ModelTest {};
 
 TEST_F(EstimatesFile, ReadsBackAsTheSameFloatsThroughBothReaders) {
@@ -100,20 +114,20 @@ TEST_F(EstimatesFile, ReadsBackAsTheSameFloatsThroughBothReaders) {
         EstimatedEquation equation{"eq" + std::to_string(e), model.equationKind[e], &kRegressions[e], {}};
         equation.fit.coefficients = Eigen::VectorXd::LinSpaced(n, -1.0 / 3, 12345.678 / (e + 1));
         equation.fit.coefficients(0) = 2.5e-7 * (e + 1);
-        equation.fit.rho = 0.1 * e - 1.0 / 7;
-        equation.fit.see = 3.0 / 7 * (e + 1);
+        equation.rho = 0.1 * e - 1.0 / 7;
+        equation.errorSee = 3.0 / 7 * (e + 1);
         equation.fit.drawMatrix = (Eigen::MatrixXd::Random(n, n) * 1e-3).triangularView<Eigen::Lower>();
         equations.push_back(std::move(equation));
     }
     writeEstimates("heart.dat", equations);
 
     auto expectStored = [&](int e) {
-        const LeastSquaresFit& fit = equations[static_cast<size_t>(e)].fit;
+        const EstimatedEquation& equation = equations[static_cast<size_t>(e)];
         for (int k = 0; k < model.coefCount[e]; ++k)
-            EXPECT_EQ(model.coef[e][k], static_cast<float>(fit.coefficients(k))) << e << " " << k;
+            EXPECT_EQ(model.coef[e][k], static_cast<float>(equation.fit.coefficients(k))) << e << " " << k;
         if (model.equationKind[e] != 's') return;
-        EXPECT_EQ(model.errorRho[e], static_cast<float>(fit.rho));
-        EXPECT_EQ(model.errorSee[e], static_cast<float>(fit.see));
+        EXPECT_EQ(model.errorRho[e], static_cast<float>(equation.rho));
+        EXPECT_EQ(model.errorSee[e], static_cast<float>(equation.errorSee));
     };
     readCoefficients();
     for (int e = 0; e < 3; ++e) expectStored(e);

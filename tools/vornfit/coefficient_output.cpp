@@ -45,8 +45,8 @@ void storeEquation(const EstimatedEquation& equation, StoredBlock& block) {
     const LeastSquaresFit& fit = equation.fit;
     const int n = static_cast<int>(fit.coefficients.size());
     for (int k = 0; k < n; ++k) block.values.push_back(storedValue(fit.coefficients(k), equation, "coefficient"));
-    block.rho = storedValue(fit.rho, equation, "rho");
-    block.see = storedValue(fit.see, equation, "SEE");
+    block.rho = storedValue(equation.rho, equation, "rho");
+    block.see = storedValue(equation.errorSee, equation, "SEE");
     if (equation.kind != 's' || n == 0) return;
     block.matrix = allocMatrix(0, n - 1, 0, n - 1);
     if (!block.matrix) fail("no memory for the draw matrix of equation %s", equation.name.c_str());
@@ -65,17 +65,18 @@ std::vector<std::string> equationNames(const std::string& path) {
     OwnedFile in(std::fopen(path.c_str(), "r"));
     if (!in) fail("cannot open %s: %s", path.c_str(), std::strerror(errno));
     model.coefficientStream = in.get();
+    struct StreamReset {  // the stream closes with `in`, on every way out
+        ~StreamReset() { model.coefficientStream = nullptr; }
+    } reset;
     CoefficientBlock block;
-    try {
-        for (int e = 0; e < model.equationCount; ++e) {
-            readCoefficientBlock(e, block);
-            names.push_back(block.name);
-        }
-    } catch (const ProcessExit&) {
-        model.coefficientStream = nullptr;
-        fail("%s does not hold a block for every equation of the dimension file", path.c_str());
-    }
-    model.coefficientStream = nullptr;
+    readWithOneLine(
+        [&] {
+            for (int e = 0; e < model.equationCount; ++e) {
+                readCoefficientBlock(e, block);
+                names.push_back(block.name);
+            }
+        },
+        path, "does not hold a block for every equation of the dimension file");
     return names;
 }
 

@@ -31,8 +31,8 @@ bool fitLeastSquares(const Eigen::MatrixXd& x, const Eigen::VectorXd& y, bool ce
                                          .solve(Eigen::MatrixXd::Identity(k, k));
     Eigen::MatrixXd scaledInverse = qr.colsPermutation() * (rInverse * rInverse.transpose()) *
                                     qr.colsPermutation().transpose();
-    const Eigen::MatrixXd covariance = fit.see * fit.see * lengths.cwiseInverse().asDiagonal() *
-                                       scaledInverse * lengths.cwiseInverse().asDiagonal();
+    fit.xtxInverse = lengths.cwiseInverse().asDiagonal() * scaledInverse * lengths.cwiseInverse().asDiagonal();
+    const Eigen::MatrixXd covariance = fit.see * fit.see * fit.xtxInverse;
     fit.standardErrors = covariance.diagonal().cwiseSqrt();
     if (fit.see == 0.0) {
         fit.drawMatrix = Eigen::MatrixXd::Zero(k, k);  // an exact fit leaves nothing to draw
@@ -48,14 +48,17 @@ bool fitLeastSquares(const Eigen::MatrixXd& x, const Eigen::VectorXd& y, bool ce
                             : 0.0;
     const double total = centred ? (y.array() - fit.meanDependent).square().sum() : y.squaredNorm();
     const double freedom = static_cast<double>(centred ? n - 1 : n) / static_cast<double>(n - k);
-    fit.rSquared = 1.0 - fit.ssr / total;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    // A dependent series without variation leaves nothing for R-squared to measure.
+    fit.rSquared = total == 0.0 ? nan : 1.0 - fit.ssr / total;
     fit.adjustedRSquared = 1.0 - (1.0 - fit.rSquared) * freedom;
 
     const Eigen::VectorXd later = fit.residuals.tail(n - 1);
     const Eigen::VectorXd earlier = fit.residuals.head(n - 1);
-    // An exact fit has no residuals to test: no Durbin-Watson statistic, and rho 0.
-    const bool exact = fit.ssr == 0.0;
-    fit.durbinWatson = exact ? std::numeric_limits<double>::quiet_NaN() : (later - earlier).squaredNorm() / fit.ssr;
-    fit.rho = exact ? 0.0 : later.dot(earlier) / fit.ssr;
+    // Residuals within rounding of the dependent series are no residuals to
+    // test: no Durbin-Watson statistic, and rho 0.
+    fit.exact = fit.residuals.cwiseAbs().maxCoeff() <= kExactFitTolerance * y.cwiseAbs().maxCoeff();
+    fit.durbinWatson = fit.exact ? nan : (later - earlier).squaredNorm() / fit.ssr;
+    fit.rho = fit.exact ? 0.0 : later.dot(earlier) / fit.ssr;
     return true;
 }

@@ -1,5 +1,6 @@
 // vornfit: estimates the model's three regressions from a bank's history,
-// prints a regression table per equation and writes the coefficient file.
+// prints a regression table per equation (or one JSON document) and, when
+// asked, writes the coefficient file and the fitted values and residuals.
 // Everything is read and estimated before anything is printed or written, so
 // a refusal leaves no file and no half of a report behind.
 #include <algorithm>
@@ -15,20 +16,31 @@
 namespace {
 
 const char* const kHelp =
-    "usage: vornfit BANK --from DATE --to DATE [--dim FILE] [--names FILE] [--out FILE]\n"
+    "usage: vornfit BANK --from DATE --to DATE [--ar1] [--hac-lags L] [--json] [--residuals]\n"
+    "               [--dim FILE] [--names FILE] [--out FILE]\n"
     "\n"
     "Estimates the model's three regressions (investment, inventory investment, imports) by\n"
     "ordinary least squares over the periods DATE to DATE of BANK, whose first 36 series are\n"
-    "the model's series in model order. Prints one regression table per equation and writes\n"
-    "the coefficients, and for every equation of kind s in the dimension file also rho, SEE\n"
-    "and the draw matrix, in heart.dat's layout.\n"
+    "the model's series in model order, and prints one regression table per equation: per\n"
+    "coefficient the estimate, standard error, t statistic, p-value, 95% interval and the\n"
+    "Newey-West (HAC) standard error; per equation the fit, log-likelihood, AIC and BIC, the\n"
+    "Breusch-Godfrey test with 4 lags and the Jarque-Bera test; for investment the sum of its\n"
+    "output-change lags. Nothing is written unless --out or --residuals asks for it.\n"
     "\n"
     "  --from, --to DATE  the sample, in vorn's notation (1995.1) or as vornbank import\n"
     "                     reads dates (1995Q1, 1995-01, ...)\n"
+    "  --ar1              estimate with AR(1) errors by iterated Cochrane-Orcutt instead;\n"
+    "                     --out then writes their rho and, as SEE, the error's deviation\n"
+    "  --hac-lags L       lags of the HAC standard errors (default floor(4 (n/100)^(2/9)))\n"
+    "  --json             one JSON document on the standard output instead of the tables\n"
+    "  --residuals        write NAME:fitted and NAME:resid into BANK for each dependent\n"
+    "                     series NAME, over the sample\n"
     "  --dim FILE         the dimension file (default heart.dim)\n"
     "  --names FILE       an existing coefficient file whose equation names are kept\n"
     "                     (default names eq0, eq1, eq2)\n"
-    "  --out FILE         the coefficient file written (default heart.dat)\n";
+    "  --out FILE         write the coefficients, and for every equation of kind s in the\n"
+    "                     dimension file also rho, SEE and the draw matrix, to FILE in\n"
+    "                     heart.dat's layout (--out heart.dat replaces the working one)\n";
 
 constexpr int kModelSeries = 36;
 
@@ -36,11 +48,7 @@ void usage(const char* message) { usageFail("", "%s", message); }
 
 // Reads the dimension file and checks that it describes the model's regressions.
 void readDimensions(const std::string& path) {
-    try {
-        model.equationCount = readEquationDimensions(path.c_str());
-    } catch (const ProcessExit&) {
-        endProcess(1);  // the reader has said what is wrong
-    }
+    readWithOneLine([&] { model.equationCount = readEquationDimensions(path.c_str()); }, path, nullptr);
     if (model.equationCount != kRegressionCount)
         fail("%s describes %d equations, but the model has %d regressions", path.c_str(), model.equationCount,
              kRegressionCount);
@@ -108,38 +116,42 @@ Sample readSample(const std::string& fromText, const std::string& toText, int16_
 }
 
 int runFit(const std::vector<std::string>& args) {
-    VerbArgs parsed = parseVerbArgs("", args, {"from", "to", "dim", "names", "out"}, {}, kHelp);
+    VerbArgs parsed =
+        parseVerbArgs("", args, {"from", "to", "dim", "names", "out", "hac-lags"}, {"ar1", "json", "residuals"}, kHelp);
     if (parsed.words.size() != 1) usage("one BANK is needed");
     if (!parsed.options.count("from") || !parsed.options.count("to")) usage("--from and --to are needed");
     auto option = [&](const char* name, const char* fallback) {
         return parsed.options.count(name) ? parsed.options[name] : std::string(fallback);
     };
+    const Method method = parsed.options.count("ar1") ? Method::ar1 : Method::leastSquares;
+    const bool residuals = parsed.options.count("residuals") > 0;
 
     readDimensions(option("dim", "heart.dim"));
     const std::vector<std::string> names = equationNames(option("names", ""));
     const std::string bank = bankBase(parsed.words[0]);
-    openToolBank(bank, false);
+    openToolBank(bank, residuals);
     int16_t frequency = 0;
     const ModelHistory history = readHistory(bank, frequency);
     const Sample sample = readSample(parsed.options["from"], parsed.options["to"], frequency);
 
+    const auto hacLags = parsed.options.find("hac-lags");
     std::vector<EstimatedEquation> equations;
-    for (int e = 0; e < kRegressionCount; ++e) {
-        EstimatedEquation equation{names[static_cast<size_t>(e)], model.equationKind[e], &kRegressions[e], {}};
-        const RegressionData data = buildRegression(*equation.regression, equation.name, history, sample);
-        const bool centred = std::any_of(equation.regression->terms.begin(), equation.regression->terms.end(),
-                                         [](const RegressionTerm& term) { return term.series == kConstantTerm; });
-        if (!fitLeastSquares(data.regressors, data.dependent, centred, equation.fit))
-            fail("the regressors of equation %s are linearly dependent (singular or numerically singular) "
-                 "over %s to %s",
-                 equation.name.c_str(), dateText(sample.from, sample).c_str(), dateText(sample.to, sample).c_str());
-        equations.push_back(std::move(equation));
-    }
+    for (int e = 0; e < kRegressionCount; ++e)
+        equations.push_back(estimateEquation(e, names[static_cast<size_t>(e)], history, sample, method,
+                                             hacLags == parsed.options.end() ? nullptr : &hacLags->second));
 
-    const std::string out = option("out", "heart.dat");
-    writeEstimates(out, equations);
+    if (residuals) writeResidualSeries(equations, sample, bank);
+    if (parsed.options.count("out")) writeEstimates(parsed.options["out"], equations);
+    if (parsed.options.count("json")) {
+        printJson(equations);
+        return 0;
+    }
     for (const EstimatedEquation& equation : equations) printRegressionTable(equation, sample);
-    std::fprintf(toolOut, "Wrote %d equations to %s.\n", kRegressionCount, out.c_str());
+    if (residuals)
+        std::fprintf(toolOut, "Wrote the fitted values and residuals of %d equations into %s.\n", kRegressionCount,
+                     bank.c_str());
+    if (parsed.options.count("out"))
+        std::fprintf(toolOut, "Wrote %d equations to %s.\n", kRegressionCount, parsed.options["out"].c_str());
     return 0;
 }
 
