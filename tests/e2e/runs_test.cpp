@@ -1,4 +1,6 @@
 // Whole runs of the built program on copies of the example working directory.
+#include <sys/stat.h>
+
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -322,7 +324,8 @@ protected:
     Files files() {
         Files all;
         for (const auto& entry : std::filesystem::directory_iterator(scratch.path()))
-            all[entry.path().filename().string()] = readFile(entry.path().string());
+            all[entry.path().filename().string()] =
+                entry.is_regular_file() ? readFile(entry.path().string()) : "(not a regular file)";
         return all;
     }
     // The names of the files added, removed or changed since `before`.
@@ -392,7 +395,21 @@ TEST_F(NothingLost, FailedRunsLeaveEveryFileAsItWas) {
         {{"2000.4", "2001.1", "up.fix"}, file("up.fix", updating), "e\n", 3,
          " More iterations? Go to next period? Exit? (m,g,e):" + kRestored},
         {{"2000.4", "2001.2", "up.fix", "2", "1", "0", "1"}, file("up.fix", updating), "", 3,  // seeded, as GivesUpWhenTrialsNeverConverge is
-         "(0 accepted of 2 wanted).\n" + kRestored + "\nsigma.bnk and sigma.ind are left as they were.\n"},
+         "(0 accepted of 2 wanted).\n\nsigma.bnk and sigma.ind are left as they were.\n" + kRestored},
+        {{"2000.4", "2001.2", "up.fix", "2", "1", "0", "1"},
+         [](const ScratchDir& t) {
+             writeFile(t.file("up.fix"), "update govt * 1.02\ngo\n");
+             mkfifo(t.file("sigma.bnk").c_str(), 0644);
+         },
+         "", 5, "\nsigma.bnk is not a regular file, so it cannot be a bank file.\n"},
+        {{"2000.4", "2001.2", "up.fix"},
+         [](const ScratchDir& t) {
+             writeFile(t.file("up.fix"), "update govt * 1.02\ngo\n");
+             std::filesystem::create_symlink("nowhere", t.file("bws.bnk-journal"));
+         },
+         "", 8,
+         "\nCannot make the journal bws.bnk-journal: a symbolic link is in its place.\n\n Cannot write govt on "
+         "8.000000\nA bank file could not be written: the run ends.\n"},
         {{"2000.4", "2005.4", "plain.fix"}, nothing, "", 8,
          "\n Cannot write govt on 8.000000\nA bank file could not be written: the run ends.\n" + kRestored, 18364},
         {{"2000.4", "2005.4", "plain.fix"}, file("bws.bnk", readFile(EXAMPLE_WORKDIR "/bws.bnk").substr(0, 9000)), "",
