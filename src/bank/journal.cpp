@@ -371,6 +371,8 @@ int claimExitCode(BankOpen refusal, int otherwise) {
 }
 
 bool pairBankChanges(const std::string& leadingData, const std::string& followingData) {
+    changeOf(followingData);
+    changeOf(leadingData);  // both made before either is held: making one may move the other
     BankChange& leader = changeOf(leadingData);
     BankChange& follower = changeOf(followingData);
     auto relative = [](const BankChange& from, const BankChange& to) {
