@@ -285,10 +285,11 @@ BankOpen applyFollower(const CheckedJournal& leader) {
     }
     if (!isRegularFile(path)) return removeNewDataFile(leader, dataName);
     CheckedJournal follower = checkJournal(path, dataName, indexName);
-    if (follower.changeNumber != leader.changeNumber) return removeNewDataFile(leader, dataName);  // another change's
-    if (follower.state == JournalState::untrusted) return refuseUntrusted(path, follower.problem, dataName);
+    // One never made valid goes, whoever made it: it changed nothing.
     if (follower.state == JournalState::incomplete)
         return ::unlink(path.c_str()) == 0 ? removeNewDataFile(leader, dataName) : BankOpen::unapplied;
+    if (follower.changeNumber != leader.changeNumber) return removeNewDataFile(leader, dataName);  // another change's
+    if (follower.state == JournalState::untrusted) return refuseUntrusted(path, follower.problem, dataName);
     return applyLeftJournal(follower, path, dataName);
 }
 

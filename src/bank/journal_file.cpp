@@ -56,7 +56,10 @@ bool readWholeFile(const std::string& path, std::string& text) {
     return got == 0;
 }
 
-std::string normalPath(const fs::path& path) { return fs::absolute(path).lexically_normal().string(); }
+// Empty for an empty path (a bank whose index is not known).
+std::string normalPath(const fs::path& path) {
+    return path.empty() ? "" : fs::absolute(path).lexically_normal().string();
+}
 
 // What the counted records are checked against, and where they go.
 struct RecordCheck {
