@@ -62,8 +62,15 @@ bool step(long& counter, long failAt) {
     return false;
 }
 
+// A write cut short is continued, so that a failure says why.
 bool writeAll(int fd, const std::string& bytes) {
-    return writeStepAllowed() && ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    if (!writeStepAllowed()) return false;
+    for (size_t done = 0; done < bytes.size();) {
+        ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote <= 0) return false;
+        done += static_cast<size_t>(wrote);
+    }
+    return true;
 }
 
 bool syncFolder(const std::string& path) {
