@@ -249,6 +249,11 @@ BankOpen refuseUntrusted(const std::string& journal, const std::string& problem,
     return BankOpen::untrusted;
 }
 
+BankOpen cannotRemove(const std::string& name) {
+    printOut("\nCannot remove %s: %s.\n", name.c_str(), std::strerror(errno));
+    return BankOpen::unapplied;
+}
+
 BankOpen applyLeftJournal(const CheckedJournal& checked, const std::string& journal, const std::string& dataName) {
     std::vector<std::string> names;
     std::string problem;
@@ -268,20 +273,27 @@ bool validJournalOfChange(const std::string& path, uint64_t number) {
     return isRegularFile(path) && readJournalHeader(path, count, found) && count > 0 && found == number;
 }
 
-// A leading journal's follower is applied first: once the leader is gone, the
-// follower counts as committed.
 // Before the following journal is valid, the other bank's data file can only
 // be the empty file made to lock it: when it was new, it goes again.
 BankOpen removeNewDataFile(const CheckedJournal& leader, const std::string& dataName) {
     struct stat status {};
     if (leader.partnerNew && ::lstat(dataName.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size == 0 &&
         ::unlink(dataName.c_str()) != 0)
-        return BankOpen::unapplied;
+        return cannotRemove(dataName);
     return BankOpen::ready;
 }
 
-BankOpen applyFollower(const CheckedJournal& leader) {
-    const std::string path = leader.partnerPath;
+// Removes a journal that changed nothing (never made valid, or following a
+// change made final); `then` when it is gone.
+BankOpen removeJournal(const std::string& journal, BankOpen then) {
+    return ::unlink(journal.c_str()) == 0 ? then : cannotRemove(journal);
+}
+
+// A leading journal's follower is applied first: once the leader is gone, the
+// follower counts as committed. `leaderJournal` as the user named it: the
+// follower is named the same way.
+BankOpen applyFollower(const CheckedJournal& leader, const std::string& leaderJournal) {
+    const std::string path = (fs::path(leaderJournal).parent_path() / leader.partnerName).lexically_normal().string();
     const std::string dataName = path.substr(0, path.size() - std::strlen("-journal"));
     if (!dataName.ends_with(".bnk")) return refuseUntrusted(path, "it is not the journal of a bank", dataName);
     const std::string indexName = dataName.substr(0, dataName.size() - 4) + ".ind";
@@ -293,8 +305,10 @@ BankOpen applyFollower(const CheckedJournal& leader) {
     if (!isRegularFile(path)) return removeNewDataFile(leader, dataName);
     CheckedJournal follower = checkJournal(path, dataName, indexName);
     // One never made valid goes, whoever made it: it changed nothing.
-    if (follower.state == JournalState::incomplete)
-        return ::unlink(path.c_str()) == 0 ? removeNewDataFile(leader, dataName) : BankOpen::unapplied;
+    if (follower.state == JournalState::incomplete) {
+        BankOpen removed = removeJournal(path, BankOpen::ready);
+        return removed == BankOpen::ready ? removeNewDataFile(leader, dataName) : removed;
+    }
     if (follower.changeNumber != leader.changeNumber) return removeNewDataFile(leader, dataName);  // another change's
     if (follower.state == JournalState::untrusted) return refuseUntrusted(path, follower.problem, dataName);
     return applyLeftJournal(follower, path, dataName);
@@ -304,23 +318,23 @@ BankOpen recoverJournal(const std::string& journal, const std::string& dataName,
     CheckedJournal checked = checkJournal(journal, dataName, indexName);
     if (checked.state == JournalState::untrusted) return refuseUntrusted(journal, checked.problem, dataName);
     if (checked.state == JournalState::incomplete) {
-        if (::unlink(journal.c_str()) != 0) return BankOpen::unapplied;
+        if (removeJournal(journal, BankOpen::ready) != BankOpen::ready) return BankOpen::unapplied;
         printOut("\n%s was left by a run that died before it changed the bank %s: it is removed.\n", journal.c_str(),
                  dataName.c_str());
         return BankOpen::ready;
     }
     if (checked.role == 'F' && !validJournalOfChange(checked.partnerPath, checked.changeNumber)) {
-        // The leading journal is gone: the change was committed.
-        return ::unlink(journal.c_str()) == 0 ? BankOpen::ready : BankOpen::unapplied;
+        // The leading journal is gone: the change was made final.
+        return removeJournal(journal, BankOpen::ready);
     }
     if (checked.role == 'L') {
-        BankOpen follower = applyFollower(checked);
+        BankOpen follower = applyFollower(checked, journal);
         if (follower != BankOpen::ready) return follower;
     }
     return applyLeftJournal(checked, journal, dataName);
 }
 
-// The data path of the change and the other file it tracks (the index).
+// The other file the change tracks beside the data file: the index.
 std::string indexPathOf(const BankChange& change) {
     for (const TrackedFile& file : change.files)
         if (file.path != change.dataPath) return file.path;
@@ -388,7 +402,8 @@ bool pairBankChanges(const std::string& leadingData, const std::string& followin
     };
     follower.number = leader.number;
     leader.role = 'L';
-    leader.partnerNew = !fs::exists(followingData);
+    std::error_code missing;
+    leader.partnerNew = !fs::exists(followingData, missing);
     leader.partner = relative(leader, follower);
     follower.role = 'F';
     follower.partner = relative(follower, leader);

@@ -114,6 +114,7 @@ bool checkPartnerRecord(RecordCheck& check, char role, const std::string& name) 
     check.journal.role = role == 'F' ? 'F' : 'L';
     check.journal.partnerNew = role == 'N';
     check.journal.partnerPath = normalPath(check.folder / name);
+    check.journal.partnerName = name;
     return true;
 }
 

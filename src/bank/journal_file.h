@@ -55,6 +55,7 @@ struct CheckedJournal {
     uint64_t changeNumber = 0;
     char role = 0;             // 'L', 'F', or 0 for a change of one bank
     std::string partnerPath;   // absolute
+    std::string partnerName;   // as the journal gives it
     bool partnerNew = false;   // the other bank's data file did not exist before the change
     std::map<uint8_t, JournaledFile> files;
     std::vector<JournalRegion> regions;
