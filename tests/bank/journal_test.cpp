@@ -205,9 +205,9 @@ TEST_F(Journal, ASecondProcessDuringALiveChangeIsRefusedAndChangesNothing) {
             _exit(127);
         }
         close(input[0]);
-        // The run waits at the prompt once the fixer has written to the bank.
-        for (int wait = 0; wait < 500 && !fileExists("bws.bnk-journal"); ++wait) usleep(10000);
-        usleep(100000);
+        // The run waits at the prompt once the fixer has written its title, the last of its changes.
+        for (int wait = 0; wait < 1000 && readFile("bws.bnk").find("Live run") == std::string::npos; ++wait)
+            usleep(10000);
         const Snapshot during = snapshot();
         ASSERT_NE(during, alone);
         const std::string busy = "bws.bnk is in use by process " + std::to_string(live) +
