@@ -252,6 +252,23 @@ TEST_F(Journal, ASecondProcessDuringALiveChangeIsRefusedAndChangesNothing) {
     forgetBankChanges();
 }
 
+// A commit removes the journal its own process made, and nothing put in its place.
+TEST_F(Journal, ACommitRemovesOnlyTheJournalItMade) {
+    resetWorkdir();
+    ASSERT_EQ(claimBank("bws.bnk", "bws.ind", BankAccess::write), BankOpen::ready);
+    FILE* data = std::fopen("bws.bnk", "r+b");
+    trackBankFile(data, "bws.bnk", "bws.bnk");
+    ASSERT_EQ(writeBankBytes(data, 6, "Mine", 4), BankWrite::done);
+    writeFile("other", "another process's journal");
+    std::filesystem::rename("other", "bws.bnk-journal");
+    const Snapshot before = snapshot();
+    ConsoleCapture console;
+    EXPECT_EQ(commitBankChanges(), 0);
+    std::fclose(data);
+    EXPECT_EQ(console.output(), "\nbws.bnk-journal is no longer the journal this run made: it is left as it is.\n");
+    EXPECT_EQ(snapshot(), before);
+}
+
 // A journal is applied only when its count makes it valid and every counted
 // record checks out: names a file of its own bank, with the identity of the
 // file there now and a length a bank file can have. One that was never made
