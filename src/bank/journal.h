@@ -46,8 +46,8 @@ void untrackBankFile(FILE* stream);
 // journal, the positioning or the write fails, the change takes no further writes.
 enum class BankWrite { done, notPositioned, notWritten };
 BankWrite writeBankBytes(FILE* stream, int64_t offset, const void* bytes, size_t size);
-// Journals the regions [from, to) of a bank file with one sync, ahead of their
-// writes. A failure shows at the next write.
+// Journals the regions [from, to) of a bank file as one batch of records,
+// synced and made valid once, ahead of their writes. A failure shows at the next write.
 using BankRegions = std::vector<std::pair<int64_t, int64_t>>;
 void journalBankRegions(FILE* stream, const BankRegions& regions);
 // Journals the whole file `name` of the bank (or that it did not exist), then
