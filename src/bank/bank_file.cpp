@@ -33,7 +33,8 @@ void openBankFile(const char* name, FILE** slot) {
 }
 
 void openBank(const std::string& dataName, const std::string& indexName) {
-    if (recoverBank(dataName) == -1) endProcess(5);
+    BankOpen opened = claimBank(dataName, indexName, BankAccess::write);
+    if (opened != BankOpen::ready) endProcess(claimExitCode(opened, 5));
     openBankFile(dataName.c_str(), &model.bankDataFile);
     trackBankFile(model.bankDataFile, dataName, dataName);
     openBankFile(indexName.c_str(), &model.bankIndexFile);

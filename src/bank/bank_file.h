@@ -25,10 +25,12 @@ long valueOffset(int32_t k, int32_t p);
 // Opens an existing file for update as raw bytes into *slot, positioned at 0.
 // Exits 5 when it cannot be opened, 6 when it cannot be positioned.
 void openBankFile(const char* name, FILE** slot);
-// Applies a journal a dead process left beside the bank, then opens its data
-// and index files into bankDataFile and bankIndexFile with openBankFile; from
-// then on every write to them is journaled. Exits 5 when the journal cannot be
-// applied.
+// Takes the bank for this process and applies a journal a dead process left
+// beside it, then opens its data and index files into bankDataFile and
+// bankIndexFile with openBankFile; from then on every write to them is
+// journaled. Exits 15 when another process holds the bank, 16 when its
+// journal cannot be trusted, 5 when a file of it is not a regular file or the
+// journal cannot be applied.
 void openBank(const std::string& dataName, const std::string& indexName);
 // Closes a bank file where it is open, leaving the slot absent.
 void closeBankFile(FILE*& stream);

@@ -3,8 +3,10 @@
 // first time in a change (or the file grows for the first time), its original
 // bytes and length go into a rollback journal beside the bank, which is synced
 // before the bank is touched. A commit syncs the bank files and removes the
-// journal; an undo writes the original bytes back. A journal found when a bank
-// is opened was left by a process that died, and is applied first.
+// journal; an undo writes the original bytes back. A process that changes a
+// bank holds it exclusively (bank_lock.h) from the moment it opens it, so a
+// journal that another process finds beside a bank it could lock exclusively
+// was left by a writer that died, and is checked and applied first.
 #pragma once
 
 #include <cstdint>
@@ -13,12 +15,25 @@
 #include <utility>
 #include <vector>
 
+#include "bank/bank_lock.h"
+
 // The journal of the bank whose data file is `dataName`: "<dataName>-journal".
 std::string journalName(const std::string& dataName);
 
-// Applies a journal left beside the bank and removes it. 1 after the line that
-// says so, 0 when there is none, -1 after a message when it cannot be applied.
-int recoverBank(const std::string& dataName);
+// Takes the bank whose files are `dataName` and `indexName` for this process
+// (lockBank), then applies a journal a dead writer left beside it, after the
+// line that says so. A journal that was never made valid is removed; one that
+// does not check out is kept with the bank as they are. Each refusal prints
+// one line.
+enum class BankOpen { ready, busy, notRegular, untrusted, unapplied };
+BankOpen claimBank(const std::string& dataName, const std::string& indexName, BankAccess access, bool create = false);
+// The exit code for a bank refused as busy (15) or for a journal that cannot be
+// trusted (16); `otherwise` for the rest.
+int claimExitCode(BankOpen refusal, int otherwise);
+// The changes of two banks made as one: the journal of `leadingData` is made
+// valid at once, and its removal is what commits both. False after a message
+// when it cannot be made.
+bool pairBankChanges(const std::string& leadingData, const std::string& followingData);
 
 // From now on writes to `stream` (the bank file `name`) are journaled in the
 // journal of the bank whose data file is `dataName`. A file tracked again in
@@ -31,8 +46,8 @@ void untrackBankFile(FILE* stream);
 // journal, the positioning or the write fails, the change takes no further writes.
 enum class BankWrite { done, notPositioned, notWritten };
 BankWrite writeBankBytes(FILE* stream, int64_t offset, const void* bytes, size_t size);
-// Journals the regions [from, to) of a bank file with one sync, ahead of their
-// writes. A failure shows at the next write.
+// Journals the regions [from, to) of a bank file as one batch of records,
+// synced and made valid once, ahead of their writes. A failure shows at the next write.
 using BankRegions = std::vector<std::pair<int64_t, int64_t>>;
 void journalBankRegions(FILE* stream, const BankRegions& regions);
 // Journals the whole file `name` of the bank (or that it did not exist), then
@@ -48,12 +63,13 @@ bool bankWriteFailed();
 int commitBankChanges();
 // Puts every file of the change back as it was, with one line per bank.
 void undoBankChanges();
-// Drops the change without touching any file (tests start afresh with it).
+// Drops the change without touching any file and lets the banks go (tests
+// start afresh with it).
 void forgetBankChanges();
 
 // Fault injection for tests: the N-th write or sync the layer makes fails
 // (counting from 1; 0 never), and the process kills itself before its N-th
-// write or sync step. Files not larger than wholeFileLimit bytes are journaled
+// step (writes, syncs and kill points together). Files not larger than wholeFileLimit bytes are journaled
 // whole at their first write. The programs leave these as they are.
 struct JournalHooks {
     long failWriteAt = 0;
@@ -61,6 +77,7 @@ struct JournalHooks {
     long killAt = 0;
     long writes = 0;
     long syncs = 0;
+    long killPoints = 0;  // steps that are only places to be killed at
     int64_t wholeFileLimit = 1 << 20;
 };
 extern JournalHooks journalHooks;

@@ -37,6 +37,9 @@ const char* const kUsageStochastic =
     "        or: vorn date1 date2 model.fix num_draw rnderr rndcoef seed   (seed 1 to 32767)";
 const char* const kUsageOptimiser = "invocation: vorn date1 date2 model.fix m maxspec.dat";
 
+// The workspace bank's data file, as vorn.cfg names it.
+std::string workspaceDataName;
+
 [[noreturn]] void usage(const char* text) {
     printErr("\n%s\n", text);
     endProcess(2);
@@ -66,6 +69,7 @@ void readBankFiles() {
         if (readConfigEntry(entry, config.get()) == kConfigEntryTooLong) endProcess(4);
     config.reset();
     openBank(dataName, indexName);
+    workspaceDataName = dataName;
     model.addPrint = 1;
 
     if (readIndex(model.bankIndexFile, model.nameCount) == -1) endProcess(7);
@@ -176,24 +180,25 @@ bool copyIntoSigmaBank(const std::filesystem::path& source, const std::string& t
     return copied;
 }
 
-// The sigma bank starts as a copy of every file bws.* as it is before the fixer runs.
+// The sigma bank starts as a copy of bws.bnk and bws.ind as they are before
+// the fixer runs. Its change is paired with the workspace bank's, so that the
+// two banks end the run as one; the copy's source is read under a shared lock
+// when it is not the workspace bank, which the run holds already.
 void copySigmaBank() {
-    namespace fs = std::filesystem;
     refuseWorkspaceAsSigmaBank();
-    if (recoverBank(kSigmaData) == -1) endProcess(5);
-    std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator(".", error)) {
-        std::string name = entry.path().filename().string();
-        if (name.rfind("bws.", 0) != 0 || !entry.is_regular_file() || name == journalName("bws.bnk")) continue;
-        std::string target = "sigma." + name.substr(4);
-        if (!copyIntoSigmaBank(entry.path(), target)) {
-            printOut("\nCannot copy %s to %s: %s\n", name.c_str(), target.c_str(), std::strerror(errno));
+    const std::pair<const char*, const char*> files[] = {{"bws.bnk", kSigmaData}, {"bws.ind", kSigmaIndex}};
+    BankOpen opened = claimBank(files[0].first, files[1].first, BankAccess::read);
+    if (opened != BankOpen::ready) endProcess(claimExitCode(opened, 5));
+    // Paired before a sigma data file is made to be locked, so that a kill leaves no trace of it.
+    if (!pairBankChanges(workspaceDataName, kSigmaData)) endProcess(5);
+    opened = claimBank(kSigmaData, kSigmaIndex, BankAccess::write, true);
+    if (opened != BankOpen::ready) endProcess(claimExitCode(opened, 5));
+    for (const auto& [source, target] : files) {
+        if (!std::filesystem::is_regular_file(source)) continue;
+        if (!copyIntoSigmaBank(source, target)) {
+            printOut("\nCannot copy %s to %s: %s\n", source, target, std::strerror(errno));
             endProcess(5);
         }
-    }
-    if (error) {
-        printOut("\nCannot list the working directory: %s\n", error.message().c_str());
-        endProcess(5);
     }
 }
 

@@ -6,6 +6,10 @@
 
 // The exit code of a run whose bank files cannot be written.
 inline constexpr int kBankWriteExit = 8;
+// The exit code of a process refused a bank that another process holds.
+inline constexpr int kBankBusyExit = 15;
+// The exit code of a process refused a bank whose journal cannot be trusted.
+inline constexpr int kJournalUntrustedExit = 16;
 
 struct ProcessExit {
     int code;

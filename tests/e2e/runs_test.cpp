@@ -1,4 +1,6 @@
 // Whole runs of the built program on copies of the example working directory.
+#include <sys/stat.h>
+
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -230,7 +232,8 @@ TEST_F(Stochastic, GivesUpWhenTrialsNeverConverge) {
     EXPECT_NE(run.out.find("\nLoading data for trial 120"), std::string::npos);
     EXPECT_EQ(run.out.find("\nLoading data for trial 121"), std::string::npos);
     EXPECT_TRUE(run.out.ends_with("\nGiving up: 120 of 120 trials did not converge (0 accepted of 2 wanted).\n"
-                                  "\nsigma.bnk and sigma.ind are left as they were.\n"))
+                                  "\nsigma.bnk and sigma.ind are left as they were.\n"
+                                  "\nbws.bnk and bws.ind are left as they were.\n"))
         << run.out.substr(run.out.size() - 200);
     EXPECT_EQ(bank().data, before.data);
     EXPECT_FALSE(fileExists(scratch.file("sigma.bnk")));  // the copy made at start-up is taken back
@@ -323,7 +326,8 @@ protected:
     Files files() {
         Files all;
         for (const auto& entry : std::filesystem::directory_iterator(scratch.path()))
-            all[entry.path().filename().string()] = readFile(entry.path().string());
+            all[entry.path().filename().string()] =
+                entry.is_regular_file() ? readFile(entry.path().string()) : "(not a regular file)";
         return all;
     }
     // The names of the files added, removed or changed since `before`.
@@ -393,7 +397,7 @@ TEST_F(NothingLost, FailedRunsLeaveEveryFileAsItWas) {
         {{"2000.4", "2001.1", "up.fix"}, file("up.fix", updating), "e\n", 3,
          " More iterations? Go to next period? Exit? (m,g,e):" + kRestored},
         {{"2000.4", "2001.2", "up.fix", "2", "1", "0", "1"}, file("up.fix", updating), "", 3,  // seeded, as GivesUpWhenTrialsNeverConverge is
-         "(0 accepted of 2 wanted).\n" + kRestored + "\nsigma.bnk and sigma.ind are left as they were.\n"},
+         "(0 accepted of 2 wanted).\n\nsigma.bnk and sigma.ind are left as they were.\n" + kRestored},
         {{"2000.4", "2005.4", "plain.fix"}, nothing, "", 8,
          "\n Cannot write govt on 8.000000\nA bank file could not be written: the run ends.\n" + kRestored, 18364},
         {{"2000.4", "2005.4", "plain.fix"}, file("bws.bnk", readFile(EXAMPLE_WORKDIR "/bws.bnk").substr(0, 9000)), "",
@@ -407,6 +411,22 @@ TEST_F(NothingLost, FailedRunsLeaveEveryFileAsItWas) {
         {{"2000.4", "2005.4", "folder"}, [](const ScratchDir& t) { std::filesystem::create_directory(t.file("folder")); },
          "update govt * 2\n", 1,
          "\nThe fix file folder cannot be opened and the input ended without go: the run is refused.\n" + kRestored},
+        // Last, for the files they leave: a bank file that is a FIFO, a link where the journal goes.
+        {{"2000.4", "2001.2", "up.fix", "2", "1", "0", "1"},
+         [](const ScratchDir& t) {
+             writeFile(t.file("up.fix"), "update govt * 1.02\ngo\n");
+             std::filesystem::remove(t.file("sigma.bnk"));
+             mkfifo(t.file("sigma.bnk").c_str(), 0644);
+         },
+         "", 5, "\nsigma.bnk is not a regular file, so it cannot be a bank file.\n" + kRestored},
+        {{"2000.4", "2001.2", "up.fix"},
+         [](const ScratchDir& t) {
+             writeFile(t.file("up.fix"), "update govt * 1.02\ngo\n");
+             std::filesystem::create_symlink("nowhere", t.file("bws.bnk-journal"));
+         },
+         "", 8,
+         "\nCannot make the journal bws.bnk-journal: a symbolic link is in its place.\n\n Cannot write govt on "
+         "8.000000\nA bank file could not be written: the run ends.\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args[0] + " " + c.args[2]);
@@ -427,7 +447,8 @@ TEST_F(NothingLost, ImportOnAFullDiskWritesNothing) {
     const auto before = files();
     vornbank({"import", "bws", "new.csv"}, 18364);
     EXPECT_EQ(last.exitCode, 1);
-    EXPECT_NE(last.err.find("vornbank: cannot write series new1 into bws (Cannot write new1 on 38.000000)\n"),
+    EXPECT_NE(last.err.find("vornbank: cannot write series new1 into bws (Cannot write the journal bws.bnk-journal: File too large. "
+                             "Cannot write new1 on 38.000000)\n"),
               std::string::npos)
         << last.err;
     EXPECT_TRUE(last.err.ends_with("bws.bnk and bws.ind are left as they were.\n")) << last.err;

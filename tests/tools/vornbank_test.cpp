@@ -1,5 +1,7 @@
 // vornbank end to end: making a bank, importing CSV, listing and exporting it,
 // and refusing bad input without touching the bank's files.
+#include <sys/stat.h>
+
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -292,6 +294,13 @@ TEST_F(Vornbank, BrokenBanksAreReported) {
     ProgramResult refused = import("date,GDP\n1990.1,1\n");
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_EQ(data(), dataBefore);
+    // A FIFO is refused at once, for reading and for a new bank over it, and nothing is made beside it.
+    ASSERT_EQ(mkfifo(scratch.file("x.bnk").c_str(), 0644), 0);
+    const std::string fifo = "vornbank: x.bnk is not a regular file, so it cannot be a bank file.\n";
+    expectFailure({"list", "x"}, 1, fifo);
+    expectFailure({"create", "x", "--base-year", "1990", "--base-month", "1", "--length", "8", "--force"}, 1, fifo);
+    EXPECT_FALSE(fileExists(scratch.file("x.bnk-journal")));
+    EXPECT_FALSE(fileExists(scratch.file("x.ind")));
 }
 
 TEST_F(Vornbank, ImportsAGeneratedBankQuickly) {

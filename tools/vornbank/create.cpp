@@ -32,9 +32,10 @@ int16_t numberOption(const VerbArgs& args, const char* name, long low, long high
     return static_cast<int16_t>(value);
 }
 
+// Why it cannot be made (the file itself or its journal) follows in parentheses.
 FILE* createFile(const std::string& name, const std::string& dataName) {
     FILE* stream = openEmptiedBankFile(name, dataName);
-    if (!stream) fail("cannot create %s: %s", name.c_str(), std::strerror(errno));
+    if (!stream) fail("cannot create %s", name.c_str());
     return stream;
 }
 
@@ -56,12 +57,12 @@ int runCreate(const std::vector<std::string>& args) {
 
     std::string dataName = base + ".bnk";
     std::string indexName = base + ".ind";
-    recoverToolBank(base);
     if (!parsed.options.count("force")) {
         for (const std::string& name : {dataName, indexName})
             if (std::filesystem::exists(name))
                 fail("%s exists already; give --force to replace the bank", name.c_str());
     }
+    claimToolBank(base, BankAccess::write, true);
     model.bankDataFile = createFile(dataName, dataName);
     model.bankIndexFile = createFile(indexName, dataName);
     if (writeBankHeader(model.bankDataFile, header) != 0 || writeIndex(model.bankIndexFile, {0}, {'\0'}, 0) != 0)

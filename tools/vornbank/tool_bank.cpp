@@ -6,6 +6,7 @@
 #include "bank/bank_file.h"
 #include "bank/journal.h"
 #include "runctl/console.h"
+#include "runctl/exit.h"
 #include "state/model_state.h"
 #include "vornbank.h"
 
@@ -28,16 +29,18 @@ std::string bankBase(const std::string& word) {
     return word;
 }
 
-void recoverToolBank(const std::string& base) {
-    int recovered = recoverBank(base + ".bnk");
-    if (recovered == -1) fail("%s cannot be used until %s is applied", base.c_str(), journalName(base + ".bnk").c_str());
-    if (recovered == 1) std::fprintf(console.err, "%s\n", takeHeldMessages().c_str());  // the bank was restored
+void claimToolBank(const std::string& base, BankAccess access, bool create) {
+    BankOpen opened = claimBank(base + ".bnk", base + ".ind", access, create);
+    // The refusal's line is held: it becomes the failure's one line.
+    if (opened != BankOpen::ready) endProcess(claimExitCode(opened, 1));
+    std::string said = takeHeldMessages();  // that a journal was applied or removed
+    if (!said.empty()) std::fprintf(console.err, "%s\n", said.c_str());
 }
 
 BankHeader openToolBank(const std::string& base, bool forUpdate) {
     std::string dataName = base + ".bnk";
     std::string indexName = base + ".ind";
-    recoverToolBank(base);
+    claimToolBank(base, forUpdate ? BankAccess::write : BankAccess::read, false);
     model.bankDataFile = openFile(dataName, forUpdate);
     model.bankIndexFile = openFile(indexName, forUpdate);
     if (forUpdate) {

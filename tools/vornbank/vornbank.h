@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bank/bank_header.h"
+#include "bank/bank_lock.h"
 #include "date_notation.h"
 
 // Runs one command (the words after the program name); its exit code.
@@ -56,11 +57,14 @@ PeriodDate optionDate(const std::string& option, const std::string& text, int16_
 
 // BANK names BANK.bnk and BANK.ind; a trailing .bnk or .ind is dropped.
 std::string bankBase(const std::string& word);
-// Applies a journal a dead process left beside the bank (saying so in one line).
-void recoverToolBank(const std::string& base);
-// Opens both files of the bank into the model record, reads the index and the
-// header, which it returns; read-only unless forUpdate, and then every write
-// is journaled until the command commits.
+// Takes the bank for the command (a shared lock to read it, an exclusive one
+// to change it; a data file made when `create`) and applies a journal a dead
+// process left beside it, saying so in one line. A bank another process holds
+// is refused with exit code 15, one whose journal cannot be trusted with 16.
+void claimToolBank(const std::string& base, BankAccess access, bool create);
+// Takes the bank, opens both of its files into the model record, reads the
+// index and the header, which it returns; read-only unless forUpdate, and
+// then every write is journaled until the command commits.
 BankHeader openToolBank(const std::string& base, bool forUpdate);
 
 // One line of a CSV file split into cells: blanks around a cell are dropped,

@@ -1,0 +1,144 @@
+// Advisory locks on the bank files, kept per file identity so that a process
+// that opens a bank again (under the same or another name) uses the lock it has.
+#include "bank/bank_lock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "runctl/console.h"
+
+namespace {
+
+struct HeldBank {
+    std::string path;  // absolute
+    std::string name;  // as the user gave it
+    int fd;
+    dev_t device;
+    ino_t inode;
+    bool exclusive;
+    bool made;  // lockBank made the file
+};
+
+std::vector<HeldBank> held;
+
+HeldBank* heldByName(const std::string& name) {
+    std::string path = std::filesystem::absolute(name).lexically_normal().string();
+    for (HeldBank& bank : held)
+        if (bank.path == path) return &bank;
+    struct stat status {};
+    if (::stat(name.c_str(), &status) != 0) return nullptr;
+    for (HeldBank& bank : held)
+        if (bank.device == status.st_dev && bank.inode == status.st_ino) return &bank;
+    return nullptr;
+}
+
+// "process 1234 (vorn)" from the system's table of locks, or "another process"
+// where the system does not tell.
+std::string otherHolder(const HeldBank& bank) {
+    std::ifstream locks("/proc/locks");
+    std::string line;
+    while (std::getline(locks, line)) {
+        // "1: FLOCK  ADVISORY  WRITE 1234 fe:00:10952769 0 EOF"
+        std::istringstream words(line);
+        std::string number, kind, advisory, mode, where;
+        long pid = 0;
+        if (!(words >> number >> kind >> advisory >> mode >> pid >> where) || kind != "FLOCK") continue;
+        unsigned major = 0, minor = 0;
+        unsigned long inode = 0;
+        if (std::sscanf(where.c_str(), "%x:%x:%lu", &major, &minor, &inode) != 3) continue;
+        if (inode != bank.inode || major != ::major(bank.device) || minor != ::minor(bank.device) || pid == ::getpid())
+            continue;
+        std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+        std::string program;
+        std::getline(comm, program);
+        return "process " + std::to_string(pid) + (program.empty() ? "" : " (" + program + ")");
+    }
+    return "another process";
+}
+
+BankLock refuseBusy(const HeldBank& bank) {
+    printOut("\n%s is in use by %s: try again when it has finished.\n", bank.name.c_str(), otherHolder(bank).c_str());
+    return BankLock::busy;
+}
+
+BankLock refuseIrregular(const std::string& name) {
+    printOut("\n%s is not a regular file, so it cannot be a bank file.\n", name.c_str());
+    return BankLock::notRegular;
+}
+
+}  // namespace
+
+BankLock lockBank(const std::string& dataName, const std::string& indexName, BankAccess access, bool create) {
+    struct stat status {};
+    if (::stat(indexName.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) return refuseIrregular(indexName);
+    HeldBank* bank = heldByName(dataName);
+    if (!bank) {
+        // Opened without waiting for a writer, should the name be a FIFO.
+        bool made = false;
+        int fd = ::open(dataName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0 && errno == ENOENT && access == BankAccess::write && create) {
+            fd = ::open(dataName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_CREAT | O_EXCL, 0644);
+            made = fd >= 0;
+        }
+        // A file that cannot be opened is refused where the bank is opened.
+        if (fd < 0) return BankLock::held;
+        if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+            ::close(fd);
+            return refuseIrregular(dataName);
+        }
+        std::string path = std::filesystem::absolute(dataName).lexically_normal().string();
+        HeldBank opened{path, dataName, fd, status.st_dev, status.st_ino, false, made};
+        if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
+            refuseBusy(opened);
+            if (made) ::unlink(dataName.c_str());
+            ::close(fd);
+            return BankLock::busy;
+        }
+        held.push_back(opened);
+        bank = &held.back();
+    }
+    if (access == BankAccess::write && !lockBankExclusively(dataName)) return BankLock::busy;
+    return BankLock::held;
+}
+
+bool lockBankExclusively(const std::string& dataName) {
+    HeldBank* bank = heldByName(dataName);
+    if (!bank || bank->exclusive) return true;
+    if (::flock(bank->fd, LOCK_EX | LOCK_NB) != 0) {
+        refuseBusy(*bank);
+        return false;
+    }
+    bank->exclusive = true;
+    return true;
+}
+
+bool bankFileMadeHere(const std::string& path) {
+    for (const HeldBank& bank : held)
+        if (bank.path == path) return bank.made;
+    return false;
+}
+
+void removeBankFilesMadeHere() {
+    for (HeldBank& bank : held) {
+        struct stat status {};
+        if (bank.made && ::stat(bank.path.c_str(), &status) == 0 && status.st_ino == bank.inode &&
+            status.st_dev == bank.device)
+            ::unlink(bank.path.c_str());
+        bank.made = false;
+    }
+}
+
+void releaseBankLocks() {
+    for (const HeldBank& bank : held) ::close(bank.fd);
+    held.clear();
+}
