@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <regex>
 
-#include "date_notation.h"
+#include "runctl/date_notation.h"
 #include "support/bank_files.h"
 #include "support/harness.h"
 

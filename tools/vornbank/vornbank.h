@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bank/bank_header.h"
-#include "date_notation.h"
+#include "runctl/date_notation.h"
 
 // Runs one command (the words after the program name); its exit code.
 int runVornbank(const std::vector<std::string>& args);
