@@ -99,11 +99,12 @@ void reportCarriedValues() {
         const std::string from = dateOf(model.startIndex + first);
         const std::string carried = dateOf(model.startIndex + first - 1);
         const std::string value = shortest(run[first - 1]);
-        if (!valueAfter)
-            printOut("\n%s has no value from %s on: its value at %s, %s, is carried forward.\n", seriesName(k),
-                     from.c_str(), carried.c_str(), value.c_str());
+        if (!valueAfter || gaps == 1)
+            printOut("\n%s has no value %s %s: its value at %s, %s, is carried forward.\n", seriesName(k),
+                     valueAfter ? "at" : "from", (from + (valueAfter ? "" : " on")).c_str(), carried.c_str(),
+                     value.c_str());
         else
-            printOut("\n%s has no value at %d periods of the run from %s on: each takes the value of the period "
+            printOut("\n%s has no value at %d periods of the run from %s on, each taking the value of the period "
                      "before it (at %s: %s from %s).\n",
                      seriesName(k), gaps, from.c_str(), from.c_str(), value.c_str(), carried.c_str());
     }
