@@ -32,7 +32,8 @@ Script readmeScript() {
     int number = 0;
     for (std::string line; std::getline(readme, line);) {
         ++number;
-        if (line.rfind("```", 0) == 0) {
+        // A fence: three or more backticks, then no backtick (else it is inline code).
+        if (line.rfind("```", 0) == 0 && line.find('`', line.find_first_not_of('`')) == std::string::npos) {
             running = !inFence && line == "```sh";
             if (running) script.text += "readme_line=" + std::to_string(number) + "\n";
             inFence = !inFence;
@@ -55,7 +56,10 @@ std::string makeRunSteps() {
     std::string steps = "set -e\n";
     bool inRecipe = false;
     for (std::string line; std::getline(makefile, line);) {
-        if (!line.empty() && line[0] != '\t') inRecipe = line.rfind("run:", 0) == 0;
+        if (!line.empty() && line[0] != '\t') {
+            inRecipe = line.rfind("run:", 0) == 0;
+            continue;
+        }
         if (!inRecipe || line.empty() || line.find("cmake") != std::string::npos) continue;
         line = std::regex_replace(line, std::regex("^\t+@?"), "");
         steps += std::regex_replace(line, std::regex("\\$\\(BUILD\\)"), "build") + "\n";
@@ -99,6 +103,7 @@ TEST(Readme, EveryShellBlockRunsInOrderAndGivesTheSameFilesTwice) {
     for (int pass = 0; pass < 2; ++pass) {
         const std::string root = scratch.file("pass" + std::to_string(pass) + "/repo");
         freshCopy(root);
+        ASSERT_FALSE(HasFatalFailure());
         writeFile(root + "/../readme.sh", script.text);
         passes[pass] = runProgram("/bin/sh", {"../readme.sh"}, root);
         const std::string& out = passes[pass].out;
