@@ -259,11 +259,12 @@ bool answerInformationRequest(int argc, char** argv) {
              "\n"
              "usage: vorn date1 date2 model.fix                          a forecast\n"
              "       vorn date1 date2 model.fix num_draw rnderr rndcoef [seed]\n"
-             "                 num_draw trials with random errors (rnderr 0/1) and coefficients\n"
-             "                 (rndcoef 0/1); a seed from 1 to 32767 repeats the same trials\n"
+             "                 num_draw (1 to 32767) trials with random errors (rnderr 0/1) and\n"
+             "                 coefficients (rndcoef 0/1); a seed from 0 to 65535 repeats the trials\n"
              "       vorn date1 date2 model.fix m maxspec.dat            the coefficient search\n"
              "       vorn -h | --help | --version\n"
              "\n"
+             "Dates as 2000.4, 2000Q4, 2000-Q4, 2000:4 or 2000-10-01 (the period holding that day).\n"
              "The working directory holds vorn.cfg, vorn.lag, heart.dim, heart.dat, the bank and\n"
              "the fix file. README.md shows how to start; docs/model.md describes the model and\n"
              "docs/fix-language.md the fix files.\n");
@@ -323,7 +324,8 @@ void configureRun(int argc, char** argv) {
     // A negative seed makes the generator seed itself at its first draw. A
     // seed from the command line takes the clock's place, so a run can be
     // repeated; the clock's is kept to be shown before the trials.
-    uint16_t seedSource = seed >= 0 ? static_cast<uint16_t>(seed) : static_cast<uint16_t>(std::time(nullptr) & 0xFFFF);
+    uint16_t seedSource =
+        seed >= 0 ? static_cast<uint16_t>(seed) : static_cast<uint16_t>(std::time(nullptr) & 0xFFFF);
     model.clockSeed = seed >= 0 ? -1 : seedSource;
     model.rngSeed = static_cast<int16_t>(-static_cast<int16_t>(seedSource));
 }
