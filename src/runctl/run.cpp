@@ -180,7 +180,7 @@ constexpr int kMissingBaseValueExit = 17;
 
 int reportRefusedCommands() {
     if (model.refusedCommands.empty()) return 0;
-    printOut("\nThe fix file's commands that were refused (the run went on without them):\n");
+    printOut("\n\nThe fix file's commands that were refused (the run went on without them):\n");
     for (const std::string& command : model.refusedCommands) printOut("  %s\n", command.c_str());
     return kRefusedCommandsExit;
 }

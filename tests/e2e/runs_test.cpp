@@ -496,7 +496,7 @@ TEST_F(NothingLost, OtherFrequenciesAreRefusedAndDatesStepByTheRunsOwn) {
     ProgramResult run = vorn({"2000.4", "2001.4", "freq.fix"}, "update gov * 2\ngo\n");
     ASSERT_EQ(run.exitCode, 14) << run.out;
     EXPECT_NE(run.out.find("]\nCannot find gov\n  did you mean govt?\n\n]"), std::string::npos) << run.out;
-    EXPECT_TRUE(run.out.ends_with("\nThe fix file's commands that were refused (the run went on without them):\n"
+    EXPECT_TRUE(run.out.ends_with("\n\nThe fix file's commands that were refused (the run went on without them):\n"
                                   "  freq.fix, line 1: update annualx * 2\n  freq.fix, line 2: update govt\n"
                                   "  more.fix, line 2: update mon + 1\n"))
         << run.out;
