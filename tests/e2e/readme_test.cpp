@@ -119,16 +119,11 @@ TEST(Readme, EveryShellBlockRunsInOrderAndGivesTheSameFilesTwice) {
         EXPECT_FALSE(path.ends_with("-journal")) << path;  // every change committed or undone
     }
 
-    // "Your own data": the forecast's twelve quarters dated as ISO days, and
-    // twelve positive standard deviations.
+    // "Your own data": twelve solved quarters dated as ISO days, twelve positive standard deviations.
     EXPECT_TRUE(std::regex_match(files[0]["mywork/forecast.csv"],
-                                 std::regex("date,gdp_real,consum,invest\n(200[1-3]-\\d\\d-01(,[0-9.]+){3}\n){12}")))
-        << files[0]["mywork/forecast.csv"];
+                                 std::regex("date,gdp_real,consum,invest\n(200[1-3]-\\d\\d-01(,[0-9.]+){3}\n){12}")));
     EXPECT_TRUE(std::regex_match(files[0]["mywork/uncertainty.csv"],
-                                 std::regex("date,gdp_real,consum\n(200[1-3]\\.[1-4](,[0-9]*[1-9][0-9.]*){2}\n){12}")))
-        << files[0]["mywork/uncertainty.csv"];
-    EXPECT_EQ(files[0]["handmade/vorn.lag"], files[0]["mywork/vorn.lag"]);
-    EXPECT_EQ(files[0]["handmade/bws.bnk"].substr(0, 6), std::string("\xc6\x07\x01\x00\x38\x00", 6));
+                                 std::regex("date,gdp_real,consum\n(200[1-3]\\.[1-4](,[0-9]*[1-9][0-9.]*){2}\n){12}")));
 }
 
 TEST(Readme, TheShippedOwnDataIsWhatItsScriptMakes) {
