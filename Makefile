@@ -11,8 +11,12 @@ MAKEFLAGS += --no-print-directory
 
 all: build
 
+# CMake's warnings and errors are shown, its progress lines are not. Options for
+# the first configure go in CMAKE_OPTIONS, e.g. CMAKE_OPTIONS=-DVORN_VORNFIT=OFF.
 configure:
-	@cmake -S . -B $(BUILD) >/dev/null
+	@out=$$(cmake -S . -B $(BUILD) --log-level=WARNING $(CMAKE_OPTIONS) 2>&1); status=$$?; \
+	 printf '%s\n' "$$out" | grep -v -e '^-- Configuring done' -e '^-- Generating done' \
+	     -e '^-- Build files have been written' -e '^$$' >&2; exit $$status
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)

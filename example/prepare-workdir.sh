@@ -11,7 +11,7 @@ rm -rf "$dest"
 mkdir -p "$dest"
 for f in "$here"/*; do
     case "$(basename "$f")" in
-        data.csv|prepare-workdir.sh|make-history.sh) ;;
+        data.csv|mydata.csv|prepare-workdir.sh|make-history.sh|make-mydata.sh) ;;
         *) cp "$f" "$dest/" ;;
     esac
 done

@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
         code = exit.code;
         releaseModelState();  // a run ended early owns what a full run releases at its end
     }
+    endOutputLine();
     flushConsole();
     return code;
 }

@@ -3,6 +3,7 @@
 #include "bank/series_by_name.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "bank/bank_file.h"
 #include "bank/byte_order.h"
@@ -25,7 +26,39 @@ bool tableFitsRecord(const ValueTable& table) {
     return true;
 }
 
+// Edits (insertions, deletions, replacements, swaps of two neighbours) that
+// turn a into b, counted up to 3.
+int editDistance(std::string_view a, std::string_view b) {
+    constexpr int kFar = 3;
+    if (a.size() > b.size() + 2 || b.size() > a.size() + 2) return kFar;
+    std::vector<std::vector<int>> d(a.size() + 1, std::vector<int>(b.size() + 1));
+    for (size_t i = 0; i <= a.size(); ++i) d[i][0] = static_cast<int>(i);
+    for (size_t j = 0; j <= b.size(); ++j) d[0][j] = static_cast<int>(j);
+    for (size_t i = 1; i <= a.size(); ++i) {
+        for (size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    }
+    return std::min(d[a.size()][b.size()], kFar);
+}
+
 }  // namespace
+
+void suggestSimilarName(const char* name) {
+    int best = 3;
+    const char* suggestion = nullptr;
+    for (int32_t k = 0; k < model.nameCount; ++k) {
+        const char* candidate = model.namePool.data() + model.nameOffsets[k];
+        int distance = editDistance(name, candidate);
+        if (distance < best) {
+            best = distance;
+            suggestion = candidate;
+        }
+    }
+    if (suggestion) printOut("  did you mean %s?\n", suggestion);
+}
 
 ValueTable makeValueTable() {
     return ValueTable(static_cast<size_t>(std::max<int32_t>(kValueTableLength, model.bankLength)), 0.0f);
@@ -34,7 +67,8 @@ ValueTable makeValueTable() {
 int readSeries(const char* name, ValueTable& table) {
     int32_t k = findName(model.nameOffsets, model.namePool, name, model.nameCount);
     if (k < 0) {
-        printOut("\nCannot find %s", name);
+        printOut("\nCannot find %s\n", name);
+        suggestSimilarName(name);
         return -1;
     }
     return readSeriesAt(k, table);

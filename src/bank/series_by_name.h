@@ -10,7 +10,12 @@ using ValueTable = std::vector<float>;
 // A zeroed table for the open bank.
 ValueTable makeValueTable();
 
-// Reads the named series; sets model.frequency from its record. 0 or -1.
+// "  did you mean NAME?" on a line of its own, for the first of the bank's
+// names closest to `name` within two edits; nothing when there is none.
+void suggestSimilarName(const char* name);
+
+// Reads the named series; sets model.frequency from its record. 0 or -1
+// after a message naming it and, where there is one, a similar bank name.
 int readSeries(const char* name, ValueTable& table);
 // Reads the series at bank position k (0 <= k < nameCount); sets model.frequency. 0 or -1.
 int readSeriesAt(int32_t k, ValueTable& table);

@@ -41,17 +41,27 @@ struct NestedFile {
     FILE* file;
     const std::vector<std::string>* savedArguments = model.addArguments;
     char savedConsoleInput = model.consoleInput;
+    const char* savedFile = model.commandFile;
+    int32_t savedLine = model.commandLine;
+    bool savedFixFile = model.readingFixFile;
 
-    NestedFile(FILE* opened, const std::vector<std::string>& arguments) : file(opened) {
+    NestedFile(FILE* opened, const char* name, const std::vector<std::string>& arguments, bool fixFile)
+        : file(opened) {
         openFiles.push_back(identityOf(opened));
         model.addArguments = arguments.empty() ? nullptr : &arguments;
         model.consoleInput = 'n';
+        model.commandFile = name;
+        model.commandLine = 0;
+        model.readingFixFile = fixFile;
     }
     ~NestedFile() {
         std::fclose(file);
         openFiles.pop_back();
         model.addArguments = savedArguments;
         model.consoleInput = savedConsoleInput;
+        model.commandFile = savedFile;
+        model.commandLine = savedLine;
+        model.readingFixFile = savedFixFile;
         // The outer input goes on with a line of its own.
         model.currentChar = '\n';
         model.pushbackChar = 0;
@@ -87,6 +97,10 @@ FILE* openCommandFile(const char* name) {
 }
 
 int addCommand(FILE* input) {
+    // The first add at the console is the fix file's, from the command line;
+    // the files it adds belong to it too.
+    const bool fixFile = openFiles.empty() ? !model.fixFileStarted : model.readingFixFile;
+    if (openFiles.empty()) model.fixFileStarted = true;
     char name[kTokenSize];
     if (nextToken(name, input) != kTokenName) {
         printOut("\n no name in ad card ");
@@ -109,6 +123,6 @@ int addCommand(FILE* input) {
         }
     }
     std::vector<std::string> arguments = readArguments(input);
-    NestedFile nested(file, arguments);
+    NestedFile nested(file, name, arguments, fixFile);
     return fixerLoop(file);
 }

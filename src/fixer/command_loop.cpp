@@ -4,6 +4,7 @@
 #include "fixer/command_loop.h"
 
 #include <cstring>
+#include <string>
 
 #include "bank/journal.h"
 #include "fixer/add_command.h"
@@ -58,31 +59,46 @@ const Keyword* findKeyword(const char* word) {
 
 constexpr int kNextPass = 0;
 
-// Carries out one command; kFixerGo or kFixerEscape end the loop, kNextPass goes on.
-int runCommand(Command command, FILE* input) {
+// Carries out one command; kFixerGo or kFixerEscape end the loop, kNextPass
+// goes on. `refused` tells whether the command was refused.
+int runCommand(Command command, FILE* input, bool& refused) {
+    refused = false;
     switch (command) {
-    case Command::add:
-        return addCommand(input) == kFixerGo ? kFixerGo : kNextPass;
-    case Command::cta: addFix(input, 'c'); break;
-    case Command::mul: addFix(input, 'm'); break;
-    case Command::ovr: addFix(input, 'o'); break;
-    case Command::rho: addFix(input, 'r'); break;
-    case Command::skip: addFix(input, 's'); break;
+    case Command::add: {
+        int result = addCommand(input);
+        refused = result == -1;
+        return result == kFixerGo ? kFixerGo : kNextPass;
+    }
+    case Command::cta: refused = addFix(input, 'c') == -1; break;
+    case Command::mul: refused = addFix(input, 'm') == -1; break;
+    case Command::ovr: refused = addFix(input, 'o') == -1; break;
+    case Command::rho: refused = addFix(input, 'r') == -1; break;
+    case Command::skip: refused = addFix(input, 's') == -1; break;
     case Command::addprint: addprintCommand(input); break;
     case Command::staticRun: model.staticSimulation = 'y'; break;
     case Command::go: return kFixerGo;
     case Command::title: titleCommand(); break;
-    case Command::update: updateCommand(input); break;
-    case Command::matup: matupCommand(input); break;
+    case Command::update: refused = updateCommand(input) == -1; break;
+    case Command::matup: refused = matupCommand(input) == -1; break;
     case Command::help: helpCommand(input); break;
     case Command::debug: break;
     case Command::maxiter: maxiterCommand(input); break;
     case Command::pause: return pauseCommand(input);
-    case Command::print: printCommand(input); break;
+    case Command::print: refused = printCommand(input) == -1; break;
     // quit keeps what the fixer wrote: the change is committed first.
     case Command::quit: endProcess(commitBankChanges() == 0 ? 13 : kBankWriteExit);
     }
     return kNextPass;
+}
+
+// A command of the fix file (or a file it adds) that was refused, by file,
+// line and the line's text, for the summary at the end of the run. Commands
+// typed at the console are answered there and not kept.
+void keepRefusedCommand(FILE* input, int32_t line, const std::string& text) {
+    if (input == console.in || !model.readingFixFile) return;
+    std::string shown = text.substr(0, text.find_first_of("\r\n"));
+    model.refusedCommands.push_back(std::string(model.commandFile) + ", line " + std::to_string(line) + ": " +
+                                    shown);
 }
 
 }  // namespace
@@ -103,13 +119,19 @@ int fixerLoop(FILE* input) {
         if (kind == kTokenEnd) return kFixerEndOfInput;
         if (kind == kTokenQuoted) continue;
 
+        // The command's line, before its data lines are read.
+        const int32_t line = model.commandLine;
+        const std::string text = model.lineBuffer;
         const Keyword* keyword = kind == kTokenName ? findKeyword(word) : nullptr;
         if (!keyword) {
             printOut("\n bad code ");
             skipStatement(input);
+            keepRefusedCommand(input, line, text);
             continue;
         }
-        int outcome = runCommand(keyword->command, input);
+        bool refused = false;
+        int outcome = runCommand(keyword->command, input, refused);
+        if (refused) keepRefusedCommand(input, line, text);
         if (bankWriteFailed()) {
             printOut("\nA bank file could not be written: the run ends.\n");
             endProcess(kBankWriteExit);

@@ -26,6 +26,7 @@ int32_t fixedSeries(const char* name) {
     int32_t series = findName(model.nameOffsets, model.namePool, name, model.nameCount);
     if (series < 0) {
         printOut("Cannot find %s\n", name);
+        suggestSimilarName(name);
         return -1;
     }
     if (series >= model.seriesCount || series >= static_cast<int32_t>(model.fixOfSeries.size())) {

@@ -73,6 +73,7 @@ bool assembleFileLine(FILE* input) {
     if (line.size() - (!line.empty() && line.back() == '\n') > kMaxLineCharacters) return refuseLongLine(input);
     if (line.empty()) return false;
     if (line.back() != '\n') line += "\r\n";
+    ++model.commandLine;
     if (model.addPrint == 1) printOut("%s", line.c_str());
     return true;
 }

@@ -23,6 +23,7 @@
 #include "bank/series_by_name.h"
 #include "fixer/reader.h"
 #include "runctl/console.h"
+#include "runctl/date_notation.h"
 #include "runctl/dates.h"
 #include "runctl/exit.h"
 #include "runctl/options.h"
@@ -34,7 +35,8 @@ namespace {
 // The stochastic usage's second line shows where the optional seed goes.
 const char* const kUsageStochastic =
     "invocation: vorn date1 date2 model.fix num_draw rnderr rndcoef\n"
-    "        or: vorn date1 date2 model.fix num_draw rnderr rndcoef seed   (seed 1 to 32767)";
+    "        or: vorn date1 date2 model.fix num_draw rnderr rndcoef seed\n"
+    "            (num_draw 1 to 32767, rnderr and rndcoef 0 or 1, seed 0 to 65535)";
 const char* const kUsageOptimiser = "invocation: vorn date1 date2 model.fix m maxspec.dat";
 
 // The workspace bank's data file, as vorn.cfg names it.
@@ -45,13 +47,25 @@ std::string workspaceDataName;
     endProcess(2);
 }
 
-int16_t integerArgument(const char* text) { return static_cast<int16_t>(std::atoi(text)); }
+// A numeric word of the command line: digits only, from `low` to `high`; else
+// the usage text and a line naming the word.
+long numericWord(const char* role, const char* text, long low, long high) {
+    const size_t length = std::strlen(text);
+    const bool digits = length > 0 && length <= 9 && std::strspn(text, "0123456789") == length;
+    const long value = digits ? std::strtol(text, nullptr, 10) : -1;
+    if (value < low || value > high) {
+        if (high == low + 1)
+            printErr("\n%s must be %ld or %ld, not %s.", role, low, high, text);
+        else
+            printErr("\n%s must be a whole number from %ld to %ld, not %s.", role, low, high, text);
+        usage(kUsageStochastic);
+    }
+    return value;
+}
 
 // rnderr and rndcoef are 0 or 1.
-int16_t switchArgument(const char* text) {
-    int16_t value = integerArgument(text);
-    if (value != 0 && value != 1) usage(kUsageStochastic);
-    return value;
+int16_t switchArgument(const char* role, const char* text) {
+    return static_cast<int16_t>(numericWord(role, text, 0, 1));
 }
 
 void readBankFiles() {
@@ -112,34 +126,25 @@ void readLagTable() {
     }
 }
 
-// A seed that repeats a stochastic run's random numbers: 1 to 32767, digits only.
-int16_t seedArgument(const char* text) {
-    char* end = nullptr;
-    long value = std::strtol(text, &end, 10);
-    if (!std::isdigit(static_cast<unsigned char>(text[0])) || *end != '\0' || value < 1 || value > 32767)
-        usage(kUsageStochastic);
-    return static_cast<int16_t>(value);
-}
-
-// Returns the seed given after rndcoef, or 0 when the clock is to seed the run.
-int16_t chooseRunMode(int argc, char** argv) {
+// Returns the seed given after rndcoef (its low 16 bits are what the clock
+// would give), or -1 when the clock is to seed the run.
+int32_t chooseRunMode(int argc, char** argv) {
     if (argc < 4 || argc > 8) usage(kUsageStochastic);
     model.drawCount = 1;
     model.randomErrors = 0;
     model.randomCoefficients = 0;
-    if (argc == 4) return 0;
+    if (argc == 4) return -1;
     if (argv[4][0] == 'm') {
         model.maximize = 'y';
         if (argc < 6) usage(kUsageOptimiser);
         if (argc == 8) usage(kUsageStochastic);
         model.specFileName = argv[5];
-        return 0;
+        return -1;
     }
-    model.drawCount = integerArgument(argv[4]);
-    model.randomErrors = argc >= 6 ? switchArgument(argv[5]) : 1;
-    model.randomCoefficients = argc >= 7 ? switchArgument(argv[6]) : 1;
-    int16_t seed = argc == 8 ? seedArgument(argv[7]) : 0;
-    if (model.drawCount < 1) usage(kUsageStochastic);
+    model.drawCount = static_cast<int16_t>(numericWord("num_draw", argv[4], 1, 32767));
+    model.randomErrors = argc >= 6 ? switchArgument("rnderr", argv[5]) : 1;
+    model.randomCoefficients = argc >= 7 ? switchArgument("rndcoef", argv[6]) : 1;
+    int32_t seed = argc == 8 ? static_cast<int32_t>(numericWord("The seed", argv[7], 0, 65535)) : -1;
 
     bool anyStochastic = false;
     for (int e = 0; e < model.equationCount; ++e) anyStochastic = anyStochastic || model.equationKind[e] == 's';
@@ -215,24 +220,35 @@ void placeFirstFixerLine(int argc, char** argv) {
     model.pushbackChar = 0;
 }
 
-// A date of the command line: the whole text in the date notation, at the
-// frequency of the model's series.
-int32_t dateArgument(const char* text, float date) {
-    int32_t index = dateToIndex(date);
-    if (index == kInvalidDateIndex || dateTextFrequency(text) != model.frequency) {
-        reportBadDate(text);
+// The frequency of the model's series: that of the first whose record has one.
+int16_t modelFrequency() {
+    for (int32_t k = 0; k < model.seriesCount && k < model.nameCount; ++k)
+        if (knownFrequency(recordFrequency(k))) return recordFrequency(k);
+    return 0;
+}
+
+// A date of the command line in any notation the tools read (a day is the
+// period of the model's series that holds it); its date number in vorn's
+// notation goes to `date`, for the console.
+int32_t dateArgument(const char* text, float& date) {
+    PeriodDate period{0, 0};
+    std::string problem;
+    std::string vornText;
+    if ((!parseDateNotation(text, 0, period, problem) && !parseDateNotation(text, modelFrequency(), period, problem)) ||
+        !formatDate(period.index, period.frequency, vornText)) {
+        printOut("\nBad date %s: it %s; write %s.\n", text, problem.c_str(), kDateNotations);
         endProcess(1);
     }
-    const int16_t dateFrequency = model.frequency;
     for (int32_t k = 0; k < model.seriesCount && k < model.nameCount; ++k) {
         const int16_t frequency = recordFrequency(k);
-        if (frequencyName(frequency)[0] == '\0' || frequency == dateFrequency) continue;
-        printOut("\nThe date %s is %s, but the model's series %s is %s.\n", text, frequencyName(dateFrequency),
+        if (!knownFrequency(frequency) || frequency == period.frequency) continue;
+        printOut("\nThe date %s is %s, but the model's series %s is %s.\n", text, frequencyName(period.frequency),
                  model.namePool.data() + model.nameOffsets[k], frequencyName(frequency));
         endProcess(1);
     }
-    model.frequency = dateFrequency;
-    return index;
+    model.frequency = period.frequency;
+    date = static_cast<float>(std::strtod(vornText.c_str(), nullptr));
+    return period.index;
 }
 
 }  // namespace
@@ -249,10 +265,12 @@ bool answerInformationRequest(int argc, char** argv) {
              "\n"
              "usage: vorn date1 date2 model.fix                          a forecast\n"
              "       vorn date1 date2 model.fix num_draw rnderr rndcoef [seed]\n"
-             "                 num_draw trials with random errors (rnderr 0/1) and coefficients\n"
-             "                 (rndcoef 0/1); a seed from 1 to 32767 repeats the same trials\n"
+             "                 num_draw (1 to 32767) trials with random errors (rnderr 0/1) and\n"
+             "                 coefficients (rndcoef 0/1); a seed from 0 to 65535 repeats the trials\n"
              "       vorn date1 date2 model.fix m maxspec.dat            the coefficient search\n"
              "       vorn -h | --help | --version\n"
+             "\n"
+             "Dates as 2000.4, 2000Q4, 2000-Q4, 2000:4 or 2000-10-01 (the period holding that day).\n"
              "\n"
              "%s"
              "\n"
@@ -270,7 +288,7 @@ int readConfigEntry(char* buffer, FILE* config) {
     if (kind == kTokenEnd) repeatToken();
     kind = nextToken(buffer, config);
     if (kind != kTokenName && kind != kTokenNumber) {
-        printOut("\nBad entry in vel.cfg file \n");
+        printOut("\nBad entry in vorn.cfg file \n");
         return -1;
     }
     // A token holds kTokenSize - 1 characters; a full one may have been cut.
@@ -294,16 +312,12 @@ void configureRun(int argc, char** argv) {
         printOut("\nError:  No dates passed to the model.\n");
         endProcess(1);
     }
-    model.startDate = static_cast<float>(std::strtod(argv[1], nullptr));
-    model.endDate = static_cast<float>(std::strtod(argv[2], nullptr));
-    model.printFrom = model.startDate;
-    model.printTo = model.endDate;
     model.addPrint = 0;
     model.fixCount = 1;
 
     readBankFiles();
     readLagTable();
-    int16_t seed = chooseRunMode(argc, argv);
+    int32_t seed = chooseRunMode(argc, argv);
     model.startIndex = dateArgument(argv[1], model.startDate);
     model.runFrequency = model.frequency;
     model.endIndex = dateArgument(argv[2], model.endDate);
@@ -311,13 +325,17 @@ void configureRun(int argc, char** argv) {
         printOut("\nThe dates %s and %s have different frequencies.\n", argv[1], argv[2]);
         endProcess(1);
     }
+    model.printFrom = model.startDate;
+    model.printTo = model.endDate;
     model.periodCount = model.endIndex - model.startIndex;
     if (model.randomErrors || model.randomCoefficients) copySigmaBank();
     placeFirstFixerLine(argc, argv);
 
     // A negative seed makes the generator seed itself at its first draw. A
-    // seed from the command line takes the clock's place, so a run can be repeated.
+    // seed from the command line takes the clock's place, so a run can be
+    // repeated; the clock's is kept to be shown before the trials.
     uint16_t seedSource =
-        seed != 0 ? static_cast<uint16_t>(seed) : static_cast<uint16_t>(std::time(nullptr) & 0xFFFF);
+        seed >= 0 ? static_cast<uint16_t>(seed) : static_cast<uint16_t>(std::time(nullptr) & 0xFFFF);
+    model.clockSeed = seed >= 0 ? -1 : seedSource;
     model.rngSeed = static_cast<int16_t>(-static_cast<int16_t>(seedSource));
 }

@@ -12,11 +12,40 @@
 
 ConsoleStreams console{stdin, stdout, stderr};
 
+namespace {
+
+// The last character written to the standard output: a run's output must end
+// with a line end, whatever its last message was.
+char lastWritten = '\n';
+
+void writeOut(const char* text, size_t length) {
+    if (length == 0) return;
+    std::fwrite(text, 1, length, console.out);
+    lastWritten = text[length - 1];
+}
+
+}  // namespace
+
 void printOut(const char* format, ...) {
+    char line[256];
     va_list args;
     va_start(args, format);
-    std::vfprintf(console.out, format, args);
+    va_list again;
+    va_copy(again, args);
+    const int length = std::vsnprintf(line, sizeof line, format, args);
     va_end(args);
+    if (length >= 0 && static_cast<size_t>(length) < sizeof line) {
+        writeOut(line, static_cast<size_t>(length));
+    } else if (length > 0) {
+        std::string text(static_cast<size_t>(length) + 1, '\0');
+        std::vsnprintf(text.data(), text.size(), format, again);
+        writeOut(text.data(), static_cast<size_t>(length));
+    }
+    va_end(again);
+}
+
+void endOutputLine() {
+    if (lastWritten != '\n') writeOut("\n", 1);
 }
 
 void printErr(const char* format, ...) {
@@ -35,7 +64,7 @@ void printOutFixed(const char* before, float value, int width, int decimals, con
     std::memcpy(line, before, lead);
     const size_t length = lead + formatFixed(line + lead, sizeof line - lead - tail, value, width, decimals);
     std::memcpy(line + length, after, tail);
-    std::fwrite(line, 1, length + tail, console.out);
+    writeOut(line, length + tail);
 }
 
 int readChar() {
@@ -69,9 +98,9 @@ int readKey() {
     return got == 1 ? key : EOF;
 }
 
-void clearScreen() { std::fputs("\x1b[2J\x1b[H", console.out); }
+void clearScreen() { printOut("\x1b[2J\x1b[H"); }
 
-void moveCursor(int column, int row) { std::fprintf(console.out, "\x1b[%d;%dH", row, column); }
+void moveCursor(int column, int row) { printOut("\x1b[%d;%dH", row, column); }
 
 void flushConsole() {
     std::fflush(console.out);

@@ -16,6 +16,8 @@ extern ConsoleStreams console;
 
 void printOut(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void printErr(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// A line end on the standard output unless what was written last ended a line.
+void endOutputLine();
 // `before`, then `value` as the format "%<width>.<decimals>f" writes it, then
 // `after`, on the standard output: the same bytes as printOut, made faster for
 // the lines printed for every period. The two texts together have at most 32

@@ -38,7 +38,7 @@ void formatDuration(char* text, size_t size, double seconds) {
 
 void startProgressLine(int32_t wanted) {
     line = ProgressLine{};
-    if (model.quietProgress != 'y' || !isatty(fileno(console.err))) return;
+    if (!model.quietProgress || !isatty(fileno(console.err))) return;
     line.shown = true;
     line.wanted = wanted;
     line.start = line.drawn = Clock::now();

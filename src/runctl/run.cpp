@@ -17,6 +17,7 @@
 #include "runctl/options.h"
 #include "runctl/progress.h"
 #include "runctl/trials_file.h"
+#include "solve/missing_values.h"
 #include "solve/model_requirements.h"
 #include "solve/period_loop.h"
 #include "state/model_state.h"
@@ -205,12 +206,25 @@ struct TrialsFileKept {
     TrialsFileKept& operator=(const TrialsFileKept&) = delete;
 };
 
+// A run solved and written although commands of its fix file were refused:
+// each is named, and the exit code says so.
+constexpr int kRefusedCommandsExit = 14;
+// A value the base pass reads is missing in the bank.
+constexpr int kMissingBaseValueExit = 17;
+
+int reportRefusedCommands() {
+    if (model.refusedCommands.empty()) return 0;
+    printOut("\n\nThe fix file's commands that were refused (the run went on without them):\n");
+    for (const std::string& command : model.refusedCommands) printOut("  %s\n", command.c_str());
+    return kRefusedCommandsExit;
+}
+
 }  // namespace
 
 int runVorn(int argc, char** argv) {
     VornOptions options;
     argc = takeVornOptions(argc, argv, options);
-    model.quietProgress = options.quiet ? 'y' : 'n';
+    model.quietProgress = options.quiet;
     if (answerInformationRequest(argc, argv)) return 0;
     maskFloatingPointExceptions();
     model.maxIterations = 200;
@@ -231,6 +245,8 @@ int runVorn(int argc, char** argv) {
     Accumulators sums;
     DoubleMatrix& means = sums.means;
     DoubleMatrix& squares = sums.squares;
+    if (checkBaseValues() == -1) endProcess(kMissingBaseValueExit);
+    reportCarriedValues();
     if (model.stochasticRun == 'y') allocateAccumulators(means, squares);
     if (allocateWorkspace() == -1) endProcess(1);
     if (model.staticSimulation == 'y') allocateStaticTable();
@@ -238,10 +254,14 @@ int runVorn(int argc, char** argv) {
 
     int32_t totalTrials = 0;
     int32_t discarded = 0;
-    if (model.stochasticRun == 'n')
+    if (model.stochasticRun == 'n') {
         runTrial(0);
-    else
+    } else {
+        if (model.clockSeed >= 0)
+            printOut("\nSeed %d (from the clock); give %d as the seventh word to repeat this run.\n", model.clockSeed,
+                     model.clockSeed);
         runTrials(means, squares, totalTrials, discarded);
+    }
     printOut("\nRun complete.");
 
     writeAllSeries(model.series, model.bankDataFile, "variables");
@@ -250,5 +270,5 @@ int runVorn(int argc, char** argv) {
     if (trialsFileOpen()) finishTrialsFile();
     if (commitBankChanges() != 0) endProcess(kBankWriteExit);
     releaseModelState();
-    return 0;
+    return reportRefusedCommands();
 }

@@ -84,12 +84,12 @@ int passConverged() {
     const double change = std::fabs(static_cast<double>(before) - after);
     // A check value that is undefined or infinite has not settled, whatever the change.
     if (!std::isfinite(after) || !(change <= kTolerance)) return 0;
-    if (model.maximize != 'y' && model.quietProgress != 'y') printOutFixed("cR        ", after, 8, 2, ", ");
+    if (model.maximize != 'y' && !model.quietProgress) printOutFixed("cR        ", after, 8, 2, ", ");
     return 1;
 }
 
 int runTrial(int32_t trial) {
-    const bool progress = model.quietProgress != 'y';
+    const bool progress = !model.quietProgress;
     if (progress && stochastic())
         printOut("\n\nLoading data for trial %d", trial);
     else if (progress)

@@ -47,7 +47,8 @@ struct ModelState {
     const char* specFileName;
     int32_t maxIterations;
     int16_t rngSeed;
-    char quietProgress;  // 'y': no progress lines for passes, periods and trials
+    bool quietProgress = false;  // no progress lines for passes, periods and trials
+    int32_t clockSeed = -1;  // the seed the clock gave, shown before the trials; -1 when one was given
 
     // Dates and period bookkeeping
     float startDate;
@@ -121,6 +122,11 @@ struct ModelState {
     char consoleInput;                // 'y' while lines come from the console
     int16_t addPrint;
     const std::vector<std::string>* addArguments;  // absent without arguments
+    const char* commandFile;          // the command file being read; absent at the console
+    int32_t commandLine;              // lines read from it so far
+    bool fixFileStarted;              // the first add at the console, the fix file's, has run
+    bool readingFixFile;              // the command file is the fix file or one it adds
+    std::vector<std::string> refusedCommands;  // "FILE, line N: TEXT" of each refused command of the fix file
 
     // Random generator
     RandomState random;

@@ -47,7 +47,7 @@ TEST_F(SeriesByName, NameDifferingInCaseIsNotFound) {
     model.frequency = 2;
     ConsoleCapture capture;
     EXPECT_EQ(readSeries("gdp", table), -1);
-    EXPECT_EQ(capture.output(), "\nCannot find gdp");
+    EXPECT_EQ(capture.output(), "\nCannot find gdp\n");
     EXPECT_EQ(table[0], 50.0f);
     EXPECT_EQ(model.frequency, 2);
 }

@@ -66,7 +66,7 @@ TEST_F(OptimiserRun, ExampleSpecificationFindsTheMinimumAndSolvesWithIt) {
                                      "\n\nLoading data\nData loaded; starting forecast\n"),
               std::string::npos)
         << run.out;
-    EXPECT_TRUE(run.out.ends_with("\nRun complete.\nWriting variables to bank.")) << run.out;
+    EXPECT_TRUE(run.out.ends_with("\nRun complete.\nWriting variables to bank.\n")) << run.out;
 
     // The new coefficient file in heart.dat's layout, with only the parameter changed.
     std::string written = readFile(scratch.file("opt.dat"));
@@ -116,7 +116,7 @@ TEST_F(OptimiserRun, RefusedSpecificationsEndTheRun) {
          "another name.\n",
          ""},
         {"gdp.spec", "gdp\n5\ninvest\n0 0.05\n",
-         "\nCannot find gdp"
+         "\nCannot find gdp\n"
          "This model does not have a variable named gdp,\n"
          "the name you gave in the OptSpec file as the variable to be optimized.\n",
          restored},

@@ -46,7 +46,7 @@ TEST_F(Run, PlainRunSolvesEveryPeriodAndWritesOnlyTheRunsPeriods) {
     EXPECT_EQ(count(run.out, "cR        "), 21);
     EXPECT_NE(run.out.find("\n 2001.100 cR        "), std::string::npos);
     EXPECT_NE(run.out.find("\n 2005.400 cR        "), std::string::npos);
-    EXPECT_TRUE(run.out.ends_with("\nRun complete.\nWriting variables to bank.")) << run.out;
+    EXPECT_TRUE(run.out.ends_with("\nRun complete.\nWriting variables to bank.\n")) << run.out;
 
     BankImage after = bank();
     ASSERT_EQ(after.names.size(), before.names.size() + 1);
@@ -147,7 +147,7 @@ TEST_F(Prompts, ExitLeavesTheBankAsItWas) {
     BankImage before = bank();
     ProgramResult run = vorn({"1999.3", "1999.4", "slow.fix"}, "e\n");
     EXPECT_EQ(run.exitCode, 3);
-    EXPECT_TRUE(run.out.ends_with(kPrompt)) << run.out;
+    EXPECT_TRUE(run.out.ends_with(std::string(kPrompt) + "\n")) << run.out;  // the output ends its line
     BankImage after = bank();
     EXPECT_EQ(after.data, before.data);
     EXPECT_EQ(after.index, before.index);
@@ -169,7 +169,7 @@ TEST_F(Prompts, GoAcceptsThePeriodAndMoreIteratesOn) {
     fixFile("slower.fix", "maxiter 1\ngo\n");
     ProgramResult closed = vorn({"1999.3", "1999.4", "slower.fix"}, "m\n");
     EXPECT_EQ(closed.exitCode, 3);  // nobody is left to answer the third prompt
-    EXPECT_TRUE(closed.out.ends_with("\nIteration count = 3 . More iterations? Go to next period? Exit? (m,g,e):"))
+    EXPECT_TRUE(closed.out.ends_with("\nIteration count = 3 . More iterations? Go to next period? Exit? (m,g,e):\n"))
         << closed.out;
 }
 
@@ -203,6 +203,38 @@ TEST_F(Stochastic, TrialsMeansAndStandardDeviations) {
     }
     EXPECT_GT(sigma.value("invest", kForecastBase + 4), 0.0f);
     EXPECT_GT(sigma.value("consum", kForecastBase + 8), 0.0f);
+
+    // The clock's seed is named once, before the trials; given again, it repeats the run.
+    std::smatch seed;
+    ASSERT_TRUE(std::regex_search(run.out, seed, std::regex("\nSeed (\\d+) \\(from the clock\\); give (\\d+) as the "
+                                                            "seventh word to repeat this run\\.\n\n\nLoading data for trial 1\n")))
+        << run.out;
+    EXPECT_EQ(seed[1], seed[2]);
+    BankImage means = bank();
+    copyExampleWorkdir(scratch.path());
+    ProgramResult again = vorn({"2000.4", "2002.4", "plain.fix", "5", "1", "0", seed[1]});
+    ASSERT_EQ(again.exitCode, 0) << again.out;
+    EXPECT_EQ(again.out.find("Seed "), std::string::npos);  // a given seed is not echoed
+    EXPECT_EQ(bank().data, means.data);
+    EXPECT_EQ(bank("sigma").data, sigma.data);
+}
+
+// A series the model only reads takes the value before a missing one: said
+// once per series and run, not per trial.
+TEST_F(Stochastic, CarriedValuesAreNamedOncePerRun) {
+    fixFile("gaps.fix", "update govt\n2002.1 -0.000001 -0.000001 -0.000001 -0.000001\n"
+                        "update exports\n2001.3 -0.000001\nupdate price\n2001.2 -0.000001 -0.000001 1.5 -0.000001\n"
+                        "go\n");
+    ProgramResult run = vorn({"2000.4", "2002.4", "gaps.fix", "3", "1", "1", "5"});
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    for (const char* line :
+         {"\ngovt has no value from 2002.1 on: its value at 2001.4, 673.107, is carried forward.\n",
+          "\nexports has no value at 2001.3: its value at 2001.2, 498.827, is carried forward.\n",
+          "\nprice has no value at 3 periods of the run from 2001.2 on, each taking the value of the period before "
+          "it (at 2001.2: 1.52 from 2001.1).\n"})
+        EXPECT_EQ(count(run.out, line), 1) << line << run.out;
+    EXPECT_EQ(count(run.out, " has no value "), 3);
+    EXPECT_LT(run.out.find("price has no value"), run.out.find("Loading data for trial 1"));
 }
 
 TEST_F(Stochastic, WithoutRandomnessTheMeansAreThePlainRun) {
@@ -288,12 +320,15 @@ TEST_F(Refusals, UsageTextsGoToTheErrorStream) {
     ProgramResult dates = vorn({"2000.4", "2005.4"});
     EXPECT_EQ(dates.exitCode, 2);
     EXPECT_EQ(dates.err, "\ninvocation: vorn date1 date2 model.fix num_draw rnderr rndcoef\n"
-                         "        or: vorn date1 date2 model.fix num_draw rnderr rndcoef seed   (seed 1 to 32767)\n");
+                         "        or: vorn date1 date2 model.fix num_draw rnderr rndcoef seed\n"
+                         "            (num_draw 1 to 32767, rnderr and rndcoef 0 or 1, seed 0 to 65535)\n");
     BankImage before = bank();
-    for (const char* seed : {"0", "32768", "x"}) {
+    for (const char* seed : {"65536", "x", "1e3"}) {
         ProgramResult badSeed = vorn({"2000.4", "2005.4", "plain.fix", "3", "1", "1", seed});
         EXPECT_EQ(badSeed.exitCode, 2) << seed;
-        EXPECT_EQ(badSeed.err, dates.err) << seed;
+        EXPECT_EQ(badSeed.err, "\nThe seed must be a whole number from 0 to 65535, not " + std::string(seed) + "." +
+                                   dates.err)
+            << seed;
     }
     EXPECT_FALSE(fileExists(scratch.file("sigma.bnk")));
     EXPECT_EQ(bank().data, before.data);
@@ -347,7 +382,10 @@ protected:
 };
 
 const std::string kRestored = "\nbws.bnk and bws.ind are left as they were.\n";
-const std::string kBadDateEnd = ": write 1995, 1995.1 to 1995.4, 1995.001 to 1995.012, 1995.5 or 1995.6.\n";
+const std::string kBadDateEnd =
+    ": it is not a date in any accepted notation; write 1995.1, 1995Q1, 1995q1, 1995-Q1, 1995:1 (quarters); "
+    "1995.001, 1995M01, 1995m1, 1995-01 (months); 1995.5, 1995H1, 1995S1 (halves); 1995 (years); 1995-01-01 (the "
+    "period holding that day).\n";
 
 TEST_F(NothingLost, FailedRunsLeaveEveryFileAsItWas) {
     const std::string updating = "update govt * 1.02\nmaxiter 1\ngo\n";
@@ -372,6 +410,14 @@ TEST_F(NothingLost, FailedRunsLeaveEveryFileAsItWas) {
     const Case cases[] = {
         {{"2000,4", "2005.4", "plain.fix"}, nothing, "", 1, "\nBad date 2000,4" + kBadDateEnd},
         {{"1995.9", "2005.4", "plain.fix"}, nothing, "", 1, "\nBad date 1995.9" + kBadDateEnd},
+        {{"2000.4", "2005.4", "plain.fix", "1e3", "1", "1", "7"}, nothing, "", 2, "\n 38 series in this model.\n"},
+        // The base pass would read the missing-value marker: refused after the fixer, the bank restored.
+        {{"2001.1", "2002.4", "plain.fix"}, nothing, "", 17,
+         "\ngdp_real has no value at 2001.1, the base period; its last value is at 2000.4.\n" + kRestored},
+        {{"2000Q4", "2005-10-01", "plain.fix"}, bankBytes(bankValueOffset(3, kForecastBase - 2, 120), le32(-0.000001f)),
+         "", 17,
+         "\ngdp_change has no value at 2000.2, 2 periods before the base period 2000.4; its last value is at "
+         "2000.1.\n" + kRestored},
         {{"2000", "2005.4", "plain.fix"}, nothing, "", 1,
          "\nThe date 2000 is annual, but the model's series unused is quarterly.\n"},
         {{"2000.5", "2005.4", "plain.fix"}, nothing, "", 1,
@@ -456,7 +502,9 @@ TEST_F(NothingLost, ImportOnAFullDiskWritesNothing) {
 }
 
 // Commands refused for their frequency write nothing, and the progress lines
-// keep the run's quarters whatever series the fixer read last.
+// keep the run's quarters whatever series the fixer read last. The run ends
+// naming the refused commands of the fix file and the file it adds, not those
+// typed at the prompt.
 TEST_F(NothingLost, OtherFrequenciesAreRefusedAndDatesStepByTheRunsOwn) {
     writeFile(scratch.file("other.csv"), "date,annualx\n2000,5\n2001,6\n");
     vornbank({"import", "bws", "other.csv"});
@@ -464,10 +512,16 @@ TEST_F(NothingLost, OtherFrequenciesAreRefusedAndDatesStepByTheRunsOwn) {
     writeFile(scratch.file("monthly.csv"), "date,mon\n1985.001,5\n");
     vornbank({"import", "bws", "monthly.csv"});
     ASSERT_EQ(last.exitCode, 0) << last.err;
-    fixFile("freq.fix", "update annualx * 2\nupdate govt\n2001 7777\nupdate mon + 1\ngo\n");
+    fixFile("freq.fix", "update annualx * 2\nupdate govt\n2001 7777\nadd more.fix\n");
+    fixFile("more.fix", "# the monthly one\nupdate mon + 1\n");
     BankImage before = bank();
-    ProgramResult run = vorn({"2000.4", "2001.4", "freq.fix"});
-    ASSERT_EQ(run.exitCode, 0) << run.out;
+    ProgramResult run = vorn({"2000.4", "2001.4", "freq.fix"}, "update gov * 2\ngo\n");
+    ASSERT_EQ(run.exitCode, 14) << run.out;
+    EXPECT_NE(run.out.find("]\nCannot find gov\n  did you mean govt?\n\n]"), std::string::npos) << run.out;
+    EXPECT_TRUE(run.out.ends_with("\n\nThe fix file's commands that were refused (the run went on without them):\n"
+                                  "  freq.fix, line 1: update annualx * 2\n  freq.fix, line 2: update govt\n"
+                                  "  more.fix, line 2: update mon + 1\n"))
+        << run.out;
     EXPECT_NE(run.out.find("\nannualx is annual, but the run is quarterly: nothing is written to it.\n"), std::string::npos);
     EXPECT_NE(run.out.find("\nThe date 2001 is annual, but govt is quarterly: nothing is written to govt.\n"),
               std::string::npos);

@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
         // A row at or before the base period ends the rows.
         MatupCase{"matup\na\n2001.1 5\n2000.4 7\n2001.3 8\n", "", written({5})},
         MatupCase{"matup\na\n2001.1 5\n;\nstatic\n", "", written({5}), nines(), nines(), kFixerEndOfInput, 'y'},
-        MatupCase{"matup\na nosuch b\n2001.1 1 2 3\n", "\nCannot find nosuch", written({1})},  // the writing stops
+        MatupCase{"matup\na nosuch b\n2001.1 1 2 3\n", "\nCannot find nosuch\n", written({1})},  // the writing stops
         // A bad start date is refused; the names' line is then read as a statement.
         MatupCase{"matup 2001.45\na\n1\n", kBadDate + "\n bad code ", nines()},
         // 2016.1 is index 104: the 61st period after the base period.

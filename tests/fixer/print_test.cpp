@@ -53,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
                   2001.2},
         PrintCase{1, 4, 2000.4, 2002.4, "print x 2002.1 2001.1\n", "\n", 2002.1},
         PrintCase{1, 4, 2000.4, 2002.4, "print\n", "\n no name in pr line \n ", 2000.4},
-        PrintCase{1, 4, 2000.4, 2002.4, "print q\n", "\nCannot find q", 2000.4},
+        PrintCase{1, 4, 2000.4, 2002.4, "print q\n", "\nCannot find q\n  did you mean x?\n", 2000.4},
         PrintCase{1, 4, 2000.4, 2002.4, "print x 1989.4\n", "\n first date is before begining of workspace bank. \n ",
                   2000.4},
         PrintCase{1, 4, 2000.4, 2002.4, "print x 2001.1 2030.1\n", "\n second date too far out. \n", 2001.1},

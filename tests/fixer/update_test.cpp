@@ -74,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
         UpdateCase{"update x +\n", "\nNeed number after +.\n", "x", kX},
         UpdateCase{"update x * y\n", "\nNeed number after *.\n", "x", kX},  // y is consumed
         UpdateCase{"update 5\n", "\n no name on update command.", "x", kX},
-        UpdateCase{"update nosuch + 1\n", "\nCannot find nosuch", "x", kX},
+        UpdateCase{"update nosuch + 1\n", "\nCannot find nosuch\n", "x", kX},
+        UpdateCase{"update xy * 2\n", "\nCannot find xy\n  did you mean x?\n", "x", kX},  // the first within two edits
         UpdateCase{"update z\n2001.1 10 0 0 40\n", "", "z", zFrom(44, {10, 20, 30, 40})},  // zeros are filled
         UpdateCase{"update z\n2000.3 1 2 3 4\n", "", "z", zFrom(44, {3, 4})},  // not at or before the base period
         UpdateCase{"update z\n2001.1 5 -3\n2001.4 - 2 1\n", "", "z", zFrom(44, {5, -3, -2.5f, -2, 1})},

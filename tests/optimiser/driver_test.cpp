@@ -137,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
         // the price deflator is exogenous: no coefficient moves it
         Refusal{"steps that move nothing", "s1\n5\nfixinv\n0 0 0.05\n", nullptr, kNoChange},
         Refusal{"objective not in the bank", "gdp\n5\nfixinv\n0 0 0.05\n", nullptr,
-                "\nCannot find gdp" + noSuchObjective("gdp")},
+                "\nCannot find gdp\n" + noSuchObjective("gdp")},
         // s35 is in the bank, but a model of 35 series ends at s34
         Refusal{"bank series outside the model", "s35\n5\nfixinv\n0 0 0.05\n",
                 [] { model.seriesCount = kSmallSeries - 1; }, noSuchObjective("s35")},

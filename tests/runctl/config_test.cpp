@@ -40,7 +40,8 @@ protected:
 
 const char* const kUsageStochastic =
     "\ninvocation: vorn date1 date2 model.fix num_draw rnderr rndcoef\n"
-    "        or: vorn date1 date2 model.fix num_draw rnderr rndcoef seed   (seed 1 to 32767)\n";
+    "        or: vorn date1 date2 model.fix num_draw rnderr rndcoef seed\n"
+    "            (num_draw 1 to 32767, rnderr and rndcoef 0 or 1, seed 0 to 65535)\n";
 const char* const kUsageOptimiser = "\ninvocation: vorn date1 date2 model.fix m maxspec.dat\n";
 
 TEST_F(Startup, PlainRunReadsEverythingAndPlacesTheAddLine) {
@@ -50,6 +51,7 @@ TEST_F(Startup, PlainRunReadsEverythingAndPlacesTheAddLine) {
     ASSERT_EQ(configure({"1995.1", "1996.1", "model.fix"}), -1);
     int16_t seedAfter = seedAt(std::time(nullptr));
     EXPECT_TRUE(model.rngSeed == seedBefore || model.rngSeed == seedAfter) << model.rngSeed;
+    EXPECT_EQ(model.rngSeed, static_cast<int16_t>(-static_cast<int16_t>(model.clockSeed)));  // shown, to be given again
     EXPECT_EQ(console.output(), "\nIndex read.\n\n 2 series in this model.\n");
     EXPECT_EQ(model.bankBaseYear, 1990);
     EXPECT_EQ(model.bankLength, 40);
@@ -86,21 +88,27 @@ TEST_F(Startup, TwoDatesReadTheStartupFilesBeforeTheUsage) {
 }
 
 TEST_F(Startup, BadStochasticArgumentsEndWithTheUsage) {
-    for (std::vector<std::string> words : std::vector<std::vector<std::string>>{
-             {"1995.1", "1996.1", "m.fix", "0"},
-             {"1995.1", "1996.1", "m.fix", "abc"},
-             {"1995.1", "1996.1", "m.fix", "50", "2"},
-             {"1995.1", "1996.1", "m.fix", "50", "1", "7"},
-             {"1995.1", "1996.1", "m.fix", "5", "1", "1", "x"},   {"1995.1", "1996.1", "m.fix", "5", "1", "1", "0"},
-             {"1995.1", "1996.1", "m.fix", "5", "1", "1", "32768"}, {"1995.1", "1996.1", "m.fix", "5", "1", "1", "-3"},
-             {"1995.1", "1996.1", "m.fix", "5", "1", "1", "12a"},
-             {"1995.1", "1996.1", "m.fix", "m", "spec.dat", "1", "7"},
-             {"1995.1", "1996.1", "m.fix", "5", "1", "1", "7", "8"}}) {
+    const std::string draws = "\nnum_draw must be a whole number from 1 to 32767, not ";
+    const std::string seed = "\nThe seed must be a whole number from 0 to 65535, not ";
+    struct Case {
+        std::vector<std::string> words;  // after the dates and the fix file
+        std::string line;                // the line before the usage text
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"0"}, draws + "0."},         {{"abc"}, draws + "abc."},   {{"1e3"}, draws + "1e3."},
+             {{"2x"}, draws + "2x."},       {{"32768"}, draws + "32768."}, {{"0x20"}, draws + "0x20."},
+             {{"+5"}, draws + "+5."},       {{"50", "2"}, "\nrnderr must be 0 or 1, not 2."},
+             {{"50", "1", "1abc"}, "\nrndcoef must be 0 or 1, not 1abc."},
+             {{"5", "1", "1", "x"}, seed + "x."}, {{"5", "1", "1", "65536"}, seed + "65536."},
+             {{"5", "1", "1", "-3"}, seed + "-3."}, {{"5", "1", "1", "12a"}, seed + "12a."},
+             {{"m", "spec.dat", "1", "7"}, ""},  {{"5", "1", "1", "7", "8"}, ""}}) {
         resetModelState();
         SetUp();
         ConsoleCapture console;
+        std::vector<std::string> words{"1995.1", "1996.1", "m.fix"};
+        words.insert(words.end(), c.words.begin(), c.words.end());
         EXPECT_EQ(configure(words), 2) << words.back();
-        EXPECT_EQ(console.errors(), kUsageStochastic) << words.back();
+        EXPECT_EQ(console.errors(), c.line + kUsageStochastic) << words.back();
     }
 }
 
@@ -124,6 +132,7 @@ TEST_F(Startup, StochasticRunCopiesTheBankToTheSigmaBank) {
     writeFile("sigma.bnk", "old");
     ASSERT_EQ(configure({"1995.1", "1996.1", "m.fix", "100", "1", "0", "32767"}), -1);
     EXPECT_EQ(model.rngSeed, -32767);  // the seed given takes the clock's place
+    EXPECT_EQ(model.clockSeed, -1);
     EXPECT_EQ(model.drawCount, 100);
     EXPECT_EQ(model.randomErrors, 1);
     EXPECT_EQ(model.randomCoefficients, 0);
@@ -132,11 +141,12 @@ TEST_F(Startup, StochasticRunCopiesTheBankToTheSigmaBank) {
     EXPECT_EQ(model.lineBuffer, "add m.fix 100 1 0 32767\r\n");
 }
 
-TEST_F(Startup, DrawCountIsSixteenBitsAndRandomnessNeedsAStochasticEquation) {
+TEST_F(Startup, DrawCountReachesSixteenBitsAndRandomnessNeedsAStochasticEquation) {
     {
         ConsoleCapture console;
-        ASSERT_EQ(configure({"1995.1", "1996.1", "m.fix", "70000"}), -1);
-        EXPECT_EQ(model.drawCount, 4464);
+        ASSERT_EQ(configure({"1995.1", "1996.1", "m.fix", "32767", "1", "1", "65535"}), -1);
+        EXPECT_EQ(model.drawCount, 32767);
+        EXPECT_EQ(model.rngSeed, 1);  // what the clock's low 16 bits 65535 give
         EXPECT_EQ(model.randomErrors, 1);
         EXPECT_EQ(model.randomCoefficients, 1);
     }
@@ -163,7 +173,7 @@ TEST_F(Startup, MissingThirdConfigEntryOnlyWarns) {
     writeFile("vorn.cfg", "; bws.bnk\n; bws.ind\n");
     ConsoleCapture console;
     ASSERT_EQ(configure({"1995.1", "1996.1", "m.fix"}), -1);
-    EXPECT_EQ(console.output(), "\nBad entry in vel.cfg file \n\nIndex read.\n\n 2 series in this model.\n");
+    EXPECT_EQ(console.output(), "\nBad entry in vorn.cfg file \n\nIndex read.\n\n 2 series in this model.\n");
 }
 
 TEST_F(Startup, StartupFileFailures) {
@@ -194,6 +204,18 @@ TEST_F(Startup, StartupFileFailures) {
         EXPECT_EQ(console.output(), c.message) << c.file;
         closeBankFiles();
         EXPECT_EQ(openFiles(), filesBefore) << c.file << ": a start-up file left open";
+    }
+}
+
+TEST_F(Startup, DatesInTheToolsNotationsAreTheSamePeriods) {
+    for (const char* start : {"1995.1", "1995Q1", "1995-q1", "1995:1", "1995-02-15"}) {
+        resetModelState();
+        SetUp();
+        writeFile("bws.bnk", dataFileBytes(1990, 1, 40, {{4, {}}, {4, {}}}, ""));  // a day: the series' quarter
+        ConsoleCapture console;
+        ASSERT_EQ(configure({start, "1996-01-01", "m.fix"}), -1) << console.output();
+        EXPECT_EQ(std::make_pair(model.startIndex, model.periodCount), std::make_pair(20, 4)) << start;
+        EXPECT_EQ(std::make_pair(model.startDate, model.printTo), std::make_pair(1995.1f, 1996.1f)) << start;
     }
 }
 

@@ -1,6 +1,6 @@
 // vornbank export: series of a bank as CSV on the standard output, written
 // so that importing the output again changes no byte of the bank.
-#include <cstring>
+#include <charconv>
 
 #include "bank/series_by_name.h"
 #include "runctl/dates.h"
@@ -16,8 +16,9 @@ const char* const kExportHelp =
     "standard output: the header date,NAME1,NAME2,... and one row per period, dated in vorn's\n"
     "notation of the series' frequency; a missing value is an empty cell. The rows run from\n"
     "the first to the last period at which any of the series has a value, or from --from and\n"
-    "to --to. All series of one export must have the same frequency. Values are printed with\n"
-    "nine significant digits, so that vornbank import of the output restores every byte.\n"
+    "to --to. All series of one export must have the same frequency. Each value is printed as\n"
+    "the shortest number that reads back as the same 32-bit float (2522, not 2522.00024), so\n"
+    "that vornbank import of the output restores every byte.\n"
     "--from and --to take any date notation that import reads.\n"
     "\n"
     "--dates chooses how rows are dated: vorn (the default: 1995.1, 1995.001, 1995.5, 1995),\n"
@@ -117,10 +118,10 @@ int runExport(const std::vector<std::string>& args) {
                  frequencyName(frequency), model.bankBaseYear, model.bankBaseMonth);
         csv += date;
         for (const Column& column : columns) {
-            char value[32] = "";
-            if (column.table[p] != kMissingValue)
-                std::snprintf(value, sizeof value, "%.9g", static_cast<double>(column.table[p]));
-            csv += std::string(",") + value;
+            csv += ',';
+            if (column.table[p] == kMissingValue) continue;
+            char value[32];
+            csv.append(value, std::to_chars(value, value + sizeof value, column.table[p]).ptr);
         }
         csv += "\n";
     }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "date_notation.h"
+#include "runctl/date_notation.h"
 
 struct TrialsData {
     std::string path;

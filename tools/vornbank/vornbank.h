@@ -10,7 +10,7 @@
 
 #include "bank/bank_header.h"
 #include "bank/bank_lock.h"
-#include "date_notation.h"
+#include "runctl/date_notation.h"
 
 // Runs one command (the words after the program name); its exit code.
 int runVornbank(const std::vector<std::string>& args);

@@ -2,7 +2,7 @@
 // reference: every other notation is turned into it, and a text counts only
 // when vorn's own conversion of that date number gives the same period, so
 // every date the tools write or accept means the same to vorn.
-#include "date_notation.h"
+#include "runctl/date_notation.h"
 
 #include <cctype>
 #include <cstdio>

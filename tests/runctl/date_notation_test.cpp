@@ -1,6 +1,6 @@
 // The date notations the tools read, as periods of a bank that begins in
 // January 1990 (or April, where the quarterly origin moves), and written back.
-#include "date_notation.h"
+#include "runctl/date_notation.h"
 #include "state/model_state.h"
 #include "support/harness.h"
 
