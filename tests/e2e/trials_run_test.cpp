@@ -105,7 +105,7 @@ TEST_F(Options, QuietRunsPrintNoProgressLines) {
                              loud.out.substr(loud.out.rfind("\nRun complete.")));
     quiet = vorn(kept, {"--quiet", "2000.4", "2005.4", "plain.fix"});
     EXPECT_EQ(quiet.out.find("cR"), std::string::npos);
-    EXPECT_TRUE(quiet.out.ends_with("\ngo\n\nRun complete.\nWriting variables to bank.")) << quiet.out;
+    EXPECT_TRUE(quiet.out.ends_with("\ngo\n\nRun complete.\nWriting variables to bank.\n")) << quiet.out;
 }
 
 TEST_F(Options, BadOptionsAreRefusedBeforeAnythingIsWritten) {
