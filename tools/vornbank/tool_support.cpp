@@ -1,4 +1,5 @@
 // The tool's results, failures and command-line words.
+#include <cerrno>
 #include <cstdarg>
 #include <cstring>
 
@@ -63,6 +64,12 @@ int runToolCommand(const std::vector<std::string>& args, int (*body)(const std::
     } catch (const ProcessExit& exit) {
         code = exit.code;
     }
+    // Results that could not all be written are a failure, and the change is undone.
+    try {
+        if (code == 0) checkToolOutput();
+    } catch (const ProcessExit& exit) {
+        code = exit.code;
+    }
     // A command is one change: kept whole when it succeeded, undone otherwise.
     if (code == 0 && commitBankChanges() != 0) code = 1;
     if (code != 0) undoBankChanges();
@@ -73,6 +80,19 @@ int runToolCommand(const std::vector<std::string>& args, int (*body)(const std::
     std::fflush(toolOut);
     flushConsole();
     return code;
+}
+
+void writeToolOutput(const std::string& text) {
+    if (std::fwrite(text.data(), 1, text.size(), toolOut) != text.size())
+        fail("cannot write the results to the standard output: %s", std::strerror(errno));
+}
+
+void checkToolOutput() {
+    // A write that failed before set the error flag; flushing what is left fails with its cause.
+    bool failedBefore = std::ferror(toolOut) != 0;
+    errno = EIO;
+    if (std::fflush(toolOut) != 0 || failedBefore)
+        fail("cannot write the results to the standard output: %s", std::strerror(errno));
 }
 
 void fail(const char* format, ...) {

@@ -118,6 +118,8 @@ int runFit(const std::vector<std::string>& args) {
     readDimensions(option("dim", "heart.dim"));
     const std::vector<std::string> names = equationNames(option("names", ""));
     const std::string bank = bankBase(parsed.words[0]);
+    const std::string out = option("out", "heart.dat");
+    refuseBankOutput("out", out, {bank});
     openToolBank(bank, false);
     int16_t frequency = 0;
     const ModelHistory history = readHistory(bank, frequency);
@@ -136,9 +138,12 @@ int runFit(const std::vector<std::string>& args) {
         equations.push_back(std::move(equation));
     }
 
-    const std::string out = option("out", "heart.dat");
-    writeEstimates(out, equations);
+    // The file replaces the old one only once the whole report could be written.
+    StagedFile staged;
+    stageEstimates(out, equations, staged);
     for (const EstimatedEquation& equation : equations) printRegressionTable(equation, sample);
+    checkToolOutput();
+    commitStagedFile(staged);
     std::fprintf(toolOut, "Wrote %d equations to %s.\n", kRegressionCount, out.c_str());
     return 0;
 }
