@@ -31,6 +31,11 @@ extern const char* toolName;
 // success and undone otherwise, its files closed and the output flushed.
 int runToolCommand(const std::vector<std::string>& args, int (*body)(const std::vector<std::string>& args));
 
+// From now on failures show `shown` wherever they would name `path` (a staging
+// folder that becomes `shown`); withPathShown does the same for any text.
+void showPathAs(const std::string& path, const std::string& shown);
+std::string withPathShown(std::string text);
+
 // "vornbank: <message>" as one line on the error stream, then exit code 1 (bad
 // input or bank) or 2 (bad command line, with a pointer to the verb's help, or
 // to the tool's when the verb is empty).
