@@ -6,6 +6,8 @@
 
 // The exit code of a run whose bank files cannot be written.
 inline constexpr int kBankWriteExit = 8;
+// The exit code of a run that would write a value that is not finite into a bank.
+inline constexpr int kNotFiniteExit = 18;
 
 struct ProcessExit {
     int code;
