@@ -80,7 +80,8 @@ TEST(OwnData, TheReadmeStepsRunAndGiveTheSameBytesTwice) {
     for (const auto& file : files) names += file.first + " ";
     EXPECT_EQ(names, "/handmade/bws.bnk /handmade/bws.ind /handmade/heart.dat /handmade/heart.dim /handmade/vorn.cfg "
                      "/handmade/vorn.lag /mywork/bws.bnk /mywork/bws.ind /mywork/forecast.csv /mywork/forecast.fix "
-                     "/mywork/heart.dat /mywork/heart.dim /mywork/sigma.bnk /mywork/sigma.ind /mywork/uncertainty.csv "
+                     "/mywork/heart.dat /mywork/heart.dim /mywork/rhelp.1 /mywork/rhelp.2 /mywork/rhelp.3 "
+                     "/mywork/rhelp.4 /mywork/rhelp.5 /mywork/rhelp.hlp /mywork/sigma.bnk /mywork/sigma.ind /mywork/uncertainty.csv "
                      "/mywork/vorn.cfg /mywork/vorn.lag ");
     std::string lags = le16(36) + std::string("\0\0\1\x0b\4\1\0\0\0\0\1\4", 12) + std::string(24, '\0');
     EXPECT_EQ(files["/mywork/vorn.lag"], lags);

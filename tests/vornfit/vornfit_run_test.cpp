@@ -3,6 +3,7 @@
 // and refusals that leave every file as it was.
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 #include "state/model_state.h"
 #include "stochastic/coefficients.h"
@@ -93,9 +94,14 @@ TEST_F(Vornfit, RefusalsLeaveEveryFileAsItWas) {
          "plain.fix does not hold a block for every equation of the dimension file", 1,
          "\nFound # when I was expecting  Coeff\nbefore equation 1 for # (?) in heart.dat\n"},
         {{"bws", from, "--to", "2000.4", "--out", "missing/fit.dat"}, "",
-         "cannot create a file next to missing/fit.dat: No such file or directory"},
+         "cannot write missing/fit.dat: No such file or directory"},
+        {{"bws", from, "--to", "2000.4", "--out", "bws.ind"}, "",
+         "--out bws.ind is bws.ind, a file of the bank bws, which this command reads"},
+        {{"bws", from, "--to", "2000.4", "--out", "link.dat"}, "",
+         "--out link.dat is bws.bnk, a file of the bank bws, which this command reads"},
         {{"bws", "--to", "2000.4"}, "", "--from and --to are needed; vornfit --help shows how to use it", 2},
     };
+    std::filesystem::create_symlink("bws.bnk", scratch.file("link.dat"));
     for (const char* file : {"flat.bnk", "flat.ind"})
         writeFile(scratch.file(file), readFile(scratch.file(std::string("bws") + (file + 4))));
     ASSERT_EQ(run({"import", "flat", "flat.csv"}, VORNBANK_BINARY).exitCode, 0);
@@ -105,13 +111,22 @@ TEST_F(Vornfit, RefusalsLeaveEveryFileAsItWas) {
         writeFile(scratch.file("heart.dim"), c.dim.empty() ? dim : c.dim);
         const std::string heart = readFile(scratch.file("heart.dat"));
         const std::string bank = readFile(scratch.file("bws.bnk"));
+        const std::string index = readFile(scratch.file("bws.ind"));
         ProgramResult result = run(c.args);
         EXPECT_EQ(result.exitCode, c.code);
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(result.err, c.before + "vornfit: " + c.message + "\n");
         EXPECT_EQ(readFile(scratch.file("heart.dat")), heart);
         EXPECT_EQ(readFile(scratch.file("bws.bnk")), bank);
+        EXPECT_EQ(readFile(scratch.file("bws.ind")), index);
     }
+    // A report that cannot be written to the standard output: heart.dat is not replaced.
+    const std::string heart = readFile(scratch.file("heart.dat"));
+    ProgramResult full = runProgram("/bin/sh", {"-c", "\"$0\" \"$@\" >/dev/full", VORNFIT_BINARY, "bws", from, "--to=2000.4"},
+                                    scratch.path());
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_EQ(full.err, "vornfit: cannot write the results to the standard output: No space left on device\n");
+    EXPECT_EQ(readFile(scratch.file("heart.dat")), heart);
 }
 
 }  // namespace
