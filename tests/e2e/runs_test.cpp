@@ -326,7 +326,7 @@ protected:
         namespace fs = std::filesystem;
         Files all;
         for (const auto& entry : fs::recursive_directory_iterator(scratch.path())) {
-            std::string name = fs::relative(entry.path(), scratch.path()).string();
+            std::string name = entry.path().lexically_relative(scratch.path()).string();
             if (entry.is_symlink())
                 all[name] = "link to " + fs::read_symlink(entry.path()).string();
             else if (entry.is_regular_file())
@@ -440,7 +440,6 @@ TEST_F(NothingLost, FailedRunsLeaveEveryFileAsItWas) {
 // be made whole. Every file below the working directory stays as it was.
 TEST_F(NothingLost, ToolOutputsThatCannotBeWrittenWriteNothing) {
     namespace fs = std::filesystem;
-    copyExampleWorkdir(scratch.path());
     writeFile(scratch.file("data.csv"), readFile(EXAMPLE_DIR "/data.csv"));
     fs::create_symlink("bws.ind", scratch.file("link.svg"));
     fs::create_directories(scratch.file("w/heart.dat"));  // a folder where workdir puts a file
@@ -494,6 +493,43 @@ TEST_F(NothingLost, ToolOutputsThatCannotBeWrittenWriteNothing) {
         EXPECT_EQ(last.err, "vornbank: " + c.err + "\n");
         EXPECT_EQ(changedSince(before), "");
     }
+}
+
+// workdir --force replaces the directory's own entries, links included, and never
+// writes where they lead; coefficient files taken from the directory itself stay;
+// help pages come with the coefficient files. No staging file stays behind.
+TEST_F(NothingLost, WorkdirReplacesItsOwnEntriesNeverWhatTheyLinkTo) {
+    namespace fs = std::filesystem;
+    writeFile(scratch.file("data.csv"), readFile(EXAMPLE_DIR "/data.csv"));
+    writeFile(scratch.file("outside"), "outside");
+    fs::create_directories(scratch.file("mine"));
+    for (const char* name : {"heart.dim", "heart.dat", "notes"}) writeFile(scratch.file("mine/") + name, name);
+    for (const char* name : {"vorn.cfg", "bws.ind", "vorn.lag.partial"})
+        fs::create_symlink("../outside", scratch.file("mine/") + name);
+    vornbank({"workdir", "mine", "--csv", "data.csv", "--coefficients", "mine", "--force"});
+    EXPECT_EQ(last.exitCode, 0) << last.err;
+    EXPECT_TRUE(last.out.starts_with("created mine/bws: 120 periods from month 1 of 1980\n")) << last.out;
+    EXPECT_TRUE(last.out.ends_with("made mine: run vorn there\n")) << last.out;
+    vornbank({"lags", "mine/bws", "invest=5"});
+    EXPECT_EQ(last.exitCode, 0) << last.err;
+    vornbank({"workdir", "fresh", "--csv", "data.csv", "--coefficients", "."});
+    EXPECT_EQ(last.exitCode, 0) << last.err;
+
+    Files now = files();
+    EXPECT_EQ(now["outside"], "outside");
+    EXPECT_EQ(now["mine/vorn.lag.partial"], "link to ../outside");
+    for (const char* name : {"heart.dim", "heart.dat", "notes"}) EXPECT_EQ(now[std::string("mine/") + name], name);
+    EXPECT_TRUE(now["mine/vorn.cfg"].starts_with("# Start-up file"));
+    EXPECT_EQ(now["mine/bws.ind"], now["fresh/bws.ind"]);
+    EXPECT_EQ(now["mine/vorn.lag"][2 + 4], 5);
+    std::string names;
+    for (const auto& [name, bytes] : now)
+        if (name.starts_with("mine/") || name.starts_with("fresh/")) names += name + " ";
+    EXPECT_EQ(names, "fresh/bws.bnk fresh/bws.ind fresh/heart.dat fresh/heart.dim fresh/rhelp.1 fresh/rhelp.2 "
+                     "fresh/rhelp.3 fresh/rhelp.4 fresh/rhelp.5 fresh/rhelp.hlp fresh/vorn.cfg fresh/vorn.lag "
+                     "mine/bws.bnk mine/bws.ind mine/heart.dat mine/heart.dim mine/notes mine/vorn.cfg "
+                     "mine/vorn.lag mine/vorn.lag.partial ");
+    for (const char* page : {"rhelp.hlp", "rhelp.3"}) EXPECT_EQ(now[std::string("fresh/") + page], now[page]);
 }
 
 TEST_F(NothingLost, ImportOnAFullDiskWritesNothing) {
