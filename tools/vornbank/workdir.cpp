@@ -28,10 +28,13 @@ const char* const kWorkdirHelp =
     "Makes the working directory DIR for vorn: the bank bws.bnk/bws.ind holding every series\n"
     "of FILE.csv (as vornbank import reads it) over exactly the periods from its first to its\n"
     "last date, vorn.cfg naming that bank, vorn.lag with the lags the model reads (as vornbank\n"
-    "lags writes it), and heart.dim and heart.dat copied from the directory FROM. The CSV file\n"
-    "names at least 36 series, the model's in positions 0 to 35. DIR must not exist or be\n"
-    "empty unless --force is given, which replaces those files in it. Nothing is written when\n"
-    "the CSV file or the coefficient files are wrong.\n";
+    "lags writes it), and heart.dim and heart.dat copied from the directory FROM, with the\n"
+    "help pages rhelp.hlp and rhelp.X where FROM has them. The CSV file names at least 36\n"
+    "series, the model's in positions 0 to 35. DIR must not exist or be empty unless --force\n"
+    "is given, which replaces those entries of DIR (links too, never what they point to) and\n"
+    "keeps its other files and coefficient files taken from DIR itself. The files are made\n"
+    "apart and moved into DIR only when all are complete: when anything fails, DIR is left\n"
+    "as it was.\n";
 
 const char* const kCoefficientFiles[] = {"heart.dim", "heart.dat"};
 
