@@ -72,6 +72,7 @@ std::string takeHeldMessages() {
 
 int runToolCommand(const std::vector<std::string>& args, int (*body)(const std::vector<std::string>& args)) {
     holdLibraryMessages();
+    showPathAs("", "");
     int code;
     try {
         code = body(args);

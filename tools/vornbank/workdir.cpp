@@ -102,9 +102,12 @@ struct Staging {
     }
 };
 
-void makeStaging(const fs::path& within, const std::string& prefix, Staging& staging) {
+void makeStaging(const fs::path& dir, bool existed, Staging& staging) {
+    fs::path within = existed ? dir : dir.has_parent_path() ? dir.parent_path() : fs::path(".");
+    std::string prefix = existed ? "" : "." + dir.filename().string();
     std::string pattern = (within / (prefix + ".workdir-XXXXXX")).string();
-    if (!::mkdtemp(pattern.data())) fail("cannot make a folder in %s: %s", within.c_str(), std::strerror(errno));
+    if (!::mkdtemp(pattern.data()))
+        fail(existed ? "cannot replace files in %s: %s" : "cannot make %s: %s", dir.c_str(), std::strerror(errno));
     staging.folder = pattern;
 }
 
@@ -182,7 +185,7 @@ int runWorkdir(const std::vector<std::string>& args) {
     BankShape shape = shapeFromCsv(csv, frequency);
 
     Staging staging;
-    makeStaging(existed ? dir : parent, existed ? "" : "." + dir.filename().string(), staging);
+    makeStaging(dir, existed, staging);
     const fs::path staged = staging.folder;
     std::string bank = (staged / "bws").string();
     showPathAs(staged.string(), dir.string());  // failures name DIR, not the staging folder
