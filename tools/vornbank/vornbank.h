@@ -74,14 +74,12 @@ void refuseBankOutput(const std::string& option, const std::string& path, const 
 // A file other than a bank file, written whole (see whole_file.cpp). Staging
 // writes the bytes into a fresh temporary file beside `path` and syncs it;
 // committing renames it over `path` and syncs the folder. A `path` that exists
-// and is not a regular file (a device, a FIFO) is written in place when
-// committed, never replaced. Failures end the command (exit 1) with one line;
-// a staged file not committed is removed with its record.
+// and is not a regular file (a device, a FIFO) is written in place by staging
+// and never replaced. Failures end the command (exit 1) with one line; a
+// staged file not committed is removed with its record.
 struct StagedFile {
     std::string path;
     std::string temporary;  // empty once renamed, or when written in place
-    std::string bytes;
-    bool inPlace = false;
 
     StagedFile() = default;
     ~StagedFile();

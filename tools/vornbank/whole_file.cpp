@@ -56,12 +56,13 @@ StagedFile::~StagedFile() {
 
 void stageFile(const std::string& path, const std::string& bytes, StagedFile& staged) {
     staged.path = path;
-    staged.bytes = bytes;
     struct stat existing;
     bool exists = ::stat(path.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode)) fail("cannot write %s: it is a directory", path.c_str());
-    staged.inPlace = exists && !S_ISREG(existing.st_mode);
-    if (staged.inPlace) return;
+    if (exists && !S_ISREG(existing.st_mode)) {
+        writeInPlace(path, bytes);  // nothing to stage: what a device or FIFO takes cannot be taken back
+        return;
+    }
 
     std::string temporary = folderOf(path) + "/." + std::filesystem::path(path).filename().string() + ".XXXXXX";
     int descriptor = ::mkostemp(temporary.data(), O_CLOEXEC);
@@ -81,10 +82,7 @@ void stageFile(const std::string& path, const std::string& bytes, StagedFile& st
 }
 
 void commitStagedFile(StagedFile& staged) {
-    if (staged.inPlace) {
-        writeInPlace(staged.path, staged.bytes);
-        return;
-    }
+    if (staged.temporary.empty()) return;  // written in place already
     if (::rename(staged.temporary.c_str(), staged.path.c_str()) != 0)
         fail("cannot write %s: %s", staged.path.c_str(), std::strerror(errno));
     staged.temporary.clear();
