@@ -99,6 +99,7 @@ int16_t recordFrequency(int32_t k) {
 
 int32_t writeSeries(const char* name, const ValueTable& table) {
     if (!tableFitsRecord(table)) return -1;
+    refuseValuesNotFinite(name, table.data(), model.bankLength, 0, model.frequency);
     AppendedName undo{};
     int32_t k = findName(model.nameOffsets, model.namePool, name, model.nameCount);
     if (k < 0) {

@@ -3,10 +3,14 @@
 #include "bank/stored_values.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "bank/bank_file.h"
 #include "bank/byte_order.h"
+#include "runctl/console.h"
+#include "runctl/dates.h"
+#include "runctl/exit.h"
 #include "state/model_state.h"
 
 namespace {
@@ -86,4 +90,15 @@ void forgetBankValues() {
     cache.seriesStored = false;
     cache.loadedSeries.clear();
     cache.records.clear();
+}
+
+void refuseValuesNotFinite(const char* name, const float* values, int32_t count, int32_t firstPeriod,
+                           int16_t frequency) {
+    for (int32_t p = 0; p < count; ++p) {
+        if (std::isfinite(values[p])) continue;
+        printOut("\n%s is not written into the bank: its value at %s is %s, not a finite number.\n", name,
+                 periodDateText(firstPeriod + p, frequency).c_str(),
+                 std::isnan(values[p]) ? "nan" : values[p] > 0 ? "inf" : "-inf");
+        endProcess(kNotFiniteExit);
+    }
 }

@@ -94,6 +94,9 @@ int loadAllSeries() {
 void writeAllSeries(const std::vector<FloatVector>& table, FILE* stream, const char* label) {
     printOut("\nWriting %s to bank.", label);
     if (checkRunFitsBank() != 0) endProcess(7);
+    for (int32_t i = 0; i < model.seriesCount; ++i)
+        refuseValuesNotFinite(model.namePool.data() + model.nameOffsets[static_cast<size_t>(i)], &table[i][0],
+                              model.periodCount + 1, model.startIndex, model.runFrequency);
     std::vector<unsigned char> bytes(4 * (static_cast<size_t>(model.periodCount) + 1));
     BankRegions regions;
     for (int32_t i = 0; i < model.seriesCount; ++i)

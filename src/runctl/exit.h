@@ -10,6 +10,8 @@ inline constexpr int kBankWriteExit = 8;
 inline constexpr int kBankBusyExit = 15;
 // The exit code of a process refused a bank whose journal cannot be trusted.
 inline constexpr int kJournalUntrustedExit = 16;
+// The exit code of a run that would write a value that is not finite into a bank.
+inline constexpr int kNotFiniteExit = 18;
 
 struct ProcessExit {
     int code;

@@ -358,11 +358,19 @@ TEST(Information, HelpAndVersionEndWithZeroInAnEmptyDirectory) {
 class NothingLost : public Run {
 protected:
     using Files = std::map<std::string, std::string>;
+    // Every entry below the working directory: a file's bytes, a link's target, a FIFO or folder as such.
     Files files() {
+        namespace fs = std::filesystem;
         Files all;
-        for (const auto& entry : std::filesystem::directory_iterator(scratch.path()))
-            all[entry.path().filename().string()] =
-                entry.is_regular_file() ? readFile(entry.path().string()) : "(not a regular file)";
+        for (const auto& entry : fs::recursive_directory_iterator(scratch.path())) {
+            std::string name = entry.path().lexically_relative(scratch.path()).string();
+            if (entry.is_symlink())
+                all[name] = "link to " + fs::read_symlink(entry.path()).string();
+            else if (entry.is_regular_file())
+                all[name] = readFile(entry.path().string());
+            else
+                all[name] = entry.is_directory() ? "folder" : "other";
+        }
         return all;
     }
     // The names of the files added, removed or changed since `before`.
@@ -454,6 +462,11 @@ TEST_F(NothingLost, FailedRunsLeaveEveryFileAsItWas) {
          "\nThe bank's base month 13 is not a month from 1 to 12.\n"},
         {{"2000.4", "2005.4", "nosuch.fix"}, nothing, "", 1,
          "\nThe fix file nosuch.fix cannot be opened and the input ended without go: the run is refused.\n"},
+        {{"2000.4", "2005.4", "nan.fix"},  // prices of almost 0 leave nothing finite to solve with
+         file("nan.fix", "update price * 1E-30\nupdate price * 1E-30\n" + readFile(EXAMPLE_WORKDIR "/plain.fix")),
+         std::string(400, 'g'), 18,
+         "\nWriting variables to bank.\ngdp_real is not written into the bank: its value at 2001.1 is nan, not a "
+         "finite number.\n" + kRestored},
         {{"2000.4", "2005.4", "folder"}, [](const ScratchDir& t) { std::filesystem::create_directory(t.file("folder")); },
          "update govt * 2\n", 1,
          "\nThe fix file folder cannot be opened and the input ended without go: the run is refused.\n" + kRestored},
@@ -484,6 +497,103 @@ TEST_F(NothingLost, FailedRunsLeaveEveryFileAsItWas) {
         EXPECT_TRUE(run.out.ends_with(c.ending)) << run.out.substr(run.out.size() < 400 ? 0 : run.out.size() - 400);
         EXPECT_EQ(changedSince(before), "");
     }
+}
+
+// The tools' outputs, tried as a hostile user would: what names a bank file, a FIFO
+// or a folder, standard output on a full disk, and a working directory that cannot
+// be made whole. Every file below the working directory stays as it was.
+TEST_F(NothingLost, ToolOutputsThatCannotBeWrittenWriteNothing) {
+    namespace fs = std::filesystem;
+    writeFile(scratch.file("data.csv"), readFile(EXAMPLE_DIR "/data.csv"));
+    fs::create_symlink("bws.ind", scratch.file("link.svg"));
+    fs::create_directories(scratch.file("w/heart.dat"));  // a folder where workdir puts a file
+    fs::create_directories(scratch.file("mine"));
+    writeFile(scratch.file("mine/forecast.fix"), "go\n");
+    fs::create_symlink("../plain.fix", scratch.file("mine/vorn.cfg"));  // entries that link elsewhere
+    fs::create_symlink("../plain.fix", scratch.file("mine/heart.dat"));
+    ASSERT_EQ(mkfifo(scratch.file("fifo.svg").c_str(), 0644), 0);
+    const std::vector<std::string> chart = {"chart", "bws", "gdp_real", "--from", "2000.1", "--to", "2000.4"};
+    auto with = [](std::vector<std::string> words, const std::vector<std::string>& more) {
+        words.insert(words.end(), more.begin(), more.end());
+        return words;
+    };
+    const std::string full = "cannot write the results to the standard output: No space left on device";
+    struct Case {
+        std::vector<std::string> args;
+        std::string err;  // after "vornbank: "
+        bool fullDisk = false;
+        long fileSizeLimit = -1;
+    };
+    const Case cases[] = {
+        {with(chart, {"--out", "bws.bnk"}), "--out bws.bnk is bws.bnk, a file of the bank bws, which this command reads"},
+        {with(chart, {"--out", "link.svg"}), "--out link.svg is bws.ind, a file of the bank bws, which this command reads"},
+        {with(chart, {"--out", "fifo.svg"}), "cannot write fifo.svg: no process reads from it"},
+        {with(chart, {"--out", "w"}), "cannot write w: it is a directory"},
+        {with(chart, {"--out", "/dev/full"}), "cannot write /dev/full: No space left on device"},
+        {chart, full, true},
+        {{"export", "bws"}, full, true},
+        {{"list", "bws"}, full, true},
+        {{"info", "bws"}, full, true},
+        {{"lags", "bws"}, full, true},
+        {{"import", "bws", "data.csv"}, full + "\nvornbank: bws.bnk and bws.ind are left as they were.", true},
+        {{"create", "new", "--base-year", "2000", "--base-month", "1", "--length", "4"},
+         full + "\nvornbank: new.bnk and new.ind are left as they were.", true},
+        {{"--help"}, full, true},
+        {{"workdir", "w", "--csv", "data.csv", "--coefficients", ".", "--force"},
+         "w/heart.dat is a directory; workdir replaces only files"},
+        {{"workdir", "nowhere/../mine", "--csv", "data.csv", "--coefficients", "."},
+         "cannot make nowhere/../mine: the folder nowhere/.. is not there"},
+        {{"workdir", "mine", "--csv", "data.csv", "--coefficients", ".", "--force"},
+         "cannot write series factor_inc into mine/bws (Cannot write factor_inc on 20.000000)", false, 10000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[0] + " " + c.err);
+        const auto before = files();
+        std::vector<std::string> args = c.args;
+        if (c.fullDisk) args.insert(args.begin(), {"-c", "\"$0\" \"$@\" >/dev/full", VORNBANK_BINARY});
+        last = runProgram(c.fullDisk ? "/bin/sh" : VORNBANK_BINARY, args, scratch.path(), "", c.fileSizeLimit);
+        EXPECT_EQ(last.exitCode, 1);
+        EXPECT_EQ(last.out, "");
+        EXPECT_EQ(last.err, "vornbank: " + c.err + "\n");
+        EXPECT_EQ(changedSince(before), "");
+    }
+}
+
+// workdir --force replaces the directory's own entries, links included, and never
+// writes where they lead; coefficient files taken from the directory itself stay;
+// help pages come with the coefficient files. No staging file stays behind.
+TEST_F(NothingLost, WorkdirReplacesItsOwnEntriesNeverWhatTheyLinkTo) {
+    namespace fs = std::filesystem;
+    writeFile(scratch.file("data.csv"), readFile(EXAMPLE_DIR "/data.csv"));
+    writeFile(scratch.file("outside"), "outside");
+    fs::create_directories(scratch.file("mine"));
+    for (const char* name : {"heart.dim", "heart.dat", "notes"}) writeFile(scratch.file("mine/") + name, name);
+    for (const char* name : {"vorn.cfg", "bws.ind", "vorn.lag.partial"})
+        fs::create_symlink("../outside", scratch.file("mine/") + name);
+    vornbank({"workdir", "mine", "--csv", "data.csv", "--coefficients", "mine", "--force"});
+    EXPECT_EQ(last.exitCode, 0) << last.err;
+    EXPECT_TRUE(last.out.starts_with("created mine/bws: 120 periods from month 1 of 1980\n")) << last.out;
+    EXPECT_TRUE(last.out.ends_with("made mine: run vorn there\n")) << last.out;
+    vornbank({"lags", "mine/bws", "invest=5"});
+    EXPECT_EQ(last.exitCode, 0) << last.err;
+    vornbank({"workdir", "fresh", "--csv", "data.csv", "--coefficients", "."});
+    EXPECT_EQ(last.exitCode, 0) << last.err;
+
+    Files now = files();
+    EXPECT_EQ(now["outside"], "outside");
+    EXPECT_EQ(now["mine/vorn.lag.partial"], "link to ../outside");
+    for (const char* name : {"heart.dim", "heart.dat", "notes"}) EXPECT_EQ(now[std::string("mine/") + name], name);
+    EXPECT_TRUE(now["mine/vorn.cfg"].starts_with("# Start-up file"));
+    EXPECT_EQ(now["mine/bws.ind"], now["fresh/bws.ind"]);
+    EXPECT_EQ(now["mine/vorn.lag"][2 + 4], 5);
+    std::string names;
+    for (const auto& [name, bytes] : now)
+        if (name.starts_with("mine/") || name.starts_with("fresh/")) names += name + " ";
+    EXPECT_EQ(names, "fresh/bws.bnk fresh/bws.ind fresh/heart.dat fresh/heart.dim fresh/rhelp.1 fresh/rhelp.2 "
+                     "fresh/rhelp.3 fresh/rhelp.4 fresh/rhelp.5 fresh/rhelp.hlp fresh/vorn.cfg fresh/vorn.lag "
+                     "mine/bws.bnk mine/bws.ind mine/heart.dat mine/heart.dim mine/notes mine/vorn.cfg "
+                     "mine/vorn.lag mine/vorn.lag.partial ");
+    for (const char* page : {"rhelp.hlp", "rhelp.3"}) EXPECT_EQ(now[std::string("fresh/") + page], now[page]);
 }
 
 TEST_F(NothingLost, ImportOnAFullDiskWritesNothing) {

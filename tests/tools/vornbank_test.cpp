@@ -161,7 +161,7 @@ TEST_F(Vornbank, ExportPrintsTheValuedRange) {
 TEST_F(Vornbank, ExportThenImportChangesNoByte) {
     create();
     import("date,GDP,M1,\"odd, name\"\n"
-           "1990.1,0.1,1e-30,-0\n1990.2,3.4e38,123456.789,\n1992.3,-2.5e-7,-0.000001,16777217\n");
+           "1990.1,0.1,1e-30,-0\n1990.2,3.4e38,123456.789,\n1992.3,-2.5e-7,-0.0000011,16777217\n");
     std::string dataBefore = data();
     std::string indexBefore = index();
     ProgramResult exported = run({"export", "bws"});
@@ -212,6 +212,19 @@ TEST_F(Vornbank, BadCsvChangesNothing) {
                   "(annual, semi-annual, quarterly or monthly)" + forms);
     expectRefusal("date,GDP,NEW\n1990.2,1,2\n1990.3,x1,4\n", "in.csv line 3, series GDP: 'x1' is not a number");
     expectRefusal("date,GDP\n1990.2,1e39\n", "in.csv line 2, series GDP: 1e39 lies beyond the range of 32-bit floats");
+    // Values the bank would not hold as written, and names a zero byte would cut short.
+    const std::string smallest = " lies below the smallest normal 32-bit float, 1.17549435e-38";
+    for (const auto& [cell, problem] : std::vector<std::pair<std::string, std::string>>{
+             {"-0.000001", "-0.000001 is the bank's missing-value marker; leave the cell empty for a missing value"},
+             {"-1.0000000001e-6", "-1.0000000001e-6 is the bank's missing-value marker; leave the cell empty for a "
+                                  "missing value"},
+             {"0x10", "0x10 is not a decimal number"},
+             {"1e-50", "1e-50" + smallest},
+             {"-1e-40", "-1e-40" + smallest},
+             {"1.5abc", "'1.5abc' is not a number"},
+             {std::string("1.5\0" "9", 5), "the cell holds a zero byte"}})
+        expectRefusal("date,GDP\n1990.2," + cell + "\n", "in.csv line 2, series GDP: " + problem);
+    expectRefusal(std::string("date,A\0x,A\0y\n1990.2,1,2\n", 22), "in.csv line 1: the name in column 2 holds a zero byte");
     std::filesystem::create_symlink("/dev/zero", scratch.file("zero.csv"));  // a file that never ends a line
     expectFailure({"import", "bws", "zero.csv"}, 1, "vornbank: zero.csv line 1 is longer than 1048576 characters\n");
     for (const char* cell : {"nan", "inf", "-Infinity"})

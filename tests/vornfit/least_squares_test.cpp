@@ -119,7 +119,11 @@ TEST_F(EstimatesFile, ReadsBackAsTheSameFloatsThroughBothReaders) {
         equation.fit.drawMatrix = (Eigen::MatrixXd::Random(n, n) * 1e-3).triangularView<Eigen::Lower>();
         equations.push_back(std::move(equation));
     }
-    writeEstimates("heart.dat", equations);
+    {
+        StagedFile staged;
+        stageEstimates("heart.dat", equations, staged);
+        commitStagedFile(staged);
+    }
 
     auto expectStored = [&](int e) {
         const EstimatedEquation& equation = equations[static_cast<size_t>(e)];

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 
 #include "state/model_state.h"
@@ -230,7 +231,11 @@ TEST_F(Vornfit, RefusalsLeaveEveryFileAsItWas) {
         {{"full", from, "--to", "2000.4", "--residuals"}, "",
          "the index of full has no room for the 6 series --residuals adds"},
         {{"bws", from, "--to", "2000.4", "--out", "missing/fit.dat"}, "",
-         "cannot create a file next to missing/fit.dat: No such file or directory"},
+         "cannot write missing/fit.dat: No such file or directory"},
+        {{"bws", from, "--to", "2000.4", "--out", "bws.ind"}, "",
+         "--out bws.ind is bws.ind, a file of the bank bws, which this command reads"},
+        {{"bws", from, "--to", "2000.4", "--out", "link.dat"}, "",
+         "--out link.dat is bws.bnk, a file of the bank bws, which this command reads"},
         {{"bws", "--to", "2000.4"}, "", "--from and --to are needed; vornfit --help shows how to use it", 2},
     };
     // A bank whose index has room for one more long name only.
@@ -240,6 +245,7 @@ TEST_F(Vornfit, RefusalsLeaveEveryFileAsItWas) {
             writeFile(scratch.file(bank + std::string(ending)), readFile(scratch.file(std::string("bws") + ending)));
         ASSERT_EQ(run({"import", bank, bank + std::string(".csv")}, VORNBANK_BINARY).exitCode, 0);
     }
+    std::filesystem::create_symlink("bws.bnk", scratch.file("link.dat"));
     const std::string dim = readFile(scratch.file("heart.dim"));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
@@ -251,6 +257,13 @@ TEST_F(Vornfit, RefusalsLeaveEveryFileAsItWas) {
         EXPECT_EQ(result.err, "vornfit: " + c.message + "\n");
         EXPECT_EQ(snapshot(scratch.path()), before);
     }
+    // A report that cannot be written to the standard output: heart.dat is not replaced.
+    const std::string heart = readFile(scratch.file("heart.dat"));
+    ProgramResult full = runProgram("/bin/sh", {"-c", "\"$0\" \"$@\" >/dev/full", VORNFIT_BINARY, "bws", from, "--to=2000.4", "--out=heart.dat"},
+                                    scratch.path());
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_EQ(full.err, "vornfit: cannot write the results to the standard output: No space left on device\n");
+    EXPECT_EQ(readFile(scratch.file("heart.dat")), heart);
 }
 
 }  // namespace

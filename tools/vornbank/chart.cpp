@@ -1,7 +1,6 @@
 // vornbank chart: series of a bank as one SVG picture, with the forecast
 // marked, uncertainty bands from a sigma bank and a second bank to compare.
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -173,18 +172,10 @@ int columnsOption(const VerbArgs& parsed, size_t panels) {
 
 void writeChart(const std::string& svg, const VerbArgs& parsed) {
     auto out = parsed.options.find("out");
-    if (out == parsed.options.end()) {
-        std::fputs(svg.c_str(), toolOut);
-        return;
-    }
-    const std::string& name = out->second;
-    FILE* stream = std::fopen(name.c_str(), "wb");
-    if (!stream) fail("cannot write %s: %s", name.c_str(), std::strerror(errno));
-    bool written = std::fwrite(svg.data(), 1, svg.size(), stream) == svg.size();
-    if (std::fclose(stream) != 0 || !written) {
-        std::remove(name.c_str());
-        fail("cannot write %s", name.c_str());
-    }
+    if (out == parsed.options.end())
+        writeToolOutput(svg);
+    else
+        writeWholeFile(out->second, svg);
 }
 
 }  // namespace
@@ -211,6 +202,12 @@ int runChart(const std::vector<std::string>& args) {
         usageFail("chart",
                   "--sigma needs --forecast-from and --to, the first and last periods the run solved");
     std::vector<std::string> names(parsed.words.begin() + 1, parsed.words.end());
+    if (parsed.options.count("out")) {
+        std::vector<std::string> read{bankBase(parsed.words[0])};
+        for (const char* option : {"compare", "sigma"})
+            if (parsed.options.count(option)) read.push_back(bankBase(parsed.options[option]));
+        refuseBankOutput("out", parsed.options["out"], read);
+    }
 
     ChartBank main = readChartBank(bankBase(parsed.words[0]), names);
     int16_t finest = 1;  // days in date options are read as periods of the finest frequency

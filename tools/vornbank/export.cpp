@@ -125,6 +125,6 @@ int runExport(const std::vector<std::string>& args) {
         }
         csv += "\n";
     }
-    std::fputs(csv.c_str(), toolOut);
+    writeToolOutput(csv);
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -106,6 +107,8 @@ CsvHeader readHeader(const std::string& path, const CsvLine& line) {
     for (size_t c = 0; c < cells.size(); ++c) {
         if (c == header.dateColumn) continue;
         if (cells[c].empty()) fail("%s line %d: column %zu has no series name", path.c_str(), line.number, c + 1);
+        if (cells[c].find('\0') != std::string::npos)
+            fail("%s line %d: the name in column %zu holds a zero byte", path.c_str(), line.number, c + 1);
         header.names.push_back(cells[c]);
     }
     if (const std::string* twice = repeatedName(header.names))
@@ -114,18 +117,52 @@ CsvHeader readHeader(const std::string& path, const CsvLine& line) {
     return header;
 }
 
+// A number written in decimals: sign, digits with at most one point, and an exponent.
+bool decimalNumber(const std::string& cell) {
+    size_t at = cell[0] == '+' || cell[0] == '-' ? 1 : 0;
+    size_t digits = 0;
+    for (bool point = false; at < cell.size(); ++at) {
+        if (std::isdigit(static_cast<unsigned char>(cell[at])))
+            ++digits;
+        else if (cell[at] == '.' && !point)
+            point = true;
+        else
+            break;
+    }
+    if (digits == 0) return false;
+    if (at < cell.size() && (cell[at] == 'e' || cell[at] == 'E')) {
+        at += at + 1 < cell.size() && (cell[at + 1] == '+' || cell[at + 1] == '-') ? 2 : 1;
+        size_t exponent = at;
+        while (at < cell.size() && std::isdigit(static_cast<unsigned char>(cell[at]))) ++at;
+        if (at == exponent) return false;
+    }
+    return at == cell.size();
+}
+
+// The cell's value as the bank will hold it; refuses what it could not hold as written.
 float cellValue(const std::string& path, int line, const std::string& name, const std::string& cell) {
     if (cell.empty()) return kMissingValue;
+    if (cell.find('\0') != std::string::npos)
+        fail("%s line %d, series %s: the cell holds a zero byte", path.c_str(), line, name.c_str());
     char* end = nullptr;
     errno = 0;
     float value = std::strtof(cell.c_str(), &end);
-    if (end == cell.c_str() || *end != '\0')
+    if (end != cell.c_str() + cell.size())
         fail("%s line %d, series %s: '%s' is not a number", path.c_str(), line, name.c_str(), cell.c_str());
     if (errno == ERANGE && std::isinf(value))
         fail("%s line %d, series %s: %s lies beyond the range of 32-bit floats", path.c_str(), line,
              name.c_str(), cell.c_str());
     if (!std::isfinite(value))  // "nan", "inf": the solution could not use them
         fail("%s line %d, series %s: %s is not a finite number", path.c_str(), line, name.c_str(), cell.c_str());
+    if (!decimalNumber(cell))
+        fail("%s line %d, series %s: %s is not a decimal number", path.c_str(), line, name.c_str(), cell.c_str());
+    if ((value == 0 && errno == ERANGE) || (value != 0 && std::fabs(value) < FLT_MIN))
+        fail("%s line %d, series %s: %s lies below the smallest normal 32-bit float, %.9g", path.c_str(), line,
+             name.c_str(), cell.c_str(), static_cast<double>(FLT_MIN));
+    if (value == kMissingValue)
+        fail("%s line %d, series %s: %s is the bank's missing-value marker; leave the cell empty for a missing "
+             "value",
+             path.c_str(), line, name.c_str(), cell.c_str());
     return value;
 }
 

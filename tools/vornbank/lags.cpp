@@ -1,9 +1,7 @@
 // vornbank lags: writes vorn.lag for a bank, with every series' lag at least
 // what the model reads, so that no one has to write its bytes by hand.
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 
 #include "bank/byte_order.h"
@@ -65,22 +63,11 @@ void applyOverride(const std::string& base, const std::string& word, std::vector
 }
 
 // The file as vorn reads it: the series count (16 bits, little-endian), then one byte per series.
-void writeLagFile(const std::filesystem::path& path, const std::vector<uint8_t>& lags) {
-    std::vector<unsigned char> bytes(2 + lags.size());
-    putUint16(bytes.data(), static_cast<uint16_t>(lags.size()));
+std::string lagFileBytes(const std::vector<uint8_t>& lags) {
+    std::string bytes(2 + lags.size(), '\0');
+    putUint16(reinterpret_cast<unsigned char*>(bytes.data()), static_cast<uint16_t>(lags.size()));
     std::copy(lags.begin(), lags.end(), bytes.begin() + 2);
-    std::filesystem::path partial = path;
-    partial += ".partial";
-    FILE* out = std::fopen(partial.c_str(), "wb");
-    if (!out) fail("cannot create %s: %s", partial.c_str(), std::strerror(errno));
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-    bool closed = std::fclose(out) == 0;
-    std::error_code error;
-    if (written && closed) std::filesystem::rename(partial, path, error);
-    if (!written || !closed || error) {
-        std::filesystem::remove(partial, error);
-        fail("cannot write %s", path.c_str());
-    }
+    return bytes;
 }
 
 }  // namespace
@@ -98,10 +85,14 @@ int runLags(const std::vector<std::string>& args) {
     for (size_t w = 1; w < parsed.words.size(); ++w) applyOverride(base, parsed.words[w], lags);
 
     std::filesystem::path path = std::filesystem::path(base).parent_path() / "vorn.lag";
-    writeLagFile(path, lags);
+    StagedFile staged;
+    stageFile(path.string(), lagFileBytes(lags), staged);
     std::string kept;
     for (size_t s = 0; s < lags.size(); ++s)
         if (lags[s] != 0) kept += " " + std::to_string(s) + ":" + std::to_string(lags[s]);
+    // vorn.lag is replaced only once its line could be written.
     std::fprintf(toolOut, "wrote %s: %zu series; lags (series:periods)%s\n", path.c_str(), lags.size(), kept.c_str());
+    checkToolOutput();
+    commitStagedFile(staged);
     return 0;
 }

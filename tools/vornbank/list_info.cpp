@@ -47,6 +47,25 @@ std::string seriesSummary(int32_t k, const char* name) {
     return summary + start + periodText(to, frequency);
 }
 
+// The name as list shows it: control characters and backslashes as C escapes,
+// so that a name cannot move the cursor, clear the screen or fake a line.
+std::string shownName(const char* name) {
+    std::string shown;
+    for (const char* c = name; *c != '\0'; ++c) {
+        unsigned char byte = static_cast<unsigned char>(*c);
+        if (byte == '\\') {
+            shown += "\\\\";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+            shown += escape;
+        } else {
+            shown.push_back(*c);
+        }
+    }
+    return shown;
+}
+
 }  // namespace
 
 int runList(const std::vector<std::string>& args) {
@@ -55,7 +74,7 @@ int runList(const std::vector<std::string>& args) {
     std::fprintf(toolOut, "%8s  %-16s %-12s %-10s %s\n", "position", "name", "frequency", "first", "last");
     for (int32_t k = 0; k < model.nameCount; ++k) {
         const char* name = model.namePool.data() + model.nameOffsets[k];
-        std::fprintf(toolOut, "%8d  %-16s %s\n", k, name, seriesSummary(k, name).c_str());
+        std::fprintf(toolOut, "%8d  %-16s %s\n", k, shownName(name).c_str(), seriesSummary(k, name).c_str());
     }
     return 0;
 }

@@ -1,5 +1,7 @@
 // Opening a bank for the tool: its two files, the index and the header go
 // into the model record, where the bank code finds them.
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -59,4 +61,17 @@ BankHeader openToolBank(const std::string& base, bool forUpdate) {
     model.bankBaseMonth = header.baseMonth;
     model.bankLength = header.length;
     return header;
+}
+
+void refuseBankOutput(const std::string& option, const std::string& path, const std::vector<std::string>& bases) {
+    struct stat out;
+    if (::stat(path.c_str(), &out) != 0) return;  // a file that is not there is no bank's
+    for (const std::string& base : bases) {
+        for (const std::string& name : {base + ".bnk", base + ".ind", journalName(base + ".bnk")}) {
+            struct stat file;
+            if (::stat(name.c_str(), &file) == 0 && file.st_dev == out.st_dev && file.st_ino == out.st_ino)
+                fail("--%s %s is %s, a file of the bank %s, which this command reads", option.c_str(), path.c_str(),
+                     name.c_str(), base.c_str());
+        }
+    }
 }

@@ -1,4 +1,5 @@
 // The tool's results, failures and command-line words.
+#include <cerrno>
 #include <cstdarg>
 #include <cstring>
 
@@ -15,18 +16,32 @@ const char* toolName = "vornbank";
 namespace {
 
 FILE* heldMessages = nullptr;
+std::pair<std::string, std::string> pathShown;  // a path in failures, and the path shown instead
 
 // "<tool>: " and the message, with what the bank code said (held back until
 // now) after it in parentheses: a failure is always one line.
 void printFailure(const char* format, va_list args, const char* after = "") {
     std::string held = takeHeldMessages();
-    std::fprintf(console.err, "%s: ", toolName);
-    std::vfprintf(console.err, format, args);
-    if (!held.empty()) std::fprintf(console.err, " (%s)", held.c_str());
-    std::fprintf(console.err, "%s\n", after);
+    va_list copy;
+    va_copy(copy, args);
+    std::string message(static_cast<size_t>(std::vsnprintf(nullptr, 0, format, copy)), '\0');
+    va_end(copy);
+    std::vsnprintf(message.data(), message.size() + 1, format, args);
+    if (!held.empty()) message += " (" + held + ")";
+    std::fprintf(console.err, "%s: %s%s\n", toolName, withPathShown(message).c_str(), after);
 }
 
 }  // namespace
+
+void showPathAs(const std::string& path, const std::string& shown) { pathShown = {path, shown}; }
+
+std::string withPathShown(std::string text) {
+    const auto& [from, to] = pathShown;
+    if (from.empty()) return text;
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
 
 void holdLibraryMessages() {
     toolOut = console.out;
@@ -57,9 +72,16 @@ std::string takeHeldMessages() {
 
 int runToolCommand(const std::vector<std::string>& args, int (*body)(const std::vector<std::string>& args)) {
     holdLibraryMessages();
+    showPathAs("", "");
     int code;
     try {
         code = body(args);
+    } catch (const ProcessExit& exit) {
+        code = exit.code;
+    }
+    // Results that could not all be written are a failure, and the change is undone.
+    try {
+        if (code == 0) checkToolOutput();
     } catch (const ProcessExit& exit) {
         code = exit.code;
     }
@@ -68,11 +90,24 @@ int runToolCommand(const std::vector<std::string>& args, int (*body)(const std::
     if (code != 0) undoBankChanges();
     // A fatal end inside the bank code leaves its messages held: they make the failure's one line.
     std::string held = takeHeldMessages();
-    if (code != 0 && !held.empty()) std::fprintf(console.err, "%s: %s\n", toolName, held.c_str());
+    if (code != 0 && !held.empty()) std::fprintf(console.err, "%s: %s\n", toolName, withPathShown(held).c_str());
     closeBankFiles();
     std::fflush(toolOut);
     flushConsole();
     return code;
+}
+
+void writeToolOutput(const std::string& text) {
+    if (std::fwrite(text.data(), 1, text.size(), toolOut) != text.size())
+        fail("cannot write the results to the standard output: %s", std::strerror(errno));
+}
+
+void checkToolOutput() {
+    // A write that failed before set the error flag; flushing what is left fails with its cause.
+    bool failedBefore = std::ferror(toolOut) != 0;
+    errno = EIO;
+    if (std::fflush(toolOut) != 0 || failedBefore)
+        fail("cannot write the results to the standard output: %s", std::strerror(errno));
 }
 
 void fail(const char* format, ...) {

@@ -32,6 +32,11 @@ extern const char* toolName;
 // success and undone otherwise, its files closed and the output flushed.
 int runToolCommand(const std::vector<std::string>& args, int (*body)(const std::vector<std::string>& args));
 
+// From now on failures show `shown` wherever they would name `path` (a staging
+// folder that becomes `shown`); withPathShown does the same for any text.
+void showPathAs(const std::string& path, const std::string& shown);
+std::string withPathShown(std::string text);
+
 // "vornbank: <message>" as one line on the error stream, then exit code 1 (bad
 // input or bank) or 2 (bad command line, with a pointer to the verb's help, or
 // to the tool's when the verb is empty).
@@ -66,6 +71,35 @@ void claimToolBank(const std::string& base, BankAccess access, bool create);
 // index and the header, which it returns; read-only unless forUpdate, and
 // then every write is journaled until the command commits.
 BankHeader openToolBank(const std::string& base, bool forUpdate);
+// Refuses (exit 1) an output path given by `option` that is one of the files
+// of the banks the command reads, however the path spells or links to it.
+void refuseBankOutput(const std::string& option, const std::string& path, const std::vector<std::string>& bases);
+
+// A file other than a bank file, written whole (see whole_file.cpp). Staging
+// writes the bytes into a fresh temporary file beside `path` and syncs it;
+// committing renames it over `path` and syncs the folder. A `path` that exists
+// and is not a regular file (a device, a FIFO) is written in place by staging
+// and never replaced. Failures end the command (exit 1) with one line; a
+// staged file not committed is removed with its record.
+struct StagedFile {
+    std::string path;
+    std::string temporary;  // empty once renamed, or when written in place
+
+    StagedFile() = default;
+    ~StagedFile();
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+};
+void stageFile(const std::string& path, const std::string& bytes, StagedFile& staged);
+void commitStagedFile(StagedFile& staged);
+void writeWholeFile(const std::string& path, const std::string& bytes);
+// Syncs a folder's entries (a rename or a new file in it); false with errno set.
+bool syncFolder(const std::string& folder);
+
+// Writes results; refuses (exit 1) when they cannot be written.
+void writeToolOutput(const std::string& text);
+// Flushes the results; refuses (exit 1) when any of them could not be written.
+void checkToolOutput();
 
 // One line of a CSV file split into cells: blanks around a cell are dropped,
 // a cell in double quotes may hold commas and doubled quotes.

@@ -1,7 +1,15 @@
 // vornbank workdir: a complete working directory for vorn from a CSV file in
 // one command: the bank, vorn.cfg, vorn.lag and the coefficient files.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "bank/bank_file.h"
 #include "bank/journal.h"
@@ -20,10 +28,13 @@ const char* const kWorkdirHelp =
     "Makes the working directory DIR for vorn: the bank bws.bnk/bws.ind holding every series\n"
     "of FILE.csv (as vornbank import reads it) over exactly the periods from its first to its\n"
     "last date, vorn.cfg naming that bank, vorn.lag with the lags the model reads (as vornbank\n"
-    "lags writes it), and heart.dim and heart.dat copied from the directory FROM. The CSV file\n"
-    "names at least 36 series, the model's in positions 0 to 35. DIR must not exist or be\n"
-    "empty unless --force is given, which replaces those files in it. Nothing is written when\n"
-    "the CSV file or the coefficient files are wrong.\n";
+    "lags writes it), and heart.dim and heart.dat copied from the directory FROM, with the\n"
+    "help pages rhelp.hlp and rhelp.X where FROM has them. The CSV file names at least 36\n"
+    "series, the model's in positions 0 to 35. DIR must not exist or be empty unless --force\n"
+    "is given, which replaces those entries of DIR (links too, never what they point to) and\n"
+    "keeps its other files and coefficient files taken from DIR itself. The files are made\n"
+    "apart and moved into DIR only when all are complete: when anything fails, DIR is left\n"
+    "as it was.\n";
 
 const char* const kCoefficientFiles[] = {"heart.dim", "heart.dat"};
 
@@ -54,12 +65,85 @@ BankShape shapeFromCsv(const std::string& csv, int16_t frequency) {
             summary.last.index - summary.first.index + 1};
 }
 
-void writeConfig(const fs::path& dir) {
-    std::ofstream config(dir / "vorn.cfg", std::ios::binary);
-    config << "# Start-up file: the workspace bank's data and index files, and a label.\n"
-              "data file  ; bws.bnk\nindex file ; bws.ind\nlabel      ; workdir\n";
-    config.close();
-    if (!config) fail("cannot write %s", (dir / "vorn.cfg").c_str());
+const char* const kConfigText =
+    "# Start-up file: the workspace bank's data and index files, and a label.\n"
+    "data file  ; bws.bnk\nindex file ; bws.ind\nlabel      ; workdir\n";
+
+std::string fileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.good() && !in.eof()) fail("cannot read %s", path.c_str());
+    return bytes;
+}
+
+// The files copied from the coefficient folder: heart.dim and heart.dat, and
+// the help pages (rhelp.hlp and the topics rhelp.X) where it has them.
+std::vector<std::string> copiedFiles(const fs::path& from) {
+    std::vector<std::string> names(std::begin(kCoefficientFiles), std::end(kCoefficientFiles));
+    std::error_code error;
+    std::vector<std::string> pages;
+    for (const fs::directory_entry& entry : fs::directory_iterator(from, error)) {
+        std::string name = entry.path().filename().string();
+        bool page = name == "rhelp.hlp" || (name.size() == 7 && name.rfind("rhelp.", 0) == 0);
+        if (page && entry.is_regular_file(error)) pages.push_back(name);
+    }
+    std::sort(pages.begin(), pages.end());
+    names.insert(names.end(), pages.begin(), pages.end());
+    return names;
+}
+
+// Where the new files are assembled: a fresh folder inside DIR when it exists
+// (the same file system as its entries), else beside it, to become DIR.
+struct Staging {
+    fs::path folder;
+    ~Staging() {
+        std::error_code error;
+        if (!folder.empty()) fs::remove_all(folder, error);
+    }
+};
+
+void makeStaging(const fs::path& dir, bool existed, Staging& staging) {
+    fs::path within = existed ? dir : dir.has_parent_path() ? dir.parent_path() : fs::path(".");
+    std::string prefix = existed ? "" : "." + dir.filename().string();
+    std::string pattern = (within / (prefix + ".workdir-XXXXXX")).string();
+    if (!::mkdtemp(pattern.data()))
+        fail(existed ? "cannot replace files in %s: %s" : "cannot make %s: %s", dir.c_str(), std::strerror(errno));
+    staging.folder = pattern;
+}
+
+// Moves the assembled files over DIR's entries of the same names, each by one
+// rename, so that a link there is replaced, never written through. When a
+// rename fails, those done are taken back: DIR is left as it was.
+void moveIntoPlace(const fs::path& dir, const fs::path& staged, const std::vector<std::string>& names) {
+    fs::path old = staged / ".old";
+    if (::mkdir(old.c_str(), 0700) != 0) fail("cannot make a folder in %s: %s", staged.c_str(), std::strerror(errno));
+    struct Moved {
+        std::string name;
+        bool asideDone;
+        bool placed;
+    };
+    std::vector<Moved> moved;
+    for (const std::string& name : names) {
+        fs::path target = dir / name;
+        struct stat entry;
+        Moved step{name, false, false};
+        bool there = ::lstat(target.c_str(), &entry) == 0;
+        int error = 0;
+        if (there && ::rename(target.c_str(), (old / name).c_str()) != 0)
+            error = errno;
+        else
+            step.asideDone = there;
+        if (error == 0 && ::rename((staged / name).c_str(), target.c_str()) != 0) error = errno;
+        step.placed = error == 0;
+        moved.push_back(step);
+        if (error == 0) continue;
+        for (auto undo = moved.rbegin(); undo != moved.rend(); ++undo) {
+            if (undo->placed) ::rename((dir / undo->name).c_str(), (staged / undo->name).c_str());
+            if (undo->asideDone) ::rename((old / undo->name).c_str(), (dir / undo->name).c_str());
+        }
+        fail("cannot put %s in place: %s", target.c_str(), std::strerror(error));
+    }
+    if (!syncFolder(dir.string())) fail("cannot sync %s: %s", dir.c_str(), std::strerror(errno));
 }
 
 }  // namespace
@@ -67,22 +151,52 @@ void writeConfig(const fs::path& dir) {
 int runWorkdir(const std::vector<std::string>& args) {
     VerbArgs parsed = parseVerbArgs("workdir", args, {"csv", "coefficients", "frequency"}, {"force"}, kWorkdirHelp);
     if (parsed.words.size() != 1) usageFail("workdir", "workdir takes one DIR");
-    fs::path dir = parsed.words[0];
+    std::string dirText = parsed.words[0];
+    while (dirText.size() > 1 && dirText.back() == '/') dirText.pop_back();
+    fs::path dir = dirText;
     std::string csv = requiredOption(parsed, "csv");
     fs::path from = requiredOption(parsed, "coefficients");
     int16_t frequency = frequencyOption("workdir", parsed);
+
     std::error_code error;
-    bool existed = fs::exists(dir, error);
+    struct stat entry;
+    bool existed = ::stat(dir.c_str(), &entry) == 0;
+    fs::path parent = dir.has_parent_path() ? dir.parent_path() : fs::path(".");
+    if (existed && !S_ISDIR(entry.st_mode)) fail("%s exists already and is not a directory", dir.c_str());
+    if (!existed && errno != ENOENT) fail("cannot make %s: %s", dir.c_str(), std::strerror(errno));
+    if (!existed && !fs::is_directory(parent, error))
+        fail("cannot make %s: the folder %s is not there", dir.c_str(), parent.c_str());
     if (existed && !parsed.options.count("force") && !fs::is_empty(dir, error))
         fail("%s exists already and is not empty; give --force to replace its bank and start-up files",
              dir.c_str());
     for (const char* name : kCoefficientFiles)
         if (!fs::is_regular_file(from / name, error)) fail("%s has no %s", from.c_str(), name);
+    // Coefficient files taken from DIR itself stay as they are.
+    bool ownCoefficients = existed && fs::equivalent(from, dir, error);
+    std::vector<std::string> copied = ownCoefficients ? std::vector<std::string>{} : copiedFiles(from);
+    std::vector<std::string> placed{"bws.bnk", "bws.ind", "vorn.cfg", "vorn.lag"};
+    placed.insert(placed.end(), copied.begin(), copied.end());
+    if (existed) {
+        for (const std::string& name : placed)
+            if (::lstat((dir / name).c_str(), &entry) == 0 && S_ISDIR(entry.st_mode))
+                fail("%s is a directory; workdir replaces only files", (dir / name).c_str());
+        recoverToolBank((dir / "bws").string());  // a dead run's journal belongs to the bank being replaced
+    }
     BankShape shape = shapeFromCsv(csv, frequency);
 
-    if (!existed && !fs::create_directories(dir, error))
-        fail("cannot make %s: %s", dir.c_str(), error.message().c_str());
-    std::string bank = (dir / "bws").string();
+    Staging staging;
+    makeStaging(dir, existed, staging);
+    const fs::path staged = staging.folder;
+    std::string bank = (staged / "bws").string();
+    showPathAs(staged.string(), dir.string());  // failures name DIR, not the staging folder
+    // The steps' own lines name the staging folder: they are shown, naming DIR, only once all is in place.
+    FILE* results = toolOut;
+    toolOut = std::tmpfile();
+    if (!toolOut) {
+        toolOut = results;
+        fail("cannot make a temporary file: %s", std::strerror(errno));
+    }
+    std::string lines;
     try {
         runCreate({bank, "--base-year", std::to_string(shape.baseYear), "--base-month",
                    std::to_string(shape.baseMonth), "--length", std::to_string(shape.length), "--title",
@@ -93,18 +207,32 @@ int runWorkdir(const std::vector<std::string>& args) {
         closeBankFiles();
         runLags({bank});
         closeBankFiles();
-        writeConfig(dir);
-        for (const char* name : kCoefficientFiles)
-            if (!fs::copy_file(from / name, dir / name, fs::copy_options::overwrite_existing, error))
-                fail("cannot copy %s: %s", (from / name).c_str(), error.message().c_str());
+        if (commitBankChanges() != 0) fail("cannot write the bank %s", bank.c_str());
+        writeWholeFile((staged / "vorn.cfg").string(), kConfigText);
+        for (const std::string& name : copied) writeWholeFile((staged / name).string(), fileBytes(from / name));
+        std::rewind(toolOut);
+        for (int c; (c = std::fgetc(toolOut)) != EOF;) lines.push_back(static_cast<char>(c));
+        std::fclose(toolOut);
+        toolOut = results;
     } catch (const ProcessExit&) {
-        // A directory made here goes whole; in one that was there, the bank's journal undoes the change.
-        if (!existed) {
-            forgetBankChanges();
-            fs::remove_all(dir, error);
-        }
+        forgetBankChanges();
+        takeHeldMessages();  // the undo's line speaks of the staged bank, which goes whole
+        std::fclose(toolOut);
+        toolOut = results;
         throw;
     }
+
+    if (existed) {
+        moveIntoPlace(dir, staged, placed);
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        if (::chmod(staged.c_str(), 0777 & ~mask) != 0 || ::rename(staged.c_str(), dir.c_str()) != 0)
+            fail("cannot make %s: %s", dir.c_str(), std::strerror(errno));
+        staging.folder.clear();
+        if (!syncFolder(parent.string())) fail("cannot sync %s: %s", parent.c_str(), std::strerror(errno));
+    }
+    writeToolOutput(withPathShown(lines));
     std::fprintf(toolOut, "made %s: run vorn there\n", dir.c_str());
     return 0;
 }

@@ -2,9 +2,6 @@
 // vorn and its optimiser read, with nine significant digits so that every
 // number reads back as the float it was written from. The names come from an
 // existing coefficient file read by the same block reader, or are eq0, eq1, ...
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -80,16 +77,13 @@ std::vector<std::string> equationNames(const std::string& path) {
     return names;
 }
 
-void writeEstimates(const std::string& path, const std::vector<EstimatedEquation>& equations) {
+void stageEstimates(const std::string& path, const std::vector<EstimatedEquation>& equations, StagedFile& staged) {
     std::vector<StoredBlock> blocks(equations.size());
     for (size_t e = 0; e < equations.size(); ++e) storeEquation(equations[e], blocks[e]);
 
-    std::string temporary = path + ".XXXXXX";
-    const int descriptor = mkstemp(temporary.data());
-    if (descriptor < 0) fail("cannot create a file next to %s: %s", path.c_str(), std::strerror(errno));
-    const mode_t mask = umask(0);  // the file gets the permissions of any new file, not mkstemp's 0600
-    umask(mask);
-    FILE* out = fchmod(descriptor, 0666 & ~mask) == 0 ? fdopen(descriptor, "w") : nullptr;
+    char* text = nullptr;
+    size_t size = 0;
+    FILE* out = open_memstream(&text, &size);
     int written = out ? 0 : -1;
     for (size_t e = 0; e < equations.size() && written == 0; ++e) {
         const EstimatedEquation& equation = equations[e];
@@ -98,10 +92,9 @@ void writeEstimates(const std::string& path, const std::vector<EstimatedEquation
                                         static_cast<int>(block.values.size()), block.rho, block.see, block.matrix,
                                         CoefficientDigits::roundTrip);
     }
-    if (out ? std::fclose(out) != 0 : close(descriptor) != 0) written = -1;
-    if (written != 0 || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        std::remove(temporary.c_str());
-        fail("cannot write %s: %s", path.c_str(), std::strerror(error));
-    }
+    if (out && std::fclose(out) != 0) written = -1;
+    std::string bytes = written == 0 ? std::string(text, size) : "";
+    std::free(text);
+    if (written != 0) fail("no memory for the text of %s", path.c_str());
+    stageFile(path, bytes, staged);
 }

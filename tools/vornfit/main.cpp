@@ -129,6 +129,8 @@ int runFit(const std::vector<std::string>& args) {
     readDimensions(option("dim", "heart.dim"));
     const std::vector<std::string> names = equationNames(option("names", ""));
     const std::string bank = bankBase(parsed.words[0]);
+    const std::string out = option("out", "");
+    if (!out.empty()) refuseBankOutput("out", out, {bank});
     openToolBank(bank, residuals);
     int16_t frequency = 0;
     const ModelHistory history = readHistory(bank, frequency);
@@ -140,18 +142,23 @@ int runFit(const std::vector<std::string>& args) {
         equations.push_back(estimateEquation(e, names[static_cast<size_t>(e)], history, sample, method,
                                              hacLags == parsed.options.end() ? nullptr : &hacLags->second));
 
+    // The coefficient file replaces the old one only once the whole report could be written.
+    StagedFile staged;
+    if (!out.empty()) stageEstimates(out, equations, staged);
     if (residuals) writeResidualSeries(equations, sample, bank);
-    if (parsed.options.count("out")) writeEstimates(parsed.options["out"], equations);
     if (parsed.options.count("json")) {
         printJson(equations);
-        return 0;
+    } else {
+        for (const EstimatedEquation& equation : equations) printRegressionTable(equation, sample);
+        if (residuals)
+            std::fprintf(toolOut, "Wrote the fitted values and residuals of %d equations into %s.\n",
+                         kRegressionCount, bank.c_str());
     }
-    for (const EstimatedEquation& equation : equations) printRegressionTable(equation, sample);
-    if (residuals)
-        std::fprintf(toolOut, "Wrote the fitted values and residuals of %d equations into %s.\n", kRegressionCount,
-                     bank.c_str());
-    if (parsed.options.count("out"))
-        std::fprintf(toolOut, "Wrote %d equations to %s.\n", kRegressionCount, parsed.options["out"].c_str());
+    checkToolOutput();
+    if (out.empty()) return 0;
+    commitStagedFile(staged);
+    if (!parsed.options.count("json"))
+        std::fprintf(toolOut, "Wrote %d equations to %s.\n", kRegressionCount, out.c_str());
     return 0;
 }
 

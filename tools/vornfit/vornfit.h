@@ -13,6 +13,7 @@
 
 #include "bank/series_by_name.h"
 #include "solve/regression_terms.h"
+#include "vornbank/vornbank.h"
 
 // Every model series of the bank (positions 0 to 35), whole records.
 using ModelHistory = std::vector<ValueTable>;
@@ -193,7 +194,7 @@ void readWithOneLine(const std::function<void()>& read, const std::string& path,
 // coefficient file, or eq0, eq1, ... when `path` is empty.
 std::vector<std::string> equationNames(const std::string& path);
 
-// Writes every equation's block to `path` through a temporary file that
-// replaces it only once complete; refuses (exit 1) values that do not fit a
-// float and files that cannot be written, leaving `path` as it was.
-void writeEstimates(const std::string& path, const std::vector<EstimatedEquation>& equations);
+// Stages every equation's block for `path` (see stageFile), to be committed
+// once the report is out; refuses (exit 1) values that do not fit a float and
+// files that cannot be written, leaving `path` as it was.
+void stageEstimates(const std::string& path, const std::vector<EstimatedEquation>& equations, StagedFile& staged);
