@@ -180,7 +180,8 @@ int runWorkdir(const std::vector<std::string>& args) {
         for (const std::string& name : placed)
             if (::lstat((dir / name).c_str(), &entry) == 0 && S_ISDIR(entry.st_mode))
                 fail("%s is a directory; workdir replaces only files", (dir / name).c_str());
-        recoverToolBank((dir / "bws").string());  // a dead run's journal belongs to the bank being replaced
+        // Held until the new bank is in place; a dead run's journal is applied to the bank being replaced.
+        claimToolBank((dir / "bws").string(), BankAccess::write, false);
     }
     BankShape shape = shapeFromCsv(csv, frequency);
 
