@@ -9,7 +9,7 @@
 #include "bank/bank_file.h"
 #include "bank/byte_order.h"
 #include "runctl/console.h"
-#include "runctl/dates.h"
+#include "runctl/date_notation.h"
 #include "runctl/exit.h"
 #include "state/model_state.h"
 
@@ -97,7 +97,7 @@ void refuseValuesNotFinite(const char* name, const float* values, int32_t count,
     for (int32_t p = 0; p < count; ++p) {
         if (std::isfinite(values[p])) continue;
         printOut("\n%s is not written into the bank: its value at %s is %s, not a finite number.\n", name,
-                 periodDateText(firstPeriod + p, frequency).c_str(),
+                 periodText(firstPeriod + p, frequency).c_str(),
                  std::isnan(values[p]) ? "nan" : values[p] > 0 ? "inf" : "-inf");
         endProcess(kNotFiniteExit);
     }

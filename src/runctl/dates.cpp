@@ -4,7 +4,6 @@
 #include "runctl/dates.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 #include "runctl/console.h"
@@ -43,25 +42,6 @@ int32_t dateToIndex(double date) {
         return kInvalidDateIndex;
     }
     return (year - model.bankBaseYear) * model.frequency + sub - origin;
-}
-
-std::string periodDateText(int32_t index, int16_t frequency) {
-    if (frequency != 1 && frequency != 2 && frequency != 4 && frequency != 12)
-        return "period " + std::to_string(index);
-    // The base month's sub-period within its year, counted from 0.
-    const int64_t origin = (model.bankBaseMonth - 1) / (12 / frequency);
-    const int64_t total = int64_t{model.bankBaseYear} * frequency + origin + index;
-    const int64_t year = total >= 0 ? total / frequency : -((-total + frequency - 1) / frequency);
-    const int64_t sub = total - year * frequency + 1;
-    char text[48];
-    if (frequency == 1)
-        std::snprintf(text, sizeof text, "%lld", static_cast<long long>(year));
-    else if (frequency == 12)
-        std::snprintf(text, sizeof text, "%lld.%03lld", static_cast<long long>(year), static_cast<long long>(sub));
-    else
-        std::snprintf(text, sizeof text, "%lld.%lld", static_cast<long long>(year),
-                      static_cast<long long>(frequency == 2 ? sub + 4 : sub));
-    return text;
 }
 
 void reportBadDate(const char* text) {

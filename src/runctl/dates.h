@@ -23,10 +23,6 @@ int16_t dateTextFrequency(const std::string& text);
 // "annual", "semi-annual", "quarterly", "monthly", or "" for other codes.
 const char* frequencyName(int16_t frequency);
 
-// The date of a bank period at a frequency in the notation above (1995,
-// 1995.3, 1995.012, 1995.6), from the bank's base; "period N" for other codes.
-std::string periodDateText(int32_t index, int16_t frequency);
-
 // Prints "\nBad date <text>: ..." for a date the caller could not convert.
 void reportBadDate(const char* text);
 
