@@ -32,7 +32,7 @@ struct HeldBank {
 std::vector<HeldBank> held;
 
 HeldBank* heldByName(const std::string& name) {
-    std::string path = std::filesystem::absolute(name).lexically_normal().string();
+    std::string path = absolutePath(name);
     for (HeldBank& bank : held)
         if (bank.path == path) return &bank;
     struct stat status {};
@@ -78,6 +78,12 @@ BankLock refuseIrregular(const std::string& name) {
 
 }  // namespace
 
+std::string absolutePath(const std::string& name) {
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(name, error);
+    return error ? "" : path.lexically_normal().string();
+}
+
 BankLock lockBank(const std::string& dataName, const std::string& indexName, BankAccess access, bool create) {
     struct stat status {};
     if (::stat(indexName.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) return refuseIrregular(indexName);
@@ -96,7 +102,7 @@ BankLock lockBank(const std::string& dataName, const std::string& indexName, Ban
             ::close(fd);
             return refuseIrregular(dataName);
         }
-        std::string path = std::filesystem::absolute(dataName).lexically_normal().string();
+        std::string path = absolutePath(dataName);
         HeldBank opened{path, dataName, fd, status.st_dev, status.st_ino, false, made};
         if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
             refuseBusy(opened);

@@ -25,3 +25,6 @@ bool bankFileMadeHere(const std::string& path);
 void removeBankFilesMadeHere();
 // Lets every bank of this process go.
 void releaseBankLocks();
+// The absolute, normalised form of a file name; empty for an empty name or
+// one that has no absolute form.
+std::string absolutePath(const std::string& name);

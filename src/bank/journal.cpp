@@ -81,8 +81,6 @@ bool syncFolder(const std::string& path) {
     return ok;
 }
 
-std::string absolutePath(const std::string& name) { return fs::absolute(name).lexically_normal().string(); }
-
 uint64_t newChangeNumber() {
     std::random_device source;
     return (uint64_t{source()} << 32 | source()) ^ static_cast<uint64_t>(::getpid());
@@ -101,7 +99,7 @@ BankChange& changeOf(const std::string& dataName) {
 }
 
 TrackedFile& fileOf(BankChange& change, const std::string& name) {
-    std::string path = fs::absolute(name).lexically_normal().string();
+    std::string path = absolutePath(name);
     for (TrackedFile& file : change.files)
         if (file.path == path) return file;
     TrackedFile& file = change.files.emplace_back();

@@ -56,11 +56,6 @@ bool readWholeFile(const std::string& path, std::string& text) {
     return got == 0;
 }
 
-// Empty for an empty path (a bank whose index is not known).
-std::string normalPath(const fs::path& path) {
-    return path.empty() ? "" : fs::absolute(path).lexically_normal().string();
-}
-
 // What the counted records are checked against, and where they go.
 struct RecordCheck {
     const std::string& text;
@@ -82,7 +77,7 @@ bool have(const RecordCheck& check, size_t at, size_t bytes) {
 bool checkFileRecord(RecordCheck& check, uint8_t number, size_t at, const std::string& name) {
     int64_t length = static_cast<int64_t>(getLittleEndian(check.text, at, 8));
     FileIdentity identity{getLittleEndian(check.text, at + 8, 8), getLittleEndian(check.text, at + 16, 8)};
-    std::string path = normalPath(check.folder / name);
+    std::string path = absolutePath((check.folder / name).string());
     if (name.empty() || (path != check.dataPath && path != check.indexPath) || check.journal.files.count(number))
         return untrusted(check, "it names " + name + ", which is not a file of its bank");
     int64_t longest = path == check.dataPath ? kLongestDataFile : kLongestIndexFile;
@@ -113,7 +108,7 @@ bool checkPartnerRecord(RecordCheck& check, char role, const std::string& name) 
         return untrusted(check, "it names " + name + " as the journal of its other bank");
     check.journal.role = role == 'F' ? 'F' : 'L';
     check.journal.partnerNew = role == 'N';
-    check.journal.partnerPath = normalPath(check.folder / name);
+    check.journal.partnerPath = absolutePath((check.folder / name).string());
     check.journal.partnerName = name;
     return true;
 }
@@ -226,7 +221,7 @@ CheckedJournal checkJournal(const std::string& journalPath, const std::string& d
         return journal;
     }
     if (count == 0) return journal;
-    RecordCheck check{text, fs::path(journalPath).parent_path(), normalPath(dataName), normalPath(indexName), journal};
+    RecordCheck check{text, fs::path(journalPath).parent_path(), absolutePath(dataName), absolutePath(indexName), journal};
     size_t at = kJournalHeaderSize;
     journal.state = JournalState::valid;
     for (uint64_t n = 1; n <= count && journal.state == JournalState::valid; ++n)
