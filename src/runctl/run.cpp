@@ -208,10 +208,6 @@ struct TrialsFileKept {
 
 // A run solved and written although commands of its fix file were refused:
 // each is named, and the exit code says so.
-constexpr int kRefusedCommandsExit = 14;
-// A value the base pass reads is missing in the bank.
-constexpr int kMissingBaseValueExit = 17;
-
 int reportRefusedCommands() {
     if (model.refusedCommands.empty()) return 0;
     printOut("\n\nThe fix file's commands that were refused (the run went on without them):\n");

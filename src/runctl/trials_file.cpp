@@ -14,6 +14,7 @@
 #include "bank/bank_file.h"
 #include "bank/byte_order.h"
 #include "runctl/console.h"
+#include "runctl/date_notation.h"
 #include "runctl/exit.h"
 #include "state/model_state.h"
 
@@ -97,20 +98,6 @@ void createTemporary(PendingFile& file) {
     }
 }
 
-// The date of period t of the run in vorn's notation, from the bank's origin.
-std::string periodDate(int32_t t) {
-    const int frequency = model.runFrequency;
-    const int32_t n = model.startIndex + t + (model.bankBaseMonth - 1) / (12 / frequency);
-    const int32_t year = model.bankBaseYear + (n >= 0 ? n / frequency : -((-n + frequency - 1) / frequency));
-    const int32_t number = n - (year - model.bankBaseYear) * frequency + 1;
-    char text[32];
-    if (frequency == 1) std::snprintf(text, sizeof text, "%d", year);
-    if (frequency == 2) std::snprintf(text, sizeof text, "%d.%d", year, number + 4);
-    if (frequency == 4) std::snprintf(text, sizeof text, "%d.%d", year, number);
-    if (frequency == 12) std::snprintf(text, sizeof text, "%d.%03d", year, number);
-    return text;
-}
-
 bool putText(FILE* stream, const std::string& text) {
     return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
 }
@@ -127,7 +114,7 @@ bool writeLabels() {
         names += name + "\n";
     }
     std::string dates;
-    for (int32_t t = 0; t <= model.periodCount; ++t) dates += periodDate(t) + "\n";
+    for (int32_t t = 0; t <= model.periodCount; ++t) dates += periodText(model.startIndex + t, model.runFrequency) + "\n";
     return putText(output.series.stream, names) && putText(output.dates.stream, dates);
 }
 

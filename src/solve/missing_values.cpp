@@ -30,8 +30,6 @@ constexpr ValuesRead kBaseReads[] = {
 // The series the model's identities and the stock accumulation write in every pass.
 constexpr int kComputed[] = {2, 3, 5, 6, 7, 10, 11, 13, 14, 16, 17, 20, 22, 23, 25, 27, 28, 30, 32, 34, 35};
 
-bool missing(float value) { return value >= kMissingBandLow && value <= kMissingBandHigh; }
-
 const char* seriesName(int32_t k) { return model.namePool.data() + model.nameOffsets[k]; }
 
 std::string dateOf(int32_t index) { return periodText(index, model.runFrequency); }
@@ -68,9 +66,9 @@ int checkBaseValues() {
         if (!readRecord(read.series, table)) continue;
         for (int lag = read.fromLag; lag <= read.toLag; ++lag) {
             const int32_t at = model.startIndex - lag;
-            if (!missing(table[static_cast<size_t>(at)])) continue;
+            if (!inMissingBand(table[static_cast<size_t>(at)])) continue;
             int32_t last = at - 1;
-            while (last >= 0 && missing(table[static_cast<size_t>(last)])) --last;
+            while (last >= 0 && inMissingBand(table[static_cast<size_t>(last)])) --last;
             std::string where = lag == 0 ? ", the base period"
                                          : ", " + std::to_string(lag) + (lag == 1 ? " period" : " periods") +
                                                " before the base period " + dateOf(model.startIndex);
@@ -89,13 +87,13 @@ void reportCarriedValues() {
         if (computed(k) || !readRecord(k, table)) continue;
         const float* run = table.data() + model.startIndex;  // run[t] is period t of the run
         int32_t first = 1;
-        while (first <= model.periodCount && !missing(run[first])) ++first;
-        if (first > model.periodCount || missing(run[first - 1])) continue;
+        while (first <= model.periodCount && !inMissingBand(run[first])) ++first;
+        if (first > model.periodCount || inMissingBand(run[first - 1])) continue;
         int32_t gaps = 0;
         bool valueAfter = false;
         for (int32_t t = first; t <= model.periodCount; ++t) {
-            gaps += missing(run[t]);
-            valueAfter = valueAfter || !missing(run[t]);
+            gaps += inMissingBand(run[t]);
+            valueAfter = valueAfter || !inMissingBand(run[t]);
         }
         const std::string from = dateOf(model.startIndex + first);
         const std::string carried = dateOf(model.startIndex + first - 1);

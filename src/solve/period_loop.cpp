@@ -19,8 +19,6 @@ namespace {
 
 constexpr double kTolerance = 0.2;
 
-bool inMissingBand(float value) { return value >= kMissingBandLow && value <= kMissingBandHigh; }
-
 bool stochastic() { return model.randomErrors == 1 || model.randomCoefficients == 1; }
 
 // Swaps the current period of every series with its column of staticValues.

@@ -12,9 +12,10 @@
 
 // The bank's missing-value marker, the float nearest -0.000001 (bits B58637BD).
 inline constexpr float kMissingValue = -0.000001f;
-// Values from -1.1e-6 to -9e-7 inclusive count as the marker in the period loop.
+// Values from -1.1e-6 to -9e-7 inclusive count as the marker where the run reads them.
 inline constexpr double kMissingBandLow = -0.0000011;
 inline constexpr double kMissingBandHigh = -0.0000009;
+inline bool inMissingBand(float value) { return value >= kMissingBandLow && value <= kMissingBandHigh; }
 
 // Series 7 decides convergence of a period.
 inline constexpr int kCheckSeries = 7;
