@@ -73,12 +73,9 @@ bool writeAll(int fd, const std::string& bytes) {
     return true;
 }
 
-bool syncFolder(const std::string& path) {
-    int fd = ::open(fs::path(path).parent_path().c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return false;
-    bool ok = syncStepAllowed() && ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
+// The journal's folder, synced once a journal is made in it: a step of the layer.
+bool syncJournalFolder(const std::string& journalPath) {
+    return syncStepAllowed() && syncFolder(fs::path(journalPath).parent_path().string());
 }
 
 uint64_t newChangeNumber() {
@@ -178,7 +175,7 @@ bool writeRecords(BankChange& change, std::string records, uint64_t count) {
     }
     change.recordCount += count;
     const std::string header = journalHeader(change.recordCount, change.number);
-    if (writeAll(change.journal, records) && syncJournal(change) && (!created || syncFolder(change.journalPath)) &&
+    if (writeAll(change.journal, records) && syncJournal(change) && (!created || syncJournalFolder(change.journalPath)) &&
         writeStepAllowed() &&
         ::pwrite(change.journal, header.data(), header.size(), 0) == static_cast<ssize_t>(header.size()) &&
         syncJournal(change))
@@ -488,10 +485,17 @@ bool ownJournalThere(const BankChange& change) {
 // once the journal is removed.
 bool syncLeaderRemoval(const BankChange& change) {
     step(journalHooks.killPoints, 0);
-    int fd = ::open(fs::path(change.journalPath).parent_path().c_str(), O_RDONLY | O_DIRECTORY);
-    bool ok = fd >= 0 && ::fsync(fd) == 0;
-    if (fd >= 0) ::close(fd);
-    return ok;
+    return syncFolder(fs::path(change.journalPath).parent_path().string());
+}
+
+bool syncFolder(const std::string& folder) {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    int error = errno;
+    ::close(fd);
+    errno = error;
+    return synced;
 }
 
 int commitBankChanges() {

@@ -2,7 +2,6 @@
 // and dates beside it, each file made fresh and renamed into place at the end.
 #include "runctl/trials_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 
 #include "bank/bank_file.h"
 #include "bank/byte_order.h"
+#include "bank/journal.h"
 #include "runctl/console.h"
 #include "runctl/date_notation.h"
 #include "runctl/exit.h"
@@ -182,11 +182,7 @@ void finishTrialsFile() {
             cannotWrite(pending->name, errno, kBankWriteExit);
         pending->temporary.clear();
     }
-    const int directory = ::open(directoryOf(output.values.name).c_str(), O_RDONLY | O_DIRECTORY);
-    if (directory >= 0) {
-        fsync(directory);
-        close(directory);
-    }
+    syncFolder(directoryOf(output.values.name));
     output = TrialsOutput{};
 }
 

@@ -10,6 +10,7 @@
 
 #include "bank/bank_header.h"
 #include "bank/bank_lock.h"
+#include "bank/journal.h"
 #include "runctl/date_notation.h"
 
 // Runs one command (the words after the program name); its exit code.
@@ -93,8 +94,6 @@ struct StagedFile {
 void stageFile(const std::string& path, const std::string& bytes, StagedFile& staged);
 void commitStagedFile(StagedFile& staged);
 void writeWholeFile(const std::string& path, const std::string& bytes);
-// Syncs a folder's entries (a rename or a new file in it); false with errno set.
-bool syncFolder(const std::string& folder);
 
 // Writes results; refuses (exit 1) when they cannot be written.
 void writeToolOutput(const std::string& text);

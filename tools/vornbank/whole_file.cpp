@@ -95,13 +95,3 @@ void writeWholeFile(const std::string& path, const std::string& bytes) {
     stageFile(path, bytes, staged);
     commitStagedFile(staged);
 }
-
-bool syncFolder(const std::string& folder) {
-    int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0) return false;
-    bool synced = ::fsync(descriptor) == 0 || errno == EINVAL;
-    int error = errno;
-    ::close(descriptor);
-    errno = error;
-    return synced;
-}
