@@ -12,10 +12,10 @@
 
 #include "bank/bank_file.h"
 #include "fixer/command_loop.h"
-#include "runctl/config.h"
-#include "runctl/console.h"
+#include "run/config.h"
+#include "base/console.h"
 #include "state/model_state.h"
-#include "stochastic/coefficients.h"
+#include "coefficients/coefficients.h"
 
 namespace {
 

@@ -19,11 +19,11 @@
 #include "optimiser/objective.h"
 #include "optimiser/spec_file.h"
 #include "prepared_run.h"
-#include "runctl/dates.h"
+#include "base/dates.h"
 #include "solve/model.h"
 #include "solve/period_loop.h"
 #include "state/model_state.h"
-#include "stochastic/coefficients.h"
+#include "coefficients/coefficients.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "bank/bank_header.h"
 #include "bank/series_by_name.h"
 #include "fuzz_support.h"
-#include "runctl/exit.h"
+#include "base/exit.h"
 #include "state/model_state.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "bank/bank_file.h"
 #include "fuzz_support.h"
 #include "state/model_state.h"
-#include "stochastic/coefficients.h"
+#include "coefficients/coefficients.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::string> parts = splitFuzzInput(data, size, 2);

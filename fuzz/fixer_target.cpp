@@ -5,8 +5,8 @@
 
 #include "fixer/command_loop.h"
 #include "fuzz_support.h"
-#include "runctl/config.h"
-#include "runctl/console.h"
+#include "run/config.h"
+#include "base/console.h"
 #include "state/model_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -14,7 +14,7 @@
 #include "bank/bank_header.h"
 #include "bank/journal.h"
 #include "bank/series_by_name.h"
-#include "runctl/console.h"
+#include "base/console.h"
 #include "state/model_state.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "runctl/exit.h"
+#include "base/exit.h"
 
 // Series of the small bank: quarterly, 1990.1 to 2009.4, values 1, 2, 3, ...
 inline const std::vector<std::string> kFuzzSeriesNames = {

@@ -8,7 +8,7 @@
 #include "fuzz_support.h"
 #include "optimiser/spec_file.h"
 #include "state/model_state.h"
-#include "stochastic/coefficients.h"
+#include "coefficients/coefficients.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::string> parts = splitFuzzInput(data, size, 3);

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "runctl/config.h"
+#include "run/config.h"
 
 namespace {
 

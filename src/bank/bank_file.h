@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "runctl/arrays.h"
+#include "base/arrays.h"
 
 inline constexpr long kBankHeaderSize = 86;
 inline constexpr long kBankTitleOffset = 6;

@@ -6,7 +6,7 @@
 #include "bank/bank_file.h"
 #include "bank/byte_order.h"
 #include "bank/journal.h"
-#include "runctl/console.h"
+#include "base/console.h"
 
 int readBankHeader(FILE* stream, BankHeader& header) {
     char title[kBankTitleSize + 1] = {};

@@ -15,7 +15,7 @@
 #include <sstream>
 #include <vector>
 
-#include "runctl/console.h"
+#include "base/console.h"
 
 namespace {
 

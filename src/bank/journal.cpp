@@ -17,8 +17,8 @@
 
 #include "bank/journal_file.h"
 #include "bank/stored_values.h"
-#include "runctl/console.h"
-#include "runctl/exit.h"
+#include "base/console.h"
+#include "base/exit.h"
 
 JournalHooks journalHooks;
 

@@ -9,7 +9,7 @@
 #include "bank/bank_file.h"
 #include "bank/byte_order.h"
 #include "bank/journal.h"
-#include "runctl/console.h"
+#include "base/console.h"
 #include "state/model_state.h"
 
 namespace {

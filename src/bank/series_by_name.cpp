@@ -10,8 +10,8 @@
 #include "bank/journal.h"
 #include "bank/name_index.h"
 #include "bank/stored_values.h"
-#include "runctl/console.h"
-#include "runctl/dates.h"
+#include "base/console.h"
+#include "base/dates.h"
 #include "state/model_state.h"
 
 namespace {

@@ -8,9 +8,9 @@
 
 #include "bank/bank_file.h"
 #include "bank/byte_order.h"
-#include "runctl/console.h"
-#include "runctl/date_notation.h"
-#include "runctl/exit.h"
+#include "base/console.h"
+#include "base/date_notation.h"
+#include "base/exit.h"
 #include "state/model_state.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include "bank/byte_order.h"
 #include "bank/journal.h"
 #include "bank/stored_values.h"
-#include "runctl/console.h"
-#include "runctl/exit.h"
+#include "base/console.h"
+#include "base/exit.h"
 #include "state/model_state.h"
 
 namespace {

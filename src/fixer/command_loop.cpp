@@ -14,9 +14,9 @@
 #include "fixer/reader.h"
 #include "fixer/simple_commands.h"
 #include "fixer/update_commands.h"
-#include "runctl/arithmetic.h"
-#include "runctl/console.h"
-#include "runctl/exit.h"
+#include "base/arithmetic.h"
+#include "base/console.h"
+#include "base/exit.h"
 #include "state/model_state.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include "bank/series_by_name.h"
 #include "fixer/reader.h"
 #include "fixer/update_commands.h"
-#include "runctl/console.h"
-#include "runctl/dates.h"
+#include "base/console.h"
+#include "base/dates.h"
 #include "state/model_state.h"
 
 namespace {

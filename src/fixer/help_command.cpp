@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fixer/reader.h"
-#include "runctl/console.h"
+#include "base/console.h"
 
 namespace {
 

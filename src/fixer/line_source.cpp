@@ -5,7 +5,7 @@
 #include <string>
 
 #include "fixer/reader.h"
-#include "runctl/console.h"
+#include "base/console.h"
 #include "state/model_state.h"
 
 namespace {

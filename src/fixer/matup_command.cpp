@@ -9,7 +9,7 @@
 #include "fixer/reader.h"
 #include "fixer/token_values.h"
 #include "fixer/update_commands.h"
-#include "runctl/console.h"
+#include "base/console.h"
 #include "state/model_state.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include "bank/series_by_name.h"
 #include "fixer/reader.h"
 #include "fixer/token_values.h"
-#include "runctl/console.h"
-#include "runctl/dates.h"
+#include "base/console.h"
+#include "base/dates.h"
 #include "state/model_state.h"
 
 namespace {

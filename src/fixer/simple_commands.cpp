@@ -8,7 +8,7 @@
 #include "bank/journal.h"
 #include "fixer/command_loop.h"
 #include "fixer/reader.h"
-#include "runctl/console.h"
+#include "base/console.h"
 #include "state/model_state.h"
 
 namespace {

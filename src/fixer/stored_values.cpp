@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "fixer/update_commands.h"
-#include "runctl/console.h"
+#include "base/console.h"
 
 bool storableValues(const char* name, const float* values, int32_t firstPeriod, int32_t count) {
     for (int32_t c = 0; c < count; ++c) {

@@ -4,8 +4,8 @@
 #include <cstdlib>
 
 #include "bank/series_by_name.h"
-#include "runctl/console.h"
-#include "runctl/dates.h"
+#include "base/console.h"
+#include "base/dates.h"
 #include "state/model_state.h"
 
 int16_t frequencyOfSeries(const char* name) {

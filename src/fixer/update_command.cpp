@@ -5,8 +5,8 @@
 #include "fixer/reader.h"
 #include "fixer/token_values.h"
 #include "fixer/update_commands.h"
-#include "runctl/arithmetic.h"
-#include "runctl/console.h"
+#include "base/arithmetic.h"
+#include "base/console.h"
 #include "state/model_state.h"
 
 namespace {

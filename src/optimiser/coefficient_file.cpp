@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "runctl/console.h"
+#include "base/console.h"
 #include "state/model_state.h"
-#include "stochastic/coefficients.h"
+#include "coefficients/coefficients.h"
 
 namespace {
 

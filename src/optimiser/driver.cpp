@@ -12,9 +12,9 @@
 #include "optimiser/objective.h"
 #include "optimiser/simplex.h"
 #include "optimiser/spec_file.h"
-#include "runctl/console.h"
-#include "runctl/dates.h"
-#include "runctl/exit.h"
+#include "base/console.h"
+#include "base/dates.h"
+#include "base/exit.h"
 #include "solve/period_loop.h"
 #include "state/model_state.h"
 

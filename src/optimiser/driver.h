@@ -4,7 +4,7 @@
 #pragma once
 
 #include "optimiser/simplex.h"
-#include "runctl/arrays.h"
+#include "base/arrays.h"
 
 // The specification file read against the equations' names (equationNames)
 // and the new coefficient file's name checked, before anything is written.

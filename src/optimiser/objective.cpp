@@ -3,8 +3,8 @@
 // own when a period will not converge.
 #include "optimiser/objective.h"
 
-#include "runctl/console.h"
-#include "runctl/exit.h"
+#include "base/console.h"
+#include "base/exit.h"
 #include "solve/period_loop.h"
 #include "state/model_state.h"
 

@@ -2,7 +2,7 @@
 // saved starting data with a point's coefficient values.
 #pragma once
 
-#include "runctl/arrays.h"
+#include "base/arrays.h"
 
 // Puts point[p + 1] into each parameter's coefficient, solves periods
 // 0..periodCount from savedSeries and returns the objective series' value in

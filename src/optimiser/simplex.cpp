@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "runctl/console.h"
+#include "base/console.h"
 
 namespace {
 

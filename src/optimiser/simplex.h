@@ -3,7 +3,7 @@
 // their objective values.
 #pragma once
 
-#include "runctl/arrays.h"
+#include "base/arrays.h"
 
 // The objective: a point with coordinates 1..n to its value.
 using ObjectiveFunction = float (*)(const FloatVector&);

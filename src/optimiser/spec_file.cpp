@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "runctl/console.h"
-#include "runctl/owned_file.h"
+#include "base/console.h"
+#include "base/owned_file.h"
 #include "state/model_state.h"
-#include "stochastic/coefficients.h"
+#include "coefficients/coefficients.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <cmath>
 
 #include "bank/stored_values.h"
-#include "runctl/console.h"
-#include "runctl/exit.h"
+#include "base/console.h"
+#include "base/exit.h"
 #include "state/model_state.h"
 #include "stochastic/random.h"
 

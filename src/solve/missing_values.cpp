@@ -7,8 +7,8 @@
 #include <string>
 
 #include "bank/series_by_name.h"
-#include "runctl/console.h"
-#include "runctl/date_notation.h"
+#include "base/console.h"
+#include "base/date_notation.h"
 #include "solve/regression_terms.h"
 #include "state/model_state.h"
 

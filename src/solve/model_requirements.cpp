@@ -3,7 +3,7 @@
 // make it read outside its tables, so such a model is refused before the run.
 #include "solve/model_requirements.h"
 
-#include "runctl/console.h"
+#include "base/console.h"
 #include "solve/regression_terms.h"
 #include "state/model_state.h"
 

@@ -8,12 +8,12 @@
 #include <cmath>
 
 #include "bank/bank_file.h"
-#include "runctl/console.h"
-#include "runctl/dates.h"
-#include "runctl/exit.h"
+#include "base/console.h"
+#include "base/dates.h"
+#include "base/exit.h"
 #include "solve/model.h"
 #include "state/model_state.h"
-#include "stochastic/coefficients.h"
+#include "coefficients/coefficients.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "runctl/arrays.h"
+#include "base/arrays.h"
 
 struct CoefficientBlock {
     std::string name;           // first word of the block, at most 19 characters

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "runctl/arrays.h"
+#include "base/arrays.h"
 #include "state/trial_cache.h"
 
 // The bank's missing-value marker, the float nearest -0.000001 (bits B58637BD).

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "runctl/console.h"
+#include "base/console.h"
 #include "state/model_state.h"
 
 void seedIntegerGenerator(int16_t seed) {

@@ -13,8 +13,8 @@
 
 #include "bank/journal.h"
 #include "bank/journal_file.h"
-#include "runctl/console.h"
-#include "runctl/run.h"
+#include "base/console.h"
+#include "run/run.h"
 #include "support/harness.h"
 #include "vornbank.h"
 

@@ -6,7 +6,7 @@
 #include "bank/name_index.h"
 #include "bank/series_by_name.h"
 #include "bank_fixture.h"
-#include "runctl/dates.h"
+#include "base/dates.h"
 #include "state/model_state.h"
 
 namespace {

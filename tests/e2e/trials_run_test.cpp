@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <set>
 
-#include "runctl/trials_file.h"
+#include "stochastic/trials_file.h"
 #include "support/bank_files.h"
 #include "support/harness.h"
 

@@ -3,8 +3,8 @@
 
 #include "fixer/command_loop.h"
 #include "fixer/reader.h"
-#include "runctl/console.h"
-#include "runctl/dates.h"
+#include "base/console.h"
+#include "base/dates.h"
 #include "state/model_state.h"
 
 std::vector<float> counting(size_t n) {

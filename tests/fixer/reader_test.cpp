@@ -5,7 +5,7 @@
 
 #include "fixer/fixer_fixture.h"
 #include "fixer/reader.h"
-#include "runctl/console.h"
+#include "base/console.h"
 #include "state/model_state.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "optimiser/coefficient_file.h"
 #include "optimiser/spec_file.h"
 #include "state/model_state.h"
-#include "stochastic/coefficients.h"
+#include "coefficients/coefficients.h"
 #include "support/harness.h"
 
 namespace {

@@ -8,10 +8,10 @@
 #include "optimiser/driver.h"
 #include "optimiser/objective.h"
 #include "optimiser/spec_file.h"
-#include "runctl/arrays.h"
+#include "base/arrays.h"
 #include "small_model.h"
 #include "state/model_state.h"
-#include "stochastic/coefficients.h"
+#include "coefficients/coefficients.h"
 #include "support/harness.h"
 
 namespace {

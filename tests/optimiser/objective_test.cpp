@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "optimiser/objective.h"
-#include "runctl/arrays.h"
+#include "base/arrays.h"
 #include "state/model_state.h"
 #include "small_model.h"
 #include "support/harness.h"

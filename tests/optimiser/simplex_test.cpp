@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "optimiser/simplex.h"
-#include "runctl/arrays.h"
+#include "base/arrays.h"
 #include "support/harness.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "bank/bank_file.h"
 #include "state/model_state.h"
-#include "stochastic/coefficients.h"
+#include "coefficients/coefficients.h"
 #include "support/bank_files.h"
 
 void SolveTest::SetUp() {

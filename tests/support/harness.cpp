@@ -14,7 +14,7 @@
 #include <sstream>
 
 #include "bank/journal.h"
-#include "runctl/console.h"
+#include "base/console.h"
 #include "state/model_state.h"
 
 namespace {

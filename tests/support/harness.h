@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "runctl/exit.h"
+#include "base/exit.h"
 
 // Replaces the console streams for its lifetime: input from a text, output and
 // error into temporary files that output() and errors() read back.

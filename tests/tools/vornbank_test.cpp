@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <regex>
 
-#include "runctl/date_notation.h"
-#include "runctl/trials_file.h"
+#include "base/date_notation.h"
+#include "stochastic/trials_file.h"
 #include "state/model_state.h"
 #include "support/bank_files.h"
 #include "support/harness.h"

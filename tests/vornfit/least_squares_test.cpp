@@ -6,7 +6,7 @@
 #include "bank/bank_file.h"  // allocateWorkspace
 #include "optimiser/spec_file.h"
 #include "state/model_state.h"
-#include "stochastic/coefficients.h"
+#include "coefficients/coefficients.h"
 #include "support/harness.h"
 #include "vornfit/vornfit.h"
 

@@ -11,7 +11,7 @@
 #include <map>
 
 #include "state/model_state.h"
-#include "stochastic/coefficients.h"
+#include "coefficients/coefficients.h"
 #include "support/harness.h"
 
 namespace {

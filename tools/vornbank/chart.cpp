@@ -11,7 +11,7 @@
 #include "chart_svg.h"
 #include "named_series.h"
 #include "trials_data.h"
-#include "runctl/dates.h"
+#include "base/dates.h"
 #include "state/model_state.h"
 #include "vornbank.h"
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "runctl/date_notation.h"
+#include "base/date_notation.h"
 
 ValueAxis valueAxis(double low, double high, int maxTicks) {
     if (high < low) std::swap(low, high);

@@ -3,7 +3,7 @@
 #include <charconv>
 
 #include "bank/series_by_name.h"
-#include "runctl/dates.h"
+#include "base/dates.h"
 #include "state/model_state.h"
 #include "vornbank.h"
 

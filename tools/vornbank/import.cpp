@@ -12,7 +12,7 @@
 
 #include "bank/name_index.h"
 #include "bank/series_by_name.h"
-#include "runctl/dates.h"
+#include "base/dates.h"
 #include "state/model_state.h"
 #include "vornbank.h"
 

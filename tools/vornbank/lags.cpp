@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "bank/byte_order.h"
-#include "runctl/dates.h"
+#include "base/dates.h"
 #include "solve/model_requirements.h"
 #include "state/model_state.h"
 #include "vornbank.h"

@@ -1,6 +1,6 @@
 // vornbank list and info: what a bank holds.
 #include "bank/series_by_name.h"
-#include "runctl/dates.h"
+#include "base/dates.h"
 #include "state/model_state.h"
 #include "vornbank.h"
 

@@ -2,7 +2,7 @@
 #include "named_series.h"
 
 #include "bank/bank_file.h"
-#include "runctl/dates.h"
+#include "base/dates.h"
 #include "state/model_state.h"
 #include "vornbank.h"
 

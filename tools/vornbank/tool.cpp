@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "runctl/console.h"
+#include "base/console.h"
 #include "vornbank.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 #include "bank/bank_file.h"
 #include "bank/byte_order.h"
-#include "runctl/trials_file.h"
+#include "stochastic/trials_file.h"
 #include "state/model_state.h"
 #include "vornbank.h"
 

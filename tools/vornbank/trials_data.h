@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "runctl/date_notation.h"
+#include "base/date_notation.h"
 
 struct TrialsData {
     std::string path;

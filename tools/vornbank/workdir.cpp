@@ -13,7 +13,7 @@
 
 #include "bank/bank_file.h"
 #include "bank/journal.h"
-#include "runctl/exit.h"
+#include "base/exit.h"
 #include "solve/model_requirements.h"
 #include "state/model_state.h"
 #include "vornbank.h"

@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "runctl/exit.h"
-#include "runctl/owned_file.h"
+#include "base/exit.h"
+#include "base/owned_file.h"
 #include "state/model_state.h"
-#include "stochastic/coefficients.h"
-#include "vornbank/vornbank.h"
+#include "coefficients/coefficients.h"
+#include "common/tool_kit.h"
 #include "vornfit/vornfit.h"
 
 namespace {

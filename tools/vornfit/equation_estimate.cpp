@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "state/model_state.h"
-#include "vornbank/vornbank.h"
+#include "common/tool_kit.h"
 #include "vornfit/vornfit.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "runctl/exit.h"
+#include "base/exit.h"
 #include "state/model_state.h"
-#include "stochastic/coefficients.h"
-#include "vornbank/vornbank.h"
+#include "coefficients/coefficients.h"
+#include "common/tool_kit.h"
 #include "vornfit/vornfit.h"
 
 namespace {

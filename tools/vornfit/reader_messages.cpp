@@ -3,9 +3,9 @@
 // it read.
 #include <cstdio>
 
-#include "runctl/console.h"
-#include "runctl/exit.h"
-#include "vornbank/vornbank.h"
+#include "base/console.h"
+#include "base/exit.h"
+#include "common/tool_kit.h"
 #include "vornfit/vornfit.h"
 
 void readWithOneLine(const std::function<void()>& read, const std::string& path, const char* what) {

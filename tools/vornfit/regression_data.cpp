@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "state/model_state.h"
-#include "vornbank/vornbank.h"
+#include "common/tool_kit.h"
 #include "vornfit/vornfit.h"
 
 std::string dateText(int32_t index, const Sample& sample) { return periodText(index, sample.frequency); }

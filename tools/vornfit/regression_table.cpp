@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "vornbank/vornbank.h"
+#include "common/tool_kit.h"
 #include "vornfit/vornfit.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <cmath>
 
 #include "bank/name_index.h"
-#include "runctl/dates.h"
+#include "base/dates.h"
 #include "state/model_state.h"
-#include "vornbank/vornbank.h"
+#include "common/tool_kit.h"
 #include "vornfit/vornfit.h"
 
 void writeResidualSeries(const std::vector<EstimatedEquation>& equations, const Sample& sample,

@@ -13,7 +13,7 @@
 
 #include "bank/series_by_name.h"
 #include "solve/regression_terms.h"
-#include "vornbank/vornbank.h"
+#include "common/tool_kit.h"
 
 // Every model series of the bank (positions 0 to 35), whole records.
 using ModelHistory = std::vector<ValueTable>;

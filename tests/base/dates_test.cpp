@@ -1,0 +1,134 @@
+// Date numbers to bank period indexes, date stepping and name look-up.
+#include <cmath>
+#include <cstdio>
+
+#include "base/dates.h"
+#include "state/model_state.h"
+#include "support/harness.h"
+
+namespace {
+
+class Dates : public ModelTest {
+protected:
+    void SetUp() override {
+        ModelTest::SetUp();
+        model.bankBaseYear = 1990;
+        model.bankBaseMonth = 1;
+    }
+    int32_t index(float date) { return dateToIndex(date); }
+    std::string printed(float date) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%8.3f", date);
+        return text;
+    }
+};
+
+TEST_F(Dates, AnnualDates) {
+    EXPECT_EQ(index(1995.0f), 5);
+    EXPECT_EQ(model.frequency, 1);
+    EXPECT_EQ(index(1990.0f), 0);
+}
+
+TEST_F(Dates, QuarterlyDates) {
+    EXPECT_EQ(index(1990.1f), 0);
+    EXPECT_EQ(index(1995.1f), 20);
+    EXPECT_EQ(model.frequency, 4);
+    EXPECT_EQ(index(1995.4f), 23);
+    EXPECT_EQ(index(1995.05f), 19);  // sub-period 0: the last quarter of 1994
+    EXPECT_EQ(model.frequency, 4);
+}
+
+TEST_F(Dates, MonthlyDatesAcceptMonthThirteen) {
+    EXPECT_EQ(index(1990.001f), 0);
+    EXPECT_EQ(index(1991.012f), 23);
+    EXPECT_EQ(model.frequency, 12);
+    EXPECT_EQ(index(1991.013f), 24);
+    EXPECT_EQ(index(1992.001f), 24);
+}
+
+TEST_F(Dates, SemiAnnualDates) {
+    EXPECT_EQ(index(1990.5f), 0);
+    EXPECT_EQ(index(1990.6f), 1);
+    EXPECT_EQ(index(1991.5f), 2);
+    EXPECT_EQ(model.frequency, 2);
+}
+
+TEST_F(Dates, OriginFollowsBaseMonth) {
+    model.bankBaseMonth = 4;
+    EXPECT_EQ(index(1990.2f), 0);
+    EXPECT_EQ(index(1990.1f), -1);
+    EXPECT_EQ(index(1990.5f), 0);  // April still lies in the first half
+    EXPECT_EQ(index(1990.004f), 0);
+}
+
+TEST_F(Dates, DatesOfNoFrequencyAreRefused) {
+    EXPECT_EQ(index(1995.45f), kInvalidDateIndex);
+    EXPECT_EQ(index(-5.3f), kInvalidDateIndex);
+    for (double far : {1.0e6, -1.0e6, 99999999.0, 2.002e10, 1e39, -1e39, std::nan("")})
+        EXPECT_EQ(dateToIndex(far), kInvalidDateIndex) << far;
+    EXPECT_EQ(index(999999.0f), (999999 - 1990) * 1);  // the last year counted
+    EXPECT_EQ(index(1995.449f), 1995 * 0 + 5 * 4 + 4 - 1);  // last quarterly thousandth
+    ConsoleCapture console;
+    reportBadDate("1995.45");
+    EXPECT_EQ(console.output(),
+              "\nBad date 1995.45: write 1995, 1995.1 to 1995.4, 1995.001 to 1995.012, 1995.5 or 1995.6.\n");
+}
+
+TEST_F(Dates, QuarterlyStepping) {
+    model.frequency = 4;
+    model.dateStep = 0.1f;
+    float d = 1995.1f;
+    std::string seen;
+    for (int i = 0; i < 4; ++i) {
+        d = nextDate(d);
+        seen += printed(d);
+    }
+    EXPECT_EQ(seen, "1995.2001995.3001995.4001996.100");
+}
+
+TEST_F(Dates, AnnualSteppingIgnoresDateStep) {
+    model.frequency = 1;
+    model.dateStep = 0.1f;
+    EXPECT_EQ(nextDate(1995.0f), 1996.0f);
+}
+
+TEST_F(Dates, MonthlySteppingNeverShowsAThirteenthMonth) {
+    model.frequency = 12;
+    model.dateStep = 0.001f;
+    for (int year = 1900; year <= 2100; year += 7) {
+        float d = static_cast<float>(year + 0.001);
+        for (int step = 1; step <= 36; ++step) {
+            d = nextDate(d);
+            int month = step % 12 + 1;
+            int expectedYear = year + step / 12;
+            char expected[32];
+            std::snprintf(expected, sizeof expected, "%4d.%03d", expectedYear, month);
+            ASSERT_EQ(printed(d), expected) << "from " << year << " after " << step << " steps";
+        }
+    }
+}
+
+TEST_F(Dates, SemiAnnualSteppingAlternatesHalves) {
+    model.frequency = 2;
+    model.dateStep = 1.0f;
+    float d = 1995.5f;
+    d = nextDate(d);
+    EXPECT_EQ(printed(d), "1995.600");
+    d = nextDate(d);
+    EXPECT_EQ(printed(d), "1996.500");
+    d = nextDate(d);
+    EXPECT_EQ(printed(d), "1996.600");
+}
+
+TEST_F(Dates, FindNameIsExactAndFirstWins) {
+    std::string names("GDP\0gdp\0GDP\0", 12);
+    std::vector<char> pool(names.begin(), names.end());
+    std::vector<uint16_t> offsets{0, 4, 8, 12};
+    EXPECT_EQ(findName(offsets, pool, "gdp", 3), 1);
+    EXPECT_EQ(findName(offsets, pool, "GDP", 3), 0);
+    EXPECT_EQ(findName(offsets, pool, "Gdp", 3), -1);
+    EXPECT_EQ(findName(offsets, pool, "gdp", 1), -1);
+    EXPECT_EQ(findName(offsets, pool, "GDP", 0), -1);
+}
+
+}  // namespace

@@ -1,0 +1,106 @@
+// What vorn's tools share: results and failures, the words of a command line,
+// opening a bank as one change, whole-file writes and CSV cells.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bank/bank_header.h"
+#include "bank/bank_lock.h"
+#include "bank/journal.h"
+#include "base/date_notation.h"
+
+// Results go to the standard output. Messages of the bank code are held back
+// and shown, on the failure's line, only when the command fails.
+extern FILE* toolOut;
+void holdLibraryMessages();
+// The messages held so far as one line (empty when none), which are then dropped.
+std::string takeHeldMessages();
+
+// The program named in failures and help pointers: "vornbank", or the name of
+// another tool built on these pieces (vornfit, which has no verbs).
+extern const char* toolName;
+
+// Runs one command of a tool (its words after the program name) as one change
+// to the bank: messages of the bank code held back and shown only when it
+// fails, endProcess turned into the exit code, the bank's changes committed on
+// success and undone otherwise, its files closed and the output flushed.
+int runToolCommand(const std::vector<std::string>& args, int (*body)(const std::vector<std::string>& args));
+
+// From now on failures show `shown` wherever they would name `path` (a staging
+// folder that becomes `shown`); withPathShown does the same for any text.
+void showPathAs(const std::string& path, const std::string& shown);
+std::string withPathShown(std::string text);
+
+// "vornbank: <message>" as one line on the error stream, then exit code 1 (bad
+// input or bank) or 2 (bad command line, with a pointer to the verb's help, or
+// to the tool's when the verb is empty).
+[[noreturn]] void fail(const char* format, ...) __attribute__((format(printf, 1, 2)));
+[[noreturn]] void usageFail(const std::string& verb, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));
+
+// The words of one verb: positional words, and options in either "--name value"
+// or "--name=value" form. `valued` lists the options that take a value,
+// `flags` those that do not; --help prints `help` and ends with code 0.
+struct VerbArgs {
+    std::vector<std::string> words;
+    std::map<std::string, std::string> options;  // present flags map to ""
+};
+VerbArgs parseVerbArgs(const std::string& verb, const std::vector<std::string>& args,
+                       const std::vector<std::string>& valued, const std::vector<std::string>& flags,
+                       const char* help);
+
+// The period of a date option (--from, --to, ...) in any accepted notation,
+// inside the open bank. A day is read as a period of `frequency` (0 when none
+// is known); with `sameFrequency` the date must have that frequency.
+PeriodDate optionDate(const std::string& option, const std::string& text, int16_t frequency, bool sameFrequency);
+
+// BANK names BANK.bnk and BANK.ind; a trailing .bnk or .ind is dropped.
+std::string bankBase(const std::string& word);
+// Takes the bank for the command (a shared lock to read it, an exclusive one
+// to change it; a data file made when `create`) and applies a journal a dead
+// process left beside it, saying so in one line. A bank another process holds
+// is refused with exit code 15, one whose journal cannot be trusted with 16.
+void claimToolBank(const std::string& base, BankAccess access, bool create);
+// Takes the bank, opens both of its files into the model record, reads the
+// index and the header, which it returns; read-only unless forUpdate, and
+// then every write is journaled until the command commits.
+BankHeader openToolBank(const std::string& base, bool forUpdate);
+// Refuses (exit 1) an output path given by `option` that is one of the files
+// of the banks the command reads, however the path spells or links to it.
+void refuseBankOutput(const std::string& option, const std::string& path, const std::vector<std::string>& bases);
+
+// A file other than a bank file, written whole (see whole_file.cpp). Staging
+// writes the bytes into a fresh temporary file beside `path` and syncs it;
+// committing renames it over `path` and syncs the folder. A `path` that exists
+// and is not a regular file (a device, a FIFO) is written in place by staging
+// and never replaced. Failures end the command (exit 1) with one line; a
+// staged file not committed is removed with its record.
+struct StagedFile {
+    std::string path;
+    std::string temporary;  // empty once renamed, or when written in place
+
+    StagedFile() = default;
+    ~StagedFile();
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+};
+void stageFile(const std::string& path, const std::string& bytes, StagedFile& staged);
+void commitStagedFile(StagedFile& staged);
+void writeWholeFile(const std::string& path, const std::string& bytes);
+
+// Writes results; refuses (exit 1) when they cannot be written.
+void writeToolOutput(const std::string& text);
+// Flushes the results; refuses (exit 1) when any of them could not be written.
+void checkToolOutput();
+
+// One line of a CSV file split into cells: blanks around a cell are dropped,
+// a cell in double quotes may hold commas and doubled quotes.
+std::vector<std::string> splitCsvLine(const std::string& line);
+// The cell as written in a CSV line, quoted when it has to be.
+std::string csvCell(const std::string& text);
+// The first name that repeats an earlier one, or null when all differ.
+const std::string* repeatedName(const std::vector<std::string>& names);
