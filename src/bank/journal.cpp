@@ -384,7 +384,7 @@ BankOpen claimBank(const std::string& dataName, const std::string& indexName, Ba
 }
 
 int claimExitCode(BankOpen refusal, int otherwise) {
-    return refusal == BankOpen::busy ? kBankBusyExit : refusal == BankOpen::untrusted ? kJournalUntrustedExit : otherwise;
+    return refusal == BankOpen::busy ? kExitBankBusy : refusal == BankOpen::untrusted ? kExitJournalUntrusted : otherwise;
 }
 
 bool pairBankChanges(const std::string& leadingData, const std::string& followingData) {

@@ -99,6 +99,6 @@ void refuseValuesNotFinite(const char* name, const float* values, int32_t count,
         printOut("\n%s is not written into the bank: its value at %s is %s, not a finite number.\n", name,
                  periodText(firstPeriod + p, frequency).c_str(),
                  std::isnan(values[p]) ? "nan" : values[p] > 0 ? "inf" : "-inf");
-        endProcess(kNotFiniteExit);
+        endProcess(kExitNotFinite);
     }
 }

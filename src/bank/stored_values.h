@@ -23,7 +23,7 @@ bool readRunValue(int32_t record, int32_t bankPeriod, float& value);
 // The bank has changed: nothing kept from it holds any longer.
 void forgetBankValues();
 
-// Ends the run (exit kNotFiniteExit, the change undone) when any of `count`
+// Ends the run (exit kExitNotFinite, the change undone) when any of `count`
 // values, those of `name` from bank period `firstPeriod` at `frequency`, is not
 // a finite number, naming the series and the first such period: a bank holds
 // only values the next run and the tools can read back.

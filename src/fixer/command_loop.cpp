@@ -86,7 +86,7 @@ int runCommand(Command command, FILE* input, bool& refused) {
     case Command::pause: return pauseCommand(input);
     case Command::print: refused = printCommand(input) == -1; break;
     // quit keeps what the fixer wrote: the change is committed first.
-    case Command::quit: endProcess(commitBankChanges() == 0 ? 13 : kBankWriteExit);
+    case Command::quit: endProcess(commitBankChanges() == 0 ? 13 : kExitBankWrite);
     }
     return kNextPass;
 }
@@ -134,7 +134,7 @@ int fixerLoop(FILE* input) {
         if (refused) keepRefusedCommand(input, line, text);
         if (bankWriteFailed()) {
             printOut("\nA bank file could not be written: the run ends.\n");
-            endProcess(kBankWriteExit);
+            endProcess(kExitBankWrite);
         }
         if (outcome != kNextPass) return outcome;
     }

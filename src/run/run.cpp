@@ -212,7 +212,7 @@ int reportRefusedCommands() {
     if (model.refusedCommands.empty()) return 0;
     printOut("\n\nThe fix file's commands that were refused (the run went on without them):\n");
     for (const std::string& command : model.refusedCommands) printOut("  %s\n", command.c_str());
-    return kRefusedCommandsExit;
+    return kExitRefusedCommands;
 }
 
 }  // namespace
@@ -241,7 +241,7 @@ int runVorn(int argc, char** argv) {
     Accumulators sums;
     DoubleMatrix& means = sums.means;
     DoubleMatrix& squares = sums.squares;
-    if (checkBaseValues() == -1) endProcess(kMissingBaseValueExit);
+    if (checkBaseValues() == -1) endProcess(kExitMissingBaseValue);
     reportCarriedValues();
     if (model.stochasticRun == 'y') allocateAccumulators(means, squares);
     if (allocateWorkspace() == -1) endProcess(1);
@@ -264,7 +264,7 @@ int runVorn(int argc, char** argv) {
     closeBankFiles();
     if (model.stochasticRun == 'y') writeSigmaBank(means, squares, totalTrials, discarded);
     if (trialsFileOpen()) finishTrialsFile();
-    if (commitBankChanges() != 0) endProcess(kBankWriteExit);
+    if (commitBankChanges() != 0) endProcess(kExitBankWrite);
     releaseModelState();
     return reportRefusedCommands();
 }

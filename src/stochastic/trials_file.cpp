@@ -160,26 +160,26 @@ void writeTrial() {
         for (int32_t t = 0; t <= model.periodCount; ++t, at += 4) putFloat(at, values[t]);
     }
     if (std::fwrite(output.trial.data(), 1, output.trial.size(), output.values.stream) != output.trial.size())
-        cannotWrite(output.values.name, errno, kBankWriteExit);
+        cannotWrite(output.values.name, errno, kExitBankWrite);
     ++output.written;
 }
 
 void finishTrialsFile() {
     const std::string header = trialsHeader(output.written, model.seriesCount, model.periodCount + 1);
     if (std::fseek(output.values.stream, 0, SEEK_SET) != 0 || !putText(output.values.stream, header))
-        cannotWrite(output.values.name, errno, kBankWriteExit);
-    if (!writeLabels()) cannotWrite(output.series.name, errno, kBankWriteExit);
+        cannotWrite(output.values.name, errno, kExitBankWrite);
+    if (!writeLabels()) cannotWrite(output.series.name, errno, kExitBankWrite);
     for (PendingFile* pending : {&output.series, &output.dates, &output.values}) {
         const bool synced = flushAndSync(pending->stream);
         const int error = errno;
         const bool closed = std::fclose(pending->stream) == 0;
         pending->stream = nullptr;
-        if (!synced || !closed) cannotWrite(pending->name, error, kBankWriteExit);
+        if (!synced || !closed) cannotWrite(pending->name, error, kExitBankWrite);
     }
     // The values last: a complete .npy stands beside its names and dates.
     for (PendingFile* pending : {&output.series, &output.dates, &output.values}) {
         if (std::rename(pending->temporary.c_str(), pending->name.c_str()) != 0)
-            cannotWrite(pending->name, errno, kBankWriteExit);
+            cannotWrite(pending->name, errno, kExitBankWrite);
         pending->temporary.clear();
     }
     syncFolder(directoryOf(output.values.name));
