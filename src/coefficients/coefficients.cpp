@@ -63,7 +63,9 @@ OwnedFile openCoefficientInput(const char* path) {
     return in;
 }
 
-int16_t readEquationDimensions(const char* path) { return readEquationDimensions(openCoefficientInput(path).get(), path); }
+int16_t readEquationDimensions(const char* path) {
+    return readEquationDimensions(openCoefficientInput(path).get(), path);
+}
 
 int16_t readEquationDimensions(FILE* in, const char* path) {
     std::string line;
