@@ -35,21 +35,21 @@ void* realloc(void* block, size_t size) {
     return __libc_realloc(block, size);
 }
 
-// The library's own evaluateModel() and normalDeviate(), by their linker names.
+// The library's own evaluateModel() and normalDeviate(RandomState&), by their linker names.
 void __real__Z13evaluateModelv();
-double __real__Z13normalDeviatev();
+double __real__Z13normalDeviateR11RandomState(RandomState& r);
 
 void __wrap__Z13evaluateModelv() {
     ++counts.passes;
     __real__Z13evaluateModelv();
 }
 
-double __wrap__Z13normalDeviatev() {
+double __wrap__Z13normalDeviateR11RandomState(RandomState& r) {
     ++counts.deviates;
-    return __real__Z13normalDeviatev();
+    return __real__Z13normalDeviateR11RandomState(r);
 }
 
 }  // extern "C"
 
 void uncountedPass() { __real__Z13evaluateModelv(); }
-double uncountedDeviate() { return __real__Z13normalDeviatev(); }
+double uncountedDeviate(RandomState& r) { return __real__Z13normalDeviateR11RandomState(r); }

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "base/random.h"
+
 struct Counts {
     int64_t allocations;
     int64_t passes;
@@ -15,4 +17,4 @@ Counts currentCounts();
 
 // The model pass and the deviate themselves, without being counted.
 void uncountedPass();
-double uncountedDeviate();
+double uncountedDeviate(RandomState& r);

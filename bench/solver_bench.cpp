@@ -24,6 +24,8 @@
 #include "solve/period_loop.h"
 #include "state/model_state.h"
 #include "coefficients/coefficients.h"
+#include "stochastic/coefficient_draws.h"
+#include "stochastic/trial_loop.h"
 
 namespace {
 
@@ -55,6 +57,7 @@ void startTrialByHand() {
     model.currentIndex = model.startIndex;
     model.currentDate = model.startDate;
     readCoefficients();
+    drawCoefficients();
     model.maximize = 'n';
     passConverged();
     model.dateStep = dateStepFor(model.frequency);
@@ -90,7 +93,7 @@ void oneTrial(benchmark::State& state) {
     prepareStochasticRun();
     int32_t trial = 0;
     const Counts before = currentCounts();
-    for (auto _ : state) runTrial(++trial);
+    for (auto _ : state) runStochasticTrial(++trial);
     reportCounts(state, before);
     trialPasses = state.counters["passes"];
     trialDeviates = state.counters["deviates"];
@@ -112,7 +115,7 @@ void oneTrialsPassesAndDeviates(benchmark::State& state) {
     }
     for (auto _ : state) {
         for (long p = 0; p < passes; ++p) uncountedPass();
-        for (long d = 0; d < deviates; ++d) benchmark::DoNotOptimize(uncountedDeviate());
+        for (long d = 0; d < deviates; ++d) benchmark::DoNotOptimize(uncountedDeviate(model.random));
     }
 }
 

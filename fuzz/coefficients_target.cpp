@@ -8,6 +8,7 @@
 #include "fuzz_support.h"
 #include "state/model_state.h"
 #include "coefficients/coefficients.h"
+#include "stochastic/coefficient_draws.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::string> parts = splitFuzzInput(data, size, 2);
@@ -15,10 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         writeFuzzFile("heart.dim", parts[0]);
         writeFuzzFile("heart.dat", parts[1]);
         model.randomCoefficients = size > 0 && (data[size - 1] & 1) ? 1 : 0;
-        model.rngSeed = -1;
+        model.random.seed = -1;
         model.equationCount = readEquationDimensions();
         if (allocateWorkspace() != 0) return;
         readCoefficients();
+        if (model.randomCoefficients == 1) drawCoefficients();
     });
     return 0;
 }

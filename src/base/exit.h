@@ -45,6 +45,8 @@ enum ExitCode : int {
     kExitJournalUntrusted = 16,     // a journal that cannot be trusted
     kExitMissingBaseValue = 17,     // a value the base pass reads is missing
     kExitNotFinite = 18,            // a value that is not finite would be written into a bank
+    kExitNoMemoryForDrawMatrix = 4, // out of memory for a draw matrix of heart.dat
+    kExitNoMemoryForSeries = 1,     // "Not enough space for a forecast this long."
 };
 
 struct ProcessExit {

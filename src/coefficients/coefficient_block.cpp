@@ -21,7 +21,6 @@ constexpr size_t kMaxWordRead = 64;
 // The longest line skipped: a draw-matrix row of 32767 entries of 13
 // characters as the writer lays them out, with its line end.
 constexpr long kMaxLineLength = 13L * 32767 + 1;
-constexpr int kBlockExit = 4;
 
 // Where in heart.dat a read happens, for the messages.
 struct BlockPlace {
@@ -32,7 +31,7 @@ struct BlockPlace {
 [[noreturn]] void refuseEndedBlock(const BlockPlace& place, const char* part) {
     printErr("\nheart.dat ends in the %s of equation %d for %s\n", part, place.equation + 1,
              place.name.c_str());
-    endProcess(kBlockExit);
+    endProcess(kExitCoefficientBlock);
 }
 
 // Skips blanks and line ends, then reads one word of at most kMaxWordRead + 1
@@ -59,7 +58,7 @@ bool skipPast(FILE* in, char mark, const BlockPlace& place) {
         if (++skipped > kMaxLineLength) {
             printErr("\nheart.dat: more than %ld characters without a line end in equation %d for %s\n",
                      kMaxLineLength, place.equation + 1, place.name.c_str());
-            endProcess(kBlockExit);
+            endProcess(kExitCoefficientBlock);
         }
     }
     return c != EOF;
@@ -84,7 +83,7 @@ float readNumber(FILE* in, const BlockPlace& place, const char* part) {
     if (!parseFloat(word, value)) {
         printErr("\nheart.dat: %s in the %s of equation %d for %s is not a valid number\n",
                  word.c_str(), part, place.equation + 1, place.name.c_str());
-        endProcess(kBlockExit);
+        endProcess(kExitCoefficientBlock);
     }
     return value;
 }
@@ -92,12 +91,12 @@ float readNumber(FILE* in, const BlockPlace& place, const char* part) {
 void readName(FILE* in, int equation, std::string& name) {
     if (!readWord(in, name)) {
         printErr("\nheart.dat ends before equation %d\n", equation + 1);
-        endProcess(kBlockExit);
+        endProcess(kExitCoefficientBlock);
     }
     if (name.size() > kMaxWordLength) {
         printErr("\nheart.dat: the name %s of equation %d is longer than 19 characters\n",
                  name.c_str(), equation + 1);
-        endProcess(kBlockExit);
+        endProcess(kExitCoefficientBlock);
     }
     skipLine(in, {equation, name});
 }
@@ -108,13 +107,13 @@ void readKeyword(FILE* in, const BlockPlace& place) {
     if (word.size() > kMaxWordLength) {
         printErr("\nheart.dat: the keyword of equation %d for %s is longer than 19 characters\n",
                  place.equation + 1, place.name.c_str());
-        endProcess(kBlockExit);
+        endProcess(kExitCoefficientBlock);
     }
     if (word != "coeff") {
         printErr("\nFound %s when I was expecting  Coeff\n", word.c_str());
         printErr("before equation %d for %s (?) in heart.dat\n", place.equation + 1,
                  place.name.c_str());
-        endProcess(kBlockExit);
+        endProcess(kExitCoefficientBlock);
     }
     skipLine(in, place);
 }
@@ -129,19 +128,13 @@ float readSetting(FILE* in, const BlockPlace& place, const char* part) {
 
 }  // namespace
 
-void openCoefficientFile() {
-    if (!model.coefficientStream) {
-        model.coefficientStream = std::fopen("heart.dat", "r");
-        if (!model.coefficientStream) {
-            printErr("Cannot open heart.dat\n");
-            endProcess(3);
-        }
-    }
+FILE* rewoundCoefficientFile() {
+    if (!model.coefficientStream) model.coefficientStream = openCoefficientInput("heart.dat").release();
     std::rewind(model.coefficientStream);
+    return model.coefficientStream;
 }
 
-void readCoefficientBlock(int equation, CoefficientBlock& block) {
-    FILE* in = model.coefficientStream;
+void readCoefficientBlock(FILE* in, int equation, CoefficientBlock& block) {
     const int n = model.coefCount[equation];
     const bool last = equation == model.equationCount - 1;
     freeMatrix(block.matrix);
@@ -161,7 +154,7 @@ void readCoefficientBlock(int equation, CoefficientBlock& block) {
     skipLine(in, place);  // the matrix's header line
     if (n == 0) return;  // no matrix, and nothing read on the line after the header
     block.matrix = allocMatrix(0, n - 1, 0, n - 1);
-    if (!block.matrix) endProcess(kBlockExit);
+    if (!block.matrix) endProcess(kExitNoMemoryForDrawMatrix);
     for (int i = 0; i < n; ++i)
         for (int k = 0; k < n; ++k) block.matrix[i][k] = readNumber(in, place, "draw matrix");
     if (!last) skipLine(in, place);

@@ -1,6 +1,6 @@
 // heart.dim, read once at start-up, and heart.dat put into the coefficient
 // tables at the start of every solution run (read from the file once, then
-// from memory), with the random coefficient draws of a stochastic run.
+// from memory).
 #include "coefficients/coefficients.h"
 
 #include <cctype>
@@ -11,12 +11,10 @@
 #include "base/owned_file.h"
 #include "base/exit.h"
 #include "state/model_state.h"
-#include "stochastic/random.h"
 
 namespace {
 
 constexpr size_t kMaxDimensionLine = 18;  // characters before the line end
-constexpr int kDimensionExit = 3;
 
 // One line without its line end, or the first 19 characters of a longer one,
 // which the caller refuses (a file that never ends a line is not read on);
@@ -54,60 +52,51 @@ bool parseCount(const std::string& line, size_t from, bool restIgnored, int16_t&
     return true;
 }
 
-// coefficients[i] += M[i][k] * z[k] over every i and k, z fresh standard
-// normal deviates in the block's room for them, obtained at its first draw.
-void drawCoefficients(FloatVector& coefficients, CoefficientBlock& block, int n) {
-    if (!block.deviates) {
-        block.deviates = allocVector(0, n - 1);
-        if (!block.deviates) endProcess(9);
-    }
-    float* z = &block.deviates[0];
-    for (int k = 0; k < n; ++k) z[k] = static_cast<float>(normalDeviate());
-    for (int i = 0; i < n; ++i) {
-        const float* row = &block.matrix[i][0];
-        float sum = coefficients[i];
-        for (int k = 0; k < n; ++k) sum = static_cast<float>(static_cast<double>(row[k]) * z[k] + sum);
-        coefficients[i] = sum;
-    }
-}
-
 }  // namespace
 
-int16_t readEquationDimensions(const char* path) {
+OwnedFile openCoefficientInput(const char* path) {
     OwnedFile in(std::fopen(path, "r"));
     if (!in) {
         printErr("Cannot open %s\n", path);
-        endProcess(kDimensionExit);
+        endProcess(kExitCoefficientDimensions);
     }
+    return in;
+}
+
+int16_t readEquationDimensions(const char* path) {
+    return readEquationDimensions(openCoefficientInput(path).get(), path);
+}
+
+int16_t readEquationDimensions(FILE* in, const char* path) {
     std::string line;
-    if (!readDimensionLine(in.get(), line)) {
+    if (!readDimensionLine(in, line)) {
         printErr("%s ends before the number of equations\n", path);
-        endProcess(kDimensionExit);
+        endProcess(kExitCoefficientDimensions);
     }
     int16_t declared = 0;
     if (line.size() > kMaxDimensionLine) {
         printErr("%s: its first line is longer than 18 characters\n", path);
-        endProcess(kDimensionExit);
+        endProcess(kExitCoefficientDimensions);
     }
     if (!parseCount(line, 0, true, declared)) {
         printErr("%s: the number of equations is not a whole number from 0 to 32767\n", path);
-        endProcess(kDimensionExit);
+        endProcess(kExitCoefficientDimensions);
     }
     model.declaredEquationCount = declared;
     model.equationKind.assign(static_cast<size_t>(declared), '\0');
     model.coefCount.assign(static_cast<size_t>(declared), 0);
 
     int16_t lines = 0;
-    while (readDimensionLine(in.get(), line)) {
+    while (readDimensionLine(in, line)) {
         const int equation = lines + 1;
         if (lines == declared) {
             printErr("%s declares %d equations but holds a line for equation %d\n", path, declared,
                      equation);
-            endProcess(kDimensionExit);
+            endProcess(kExitCoefficientDimensions);
         }
         if (line.size() > kMaxDimensionLine) {
             printErr("%s: the line of equation %d is longer than 18 characters\n", path, equation);
-            endProcess(kDimensionExit);
+            endProcess(kExitCoefficientDimensions);
         }
         // An empty line is an equation of kind line end; a blank count is 0 coefficients.
         model.equationKind[lines] = line.empty() ? '\n' : line[0];
@@ -115,7 +104,7 @@ int16_t readEquationDimensions(const char* path) {
         if (countGiven && !parseCount(line, 1, false, model.coefCount[lines])) {
             printErr("%s: the coefficient count of equation %d is not a whole number from 0 to 32767\n",
                      path, equation);
-            endProcess(kDimensionExit);
+            endProcess(kExitCoefficientDimensions);
         }
         ++lines;
     }
@@ -129,12 +118,11 @@ void takeCoefficientBlock(int equation, const CoefficientBlock& block) {
     model.errorSee[equation] = block.see;
 }
 
-void readNamedCoefficients(bool takeValues) {
-    openCoefficientFile();
+void readNamedCoefficients(FILE* in, bool takeValues) {
     model.equationNames.assign(static_cast<size_t>(model.equationCount), std::string());
     CoefficientBlock block;
     for (int e = 0; e < model.equationCount; ++e) {
-        readCoefficientBlock(e, block);
+        readCoefficientBlock(in, e, block);
         model.equationNames[static_cast<size_t>(e)] = block.name;
         if (takeValues) takeCoefficientBlock(e, block);
     }
@@ -145,17 +133,15 @@ void readNamedCoefficients(bool takeValues) {
 void readCoefficients() {
     TrialCache& cache = model.trialCache;
     const bool firstReading = !cache.coefficientsRead;
+    FILE* in = nullptr;
     if (firstReading) {
-        openCoefficientFile();
+        in = rewoundCoefficientFile();
         cache.coefficientBlocks = std::vector<CoefficientBlock>(static_cast<size_t>(model.equationCount));
     }
     for (int e = 0; e < model.equationCount; ++e) {
         CoefficientBlock& block = cache.coefficientBlocks[static_cast<size_t>(e)];
-        if (firstReading) readCoefficientBlock(e, block);
+        if (firstReading) readCoefficientBlock(in, e, block);
         takeCoefficientBlock(e, block);
-        const int n = model.coefCount[e];
-        if (model.equationKind[e] == 's' && model.randomCoefficients == 1 && n > 0)
-            drawCoefficients(model.coef[e], block, n);
     }
     cache.coefficientsRead = true;
 }

@@ -8,33 +8,41 @@
 #include <vector>
 
 #include "base/arrays.h"
+#include "base/owned_file.h"
 #include "state/coefficient_block.h"
 
-// Reads heart.dim (or the dimension file at `path`, which the messages then
-// name) into equationKind, coefCount, declaredEquationCount; returns the
-// number of equation lines.
+// Opens a coefficient file for reading: heart.dim, heart.dat or a file named
+// in their place. One that cannot be opened ends the run with "Cannot open
+// PATH\n" on the error stream and exit code 3.
+OwnedFile openCoefficientInput(const char* path);
+
+// Reads a dimension file from `in` into equationKind, coefCount,
+// declaredEquationCount; returns the number of equation lines. The messages
+// name the file `path`; a malformed file ends the run with exit code 3.
+int16_t readEquationDimensions(FILE* in, const char* path);
+// The same for the file at `path`, opened by openCoefficientInput.
 int16_t readEquationDimensions(const char* path = "heart.dim");
-// Puts heart.dat into coef, errorRho, errorSee, reading the file at the first
-// call and from model.trialCache afterwards; draws random coefficients when
-// randomCoefficients is 1.
+
+// The run's heart.dat stream, model.coefficientStream: opened by
+// openCoefficientInput at the first call and rewound to its start at every call.
+FILE* rewoundCoefficientFile();
+
+// Puts heart.dat into coef, errorRho, errorSee, reading the run's stream at
+// the first call and from model.trialCache afterwards.
 void readCoefficients();
 
-// Reads every block of heart.dat from its start without random draws (ending
-// the run on a malformed file), the equations' names into equationNames and,
-// when takeValues, the values into coef, errorRho and errorSee.
-void readNamedCoefficients(bool takeValues);
+// Reads every block of `in` from where it stands (ending the run on a malformed
+// file), the equations' names into equationNames and, when takeValues, the
+// values into coef, errorRho and errorSee.
+void readNamedCoefficients(FILE* in, bool takeValues);
 
-// Opens heart.dat into model.coefficientStream on the first call ("Cannot open
-// heart.dat\n" on the error stream, exit 3) and rewinds it to its start.
-void openCoefficientFile();
-
-// Reads the next block of model.coefficientStream as the block of `equation`
-// (its kind and count from equationKind and coefCount; the line end after the
-// block is skipped unless it is the last equation). Replaces what `block`
-// held. A block that ends early, holds a field that is not a number, a name or
-// keyword longer than 19 characters, or a keyword other than "coeff" ends the
-// run with a message on the error stream and exit code 4.
-void readCoefficientBlock(int equation, CoefficientBlock& block);
+// Reads the next block of `in` as the block of `equation` (its kind and count
+// from equationKind and coefCount; the line end after the block is skipped
+// unless it is the last equation). Replaces what `block` held. A block that
+// ends early, holds a field that is not a number, a name or keyword longer than
+// 19 characters, or a keyword other than "coeff" ends the run with a message on
+// the error stream and exit code 4.
+void readCoefficientBlock(FILE* in, int equation, CoefficientBlock& block);
 
 // Puts a block's coefficients into coef[equation] and, for a stochastic
 // equation, its rho and SEE into errorRho and errorSee.

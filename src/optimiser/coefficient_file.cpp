@@ -52,11 +52,11 @@ bool writeOptimisedCoefficients() {
         printOut("Could not open %s.\n", name.c_str());
         return false;
     }
-    openCoefficientFile();
+    FILE* in = rewoundCoefficientFile();
     CoefficientBlock block;
     int written = 0;
     for (int e = 0; e < model.equationCount; ++e) {
-        readCoefficientBlock(e, block);
+        readCoefficientBlock(in, e, block);
         const char kind = model.equationKind[static_cast<size_t>(e)];
         if (kind == 's') {
             model.errorRho[e] = block.rho;

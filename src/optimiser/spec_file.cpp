@@ -165,7 +165,7 @@ bool readSpecificationFile(const char* fileName) {
 }
 
 bool readOptimiserSpec() {
-    readNamedCoefficients(true);
+    readNamedCoefficients(rewoundCoefficientFile(), true);
     if (model.maximize != 'y') return true;
     return readSpecificationFile(model.specFileName);
 }

@@ -3,23 +3,16 @@
 // the run with its own message and exit code.
 #include "run/config.h"
 
-#include <sys/stat.h>
-
 #include <cctype>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <new>
 #include <string>
 
 #include "bank/bank_file.h"
 #include "bank/bank_header.h"
 #include "bank/byte_order.h"
-#include "bank/journal.h"
 #include "bank/series_by_name.h"
 #include "fixer/reader.h"
 #include "base/console.h"
@@ -29,6 +22,7 @@
 #include "run/options.h"
 #include "base/owned_file.h"
 #include "state/model_state.h"
+#include "stochastic/sigma_bank.h"
 
 namespace {
 
@@ -153,60 +147,6 @@ int32_t chooseRunMode(int argc, char** argv) {
     return seed;
 }
 
-bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
-
-// Means go to the workspace bank and standard deviations to the sigma bank: one
-// file for both would lose the means.
-void refuseWorkspaceAsSigmaBank() {
-    for (const char* sigma : {kSigmaData, kSigmaIndex}) {
-        struct stat sigmaStatus {};
-        if (stat(sigma, &sigmaStatus) != 0) continue;
-        for (FILE* workspace : {model.bankDataFile, model.bankIndexFile}) {
-            struct stat workspaceStatus {};
-            if (fstat(fileno(workspace), &workspaceStatus) == 0 && sameFile(sigmaStatus, workspaceStatus)) {
-                printOut("\nThe workspace bank is the sigma bank (%s): a stochastic run would write its "
-                         "standard deviations over its means.\n",
-                         sigma);
-                endProcess(1);
-            }
-        }
-    }
-}
-
-// A copy made through the bank layer, so that a run that fails puts the sigma
-// files back as they were.
-bool copyIntoSigmaBank(const std::filesystem::path& source, const std::string& target) {
-    std::ifstream in(source, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return false;
-    FILE* stream = openEmptiedBankFile(target, kSigmaData);
-    bool copied = stream && writeBankBytes(stream, 0, bytes.data(), bytes.size()) == BankWrite::done;
-    closeBankFile(stream);
-    return copied;
-}
-
-// The sigma bank starts as a copy of bws.bnk and bws.ind as they are before
-// the fixer runs. Its change is paired with the workspace bank's, so that the
-// two banks end the run as one; the copy's source is read under a shared lock
-// when it is not the workspace bank, which the run holds already.
-void copySigmaBank() {
-    refuseWorkspaceAsSigmaBank();
-    const std::pair<const char*, const char*> files[] = {{"bws.bnk", kSigmaData}, {"bws.ind", kSigmaIndex}};
-    BankOpen opened = claimBank(files[0].first, files[1].first, BankAccess::read);
-    if (opened != BankOpen::ready) endProcess(claimExitCode(opened, 5));
-    // Paired before a sigma data file is made to be locked, so that a kill leaves no trace of it.
-    if (!pairBankChanges(workspaceDataName, kSigmaData)) endProcess(5);
-    opened = claimBank(kSigmaData, kSigmaIndex, BankAccess::write, true);
-    if (opened != BankOpen::ready) endProcess(claimExitCode(opened, 5));
-    for (const auto& [source, target] : files) {
-        if (!std::filesystem::is_regular_file(source)) continue;
-        if (!copyIntoSigmaBank(source, target)) {
-            printOut("\nCannot copy %s to %s: %s\n", source, target, std::strerror(errno));
-            endProcess(5);
-        }
-    }
-}
-
 // "add model.fix arg ..." ahead of the console input: the fix file runs first.
 void placeFirstFixerLine(int argc, char** argv) {
     model.lineBuffer = "add";
@@ -328,7 +268,7 @@ void configureRun(int argc, char** argv) {
     model.printFrom = model.startDate;
     model.printTo = model.endDate;
     model.periodCount = model.endIndex - model.startIndex;
-    if (model.randomErrors || model.randomCoefficients) copySigmaBank();
+    if (model.randomErrors || model.randomCoefficients) copySigmaBank(workspaceDataName);
     placeFirstFixerLine(argc, argv);
 
     // A negative seed makes the generator seed itself at its first draw. A
@@ -337,5 +277,5 @@ void configureRun(int argc, char** argv) {
     uint16_t seedSource =
         seed >= 0 ? static_cast<uint16_t>(seed) : static_cast<uint16_t>(std::time(nullptr) & 0xFFFF);
     model.clockSeed = seed >= 0 ? -1 : seedSource;
-    model.rngSeed = static_cast<int16_t>(-static_cast<int16_t>(seedSource));
+    model.random.seed = static_cast<int16_t>(-static_cast<int16_t>(seedSource));
 }

@@ -11,7 +11,7 @@
 #include "base/console.h"
 #include "base/exit.h"
 #include "state/model_state.h"
-#include "stochastic/random.h"
+#include "base/random.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ float readBankValue(int32_t record, int32_t bankPeriod) {
 // A fresh innovation of equation e's error: z * sqrt(1 - rho^2) * SEE.
 double freshInnovation(int32_t e) {
     const double rho = model.errorRho[e];
-    return normalDeviate() * std::sqrt(1.0 - rho * rho) * model.errorSee[e];
+    return normalDeviate(model.random) * std::sqrt(1.0 - rho * rho) * model.errorSee[e];
 }
 
 }  // namespace

@@ -86,7 +86,7 @@ int passConverged() {
     return 1;
 }
 
-int runTrial(int32_t trial) {
+void loadTrial(int32_t trial) {
     const bool progress = !model.quietProgress;
     if (progress && stochastic())
         printOut("\n\nLoading data for trial %d", trial);
@@ -103,6 +103,11 @@ int runTrial(int32_t trial) {
     model.currentIndex = model.startIndex;
     model.currentDate = model.startDate;
     if (model.maximize != 'y') readCoefficients();
+}
+
+int solveTrial() {
+    const bool progress = !model.quietProgress;
+    const bool staticRun = model.staticSimulation == 'y';
     model.maximize = 'n';
     if (progress) printOut("\n          ");
     passConverged();
@@ -119,4 +124,9 @@ int runTrial(int32_t trial) {
         for (int32_t t = 1; t < model.periodCount; ++t)
             for (int32_t i = 0; i < model.seriesCount; ++i) model.series[i][t] = model.staticValues[i][t];
     return 1;
+}
+
+int runTrial(int32_t trial) {
+    loadTrial(trial);
+    return solveTrial();
 }

@@ -3,7 +3,14 @@
 
 #include <cstdint>
 
-// 1 when every period was solved or accepted, 0 when a stochastic trial gave up.
+// Loads the series and puts heart.dat's coefficients into their tables (the
+// optimiser's run keeps those it set), ready for solveTrial; a stochastic trial
+// draws its random coefficients in between.
+void loadTrial(int32_t trial);
+// The base pass, then every period; 1 when every period was solved or
+// accepted, 0 when a stochastic trial gave up.
+int solveTrial();
+// loadTrial, then solveTrial.
 int runTrial(int32_t trial);
 // One pass of the model for model.period, then the test on the check series.
 int passConverged();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/arrays.h"
+#include "base/random.h"
 #include "state/trial_cache.h"
 
 // The bank's missing-value marker, the float nearest -0.000001 (bits B58637BD).
@@ -26,17 +27,6 @@ inline constexpr int kFixSlots = 1000;
 // Periods in a value table when the bank is shorter; longer banks size it from bankLength.
 inline constexpr int kValueTableLength = 600;
 
-// Uniform generator with a 97-entry shuffle table and the polar normal pair.
-struct RandomState {
-    uint32_t integerState;
-    char initialised;
-    float table[98];  // entries 1..97
-    float lastValue;
-    float scale;
-    char spareReady;
-    float spareDeviate;
-};
-
 struct ModelState {
     // Run mode and settings
     int16_t drawCount;
@@ -47,7 +37,6 @@ struct ModelState {
     char maximize;
     const char* specFileName;
     int32_t maxIterations;
-    int16_t rngSeed;
     bool quietProgress = false;  // no progress lines for passes, periods and trials
     int32_t clockSeed = -1;  // the seed the clock gave, shown before the trials; -1 when one was given
 
@@ -129,7 +118,7 @@ struct ModelState {
     bool readingFixFile;              // the command file is the fix file or one it adds
     std::vector<std::string> refusedCommands;  // "FILE, line N: TEXT" of each refused command of the fix file
 
-    // Random generator
+    // The random stream of stochastic runs, with its seed
     RandomState random;
 
     // What the solution runs of this process read once only

@@ -1,5 +1,5 @@
 // heart.dim and heart.dat: layouts, refusals with their messages and exit
-// codes, random coefficient draws, and blocks written then read back.
+// codes, and blocks written then read back.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -10,7 +10,6 @@
 #include "base/arrays.h"
 #include "state/model_state.h"
 #include "coefficients/coefficients.h"
-#include "stochastic/random.h"
 #include "support/harness.h"
 
 namespace {
@@ -141,7 +140,6 @@ using HeartDat = ModelTest;
 TEST_F(HeartDat, ReadsEveryBlockOfTheLayoutAgainOnEveryReading) {
     writeFile("heart.dat", kThreeEquations);
     prepareEquations(kThreeKinds);
-    model.rngSeed = 1;
     readCoefficients();
     EXPECT_EQ(coefficientsOf(0), (std::vector<float>{1.5f, 0.25f, 0.01f, 0.02f, 0.03f, 0.04f, 0.05f,
                                                      0.06f, 0.07f, 0.08f, 0.09f, 0.10f, 0.11f}));
@@ -151,8 +149,7 @@ TEST_F(HeartDat, ReadsEveryBlockOfTheLayoutAgainOnEveryReading) {
     EXPECT_EQ(model.errorSee[0], 12.25f);
     EXPECT_EQ(model.errorRho[1], -0.25f);
     EXPECT_EQ(model.errorSee[1], 3.0f);
-    EXPECT_EQ(model.errorRho[2], 0.0f);      // an ordinary equation has none
-    EXPECT_FALSE(model.random.initialised);  // without draws no deviate is taken
+    EXPECT_EQ(model.errorRho[2], 0.0f);  // an ordinary equation has none
 
     FILE* stream = model.coefficientStream;
     model.coef[2][0] = 99.0f;
@@ -229,77 +226,16 @@ TEST_F(HeartDat, EndlessWordsAndLinesAreRefused) {
     }
 }
 
+// The draw matrix of the first equation cannot be allocated.
 TEST_F(HeartDat, NoMemoryEndsTheRun) {
-    struct Case {
-        int randomCoefficients, allocations, code;
-    };
-    // Without draws the draw matrix fails; with them the deviates after the
-    // matrix's row table and its 13 rows.
-    for (const Case& c : {Case{0, 0, 4}, Case{1, 14, 9}}) {
-        SCOPED_TRACE(c.code);
-        resetModelState();
-        writeFile("heart.dat", kThreeEquations);
-        prepareEquations(kThreeKinds);
-        model.randomCoefficients = c.randomCoefficients;
-        ConsoleCapture console;
-        limitAllocations(c.allocations);
-        const int code = exitCodeOf([] { readCoefficients(); });
-        limitAllocations(-1);
-        EXPECT_EQ(code, c.code);
-        EXPECT_EQ(console.output(), "Not enough space.\n");
-    }
-}
-
-TEST_F(HeartDat, StochasticEquationWithoutCoefficientsHasNoMatrix) {
-    writeFile("heart.dat", "shock\ncoeff\n\nrho = 0.5\nSEE = 2\n\nimports\ncoeff\n7\n");
-    prepareEquations({{'s', 0}, {'x', 1}});
-    model.randomCoefficients = 1;
-    readCoefficients();
-    EXPECT_EQ(model.errorRho[0], 0.5f);
-    EXPECT_EQ(model.errorSee[0], 2.0f);
-    EXPECT_EQ(model.coef[1][0], 7.0f);
-}
-
-class CoefficientDraws : public ModelTest {
-protected:
-    // The deviates the draws take, the first n of a fresh stream from seed 1,
-    // and a model ready to draw from the same stream.
-    std::vector<float> drawnDeviates(int n) {
-        model.rngSeed = 1;
-        std::vector<float> z;
-        for (int k = 0; k < n; ++k) z.push_back(static_cast<float>(normalDeviate()));
-        resetModelState();
-        model.rngSeed = 1;
-        model.randomCoefficients = 1;
-        return z;
-    }
-};
-
-TEST_F(CoefficientDraws, CoefficientsMoveByTheMatrixTimesDeviates) {
-    const std::vector<float> z = drawnDeviates(4);
-    writeFile("heart.dat",
-              "first\ncoeff\n1 2\nrho = 0\nSEE = 1\n\n0 1\n0 0\n"
-              "second\ncoeff\n5 6\nrho = 0\nSEE = 1\n\n2 0\n0.5 3\n"
-              "plain\ncoeff\n9\n");
-    prepareEquations({{'s', 2}, {'s', 2}, {'x', 1}});
-    readCoefficients();
-    // Row i of the matrix meets the deviates in column order: M[i][k] * z[k].
-    EXPECT_EQ(model.coef[0][0], static_cast<float>(1.0f + static_cast<double>(z[1])));
-    EXPECT_EQ(model.coef[0][1], 2.0f);
-    EXPECT_EQ(model.coef[1][0], static_cast<float>(5.0f + 2.0 * z[2]));
-    const float half = static_cast<float>(0.5 * z[2] + 6.0f);
-    EXPECT_EQ(model.coef[1][1], static_cast<float>(3.0 * z[3] + half));
-    EXPECT_EQ(model.coef[2][0], 9.0f);  // ordinary equations are never drawn
-}
-
-TEST_F(CoefficientDraws, EachReadingDrawsAfreshAroundTheStoredValues) {
-    const std::vector<float> z = drawnDeviates(2);
-    writeFile("heart.dat", "only\ncoeff\n1\nrho = 0\nSEE = 1\n\n1\n");
-    prepareEquations({{'s', 1}});
-    readCoefficients();
-    EXPECT_EQ(model.coef[0][0], static_cast<float>(1.0 + z[0]));
-    readCoefficients();
-    EXPECT_EQ(model.coef[0][0], static_cast<float>(1.0 + z[1]));
+    writeFile("heart.dat", kThreeEquations);
+    prepareEquations(kThreeKinds);
+    ConsoleCapture console;
+    limitAllocations(0);
+    const int code = exitCodeOf([] { readCoefficients(); });
+    limitAllocations(-1);
+    EXPECT_EQ(code, 4);
+    EXPECT_EQ(console.output(), "Not enough space.\n");
 }
 
 using CoefficientWriter = ModelTest;
@@ -349,26 +285,26 @@ TEST_F(CoefficientWriter, WrittenBlocksReadBack) {
     writeCoefficientBlock(out, "imports", 'x', fourth.data(), 4, 0, 0, FloatMatrix{});
     std::fclose(out);
 
-    openCoefficientFile();
+    FILE* in = rewoundCoefficientFile();
     CoefficientBlock block;
-    readCoefficientBlock(0, block);
+    readCoefficientBlock(in, 0, block);
     EXPECT_EQ(block.name, "invest");
     for (int k = 0; k < 13; ++k) EXPECT_NEAR(block.values[k], first[k], 5e-7);
     EXPECT_EQ(block.rho, 0.667f);
     EXPECT_NEAR(block.see, 123.456789f, 5e-6);
     for (int i = 0; i < 13; ++i)
         for (int k = 0; k < 13; ++k) EXPECT_NEAR(block.matrix[i][k], big[i][k], 3e-6);
-    readCoefficientBlock(1, block);
+    readCoefficientBlock(in, 1, block);
     EXPECT_EQ(block.name, "empty");
     EXPECT_TRUE(block.values.empty());
     EXPECT_FALSE(block.matrix);
-    readCoefficientBlock(2, block);
+    readCoefficientBlock(in, 2, block);
     EXPECT_EQ(block.name, "invent");
     EXPECT_EQ(block.values, third);
     EXPECT_EQ(block.rho, -0.25f);
     EXPECT_EQ(block.matrix[2][3], -0.5f);
     EXPECT_EQ(block.matrix[3][3], 0.125f);
-    readCoefficientBlock(3, block);
+    readCoefficientBlock(in, 3, block);
     EXPECT_EQ(block.name, "imports");
     EXPECT_EQ(block.values, fourth);
     freeMatrix(big);

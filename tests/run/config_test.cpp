@@ -50,8 +50,8 @@ TEST_F(Startup, PlainRunReadsEverythingAndPlacesTheAddLine) {
     int16_t seedBefore = seedAt(std::time(nullptr));
     ASSERT_EQ(configure({"1995.1", "1996.1", "model.fix"}), -1);
     int16_t seedAfter = seedAt(std::time(nullptr));
-    EXPECT_TRUE(model.rngSeed == seedBefore || model.rngSeed == seedAfter) << model.rngSeed;
-    EXPECT_EQ(model.rngSeed, static_cast<int16_t>(-static_cast<int16_t>(model.clockSeed)));  // shown, to be given again
+    EXPECT_TRUE(model.random.seed == seedBefore || model.random.seed == seedAfter) << model.random.seed;
+    EXPECT_EQ(model.random.seed, static_cast<int16_t>(-static_cast<int16_t>(model.clockSeed)));  // shown, to be given again
     EXPECT_EQ(console.output(), "\nIndex read.\n\n 2 series in this model.\n");
     EXPECT_EQ(model.bankBaseYear, 1990);
     EXPECT_EQ(model.bankLength, 40);
@@ -131,7 +131,7 @@ TEST_F(Startup, StochasticRunCopiesTheBankToTheSigmaBank) {
     ConsoleCapture console;
     writeFile("sigma.bnk", "old");
     ASSERT_EQ(configure({"1995.1", "1996.1", "m.fix", "100", "1", "0", "32767"}), -1);
-    EXPECT_EQ(model.rngSeed, -32767);  // the seed given takes the clock's place
+    EXPECT_EQ(model.random.seed, -32767);  // the seed given takes the clock's place
     EXPECT_EQ(model.clockSeed, -1);
     EXPECT_EQ(model.drawCount, 100);
     EXPECT_EQ(model.randomErrors, 1);
@@ -146,7 +146,7 @@ TEST_F(Startup, DrawCountReachesSixteenBitsAndRandomnessNeedsAStochasticEquation
         ConsoleCapture console;
         ASSERT_EQ(configure({"1995.1", "1996.1", "m.fix", "32767", "1", "1", "65535"}), -1);
         EXPECT_EQ(model.drawCount, 32767);
-        EXPECT_EQ(model.rngSeed, 1);  // what the clock's low 16 bits 65535 give
+        EXPECT_EQ(model.random.seed, 1);  // what the clock's low 16 bits 65535 give
         EXPECT_EQ(model.randomErrors, 1);
         EXPECT_EQ(model.randomCoefficients, 1);
     }

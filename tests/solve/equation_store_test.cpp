@@ -7,7 +7,7 @@
 #include "solve/equation_store.h"
 #include "solve/solve_fixture.h"
 #include "state/model_state.h"
-#include "stochastic/random.h"
+#include "base/random.h"
 
 namespace {
 
@@ -122,10 +122,10 @@ protected:
     void SetUp() override {
         EquationStore::SetUp();
         // The deviates of a fresh stream from seed 1, then the same stream again.
-        model.rngSeed = 1;
-        for (int k = 0; k < 8; ++k) z.push_back(normalDeviate());
+        model.random.seed = 1;
+        for (int k = 0; k < 8; ++k) z.push_back(normalDeviate(model.random));
         model.random = RandomState{};
-        model.rngSeed = 1;
+        model.random.seed = 1;
         model.randomErrors = 1;
         for (int e = 0; e < 3; ++e) {
             model.errorRho[e] = 0.5f;

@@ -143,9 +143,8 @@ TEST_F(EstimatesFile, ReadsBackAsTheSameFloatsThroughBothReaders) {
     EXPECT_EQ(model.equationNames, (std::vector<std::string>{"eq0", "eq1", "eq2"}));
     for (int e = 0; e < 3; ++e) expectStored(e);
 
-    openCoefficientFile();
     CoefficientBlock block;
-    readCoefficientBlock(0, block);
+    readCoefficientBlock(rewoundCoefficientFile(), 0, block);
     for (int i = 0; i < 13; ++i)
         for (int k = 0; k < 13; ++k) EXPECT_EQ(block.matrix[i][k], static_cast<float>(equations[0].fit.drawMatrix(i, k)));
 }

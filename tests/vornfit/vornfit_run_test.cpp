@@ -66,10 +66,10 @@ TEST_F(Vornfit, RecoversTheExamplesCoefficientsAndWritesAFileVornSolvesWith) {
     const double trueSee[] = {3, 2, 4}, trueRho[] = {0.5, 0.3, 0.4};
     std::rename("fit.dat", "heart.dat");
     model.equationCount = readEquationDimensions();
-    openCoefficientFile();
+    FILE* in = rewoundCoefficientFile();
     CoefficientBlock block;
     for (int e = 0; e < 3; ++e) {
-        readCoefficientBlock(e, block);
+        readCoefficientBlock(in, e, block);
         for (int k = 0; k < model.coefCount[e]; ++k) {
             double variance = 0;
             for (int j = 0; j <= k; ++j) variance += block.matrix[k][j] * block.matrix[k][j];

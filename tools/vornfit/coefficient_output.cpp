@@ -61,15 +61,11 @@ std::vector<std::string> equationNames(const std::string& path) {
     }
     OwnedFile in(std::fopen(path.c_str(), "r"));
     if (!in) fail("cannot open %s: %s", path.c_str(), std::strerror(errno));
-    model.coefficientStream = in.get();
-    struct StreamReset {  // the stream closes with `in`, on every way out
-        ~StreamReset() { model.coefficientStream = nullptr; }
-    } reset;
     CoefficientBlock block;
     readWithOneLine(
         [&] {
             for (int e = 0; e < model.equationCount; ++e) {
-                readCoefficientBlock(e, block);
+                readCoefficientBlock(in.get(), e, block);
                 names.push_back(block.name);
             }
         },

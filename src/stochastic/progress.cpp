@@ -1,5 +1,5 @@
 // A progress line on a terminal, redrawn with a carriage return.
-#include "run/progress.h"
+#include "stochastic/progress.h"
 
 #include <unistd.h>
 

@@ -1,0 +1,99 @@
+// The sigma bank: its copy at start-up and the standard deviations written into it.
+#include "stochastic/sigma_bank.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "bank/bank_file.h"
+#include "bank/journal.h"
+#include "base/console.h"
+#include "base/exit.h"
+#include "state/model_state.h"
+
+namespace {
+
+bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Means go to the workspace bank and standard deviations to the sigma bank: one
+// file for both would lose the means.
+void refuseWorkspaceAsSigmaBank() {
+    for (const char* sigma : {kSigmaData, kSigmaIndex}) {
+        struct stat sigmaStatus {};
+        if (stat(sigma, &sigmaStatus) != 0) continue;
+        for (FILE* workspace : {model.bankDataFile, model.bankIndexFile}) {
+            struct stat workspaceStatus {};
+            if (fstat(fileno(workspace), &workspaceStatus) == 0 && sameFile(sigmaStatus, workspaceStatus)) {
+                printOut("\nThe workspace bank is the sigma bank (%s): a stochastic run would write its "
+                         "standard deviations over its means.\n",
+                         sigma);
+                endProcess(kExitRunRefused);
+            }
+        }
+    }
+}
+
+// A copy made through the bank layer, so that a run that fails puts the sigma
+// files back as they were.
+bool copyIntoSigmaBank(const std::filesystem::path& source, const std::string& target) {
+    std::ifstream in(source, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return false;
+    FILE* stream = openEmptiedBankFile(target, kSigmaData);
+    bool copied = stream && writeBankBytes(stream, 0, bytes.data(), bytes.size()) == BankWrite::done;
+    closeBankFile(stream);
+    return copied;
+}
+
+}  // namespace
+
+// The copy's source is read under a shared lock when it is not the workspace
+// bank, which the run holds already.
+void copySigmaBank(const std::string& workspaceDataName) {
+    refuseWorkspaceAsSigmaBank();
+    const std::pair<const char*, const char*> files[] = {{"bws.bnk", kSigmaData}, {"bws.ind", kSigmaIndex}};
+    BankOpen opened = claimBank(files[0].first, files[1].first, BankAccess::read);
+    if (opened != BankOpen::ready) endProcess(claimExitCode(opened, kExitSigmaCopy));
+    // Paired before a sigma data file is made to be locked, so that a kill leaves no trace of it.
+    if (!pairBankChanges(workspaceDataName, kSigmaData)) endProcess(kExitSigmaCopy);
+    opened = claimBank(kSigmaData, kSigmaIndex, BankAccess::write, true);
+    if (opened != BankOpen::ready) endProcess(claimExitCode(opened, kExitSigmaCopy));
+    for (const auto& [source, target] : files) {
+        if (!std::filesystem::is_regular_file(source)) continue;
+        if (!copyIntoSigmaBank(source, target)) {
+            printOut("\nCannot copy %s to %s: %s\n", source, target, std::strerror(errno));
+            endProcess(kExitSigmaCopy);
+        }
+    }
+}
+
+void writeSigmaBank(TrialSums& sums) {
+    DoubleMatrix& squares = sums.squares;
+    for (int32_t t = 0; t <= model.periodCount; ++t) {
+        for (int32_t s = 0; s < model.seriesCount; ++s) {
+            double variance = squares[s][t] - sums.means[s][t] * sums.means[s][t];
+            squares[s][t] = variance >= 0.0001 ? std::sqrt(variance) : 0.0;
+        }
+    }
+    openBank(kSigmaData, kSigmaIndex);
+    for (int32_t t = 0; t <= model.periodCount; ++t)
+        for (int32_t s = 0; s < model.seriesCount; ++s) model.series[s][t] = static_cast<float>(squares[s][t]);
+    writeAllSeries(model.series, model.bankDataFile, "sigma");
+    // The rest of the title field keeps what the copied bank had.
+    char title[kBankTitleSize + 1];
+    int length = std::snprintf(title, sizeof title, "Sigma bank with %d trials.", model.drawCount);
+    writeBankBytes(model.bankDataFile, kBankTitleOffset, title, static_cast<size_t>(std::min(length, kBankTitleSize)));
+    printOut("\n");
+    printOut("\nTotal trials are\t %3d", sums.totalTrials);
+    printOut("\nNonconverged trials (discarded) are %3d", sums.discarded);
+    printOut("\nEffective trials are\t%3d", model.drawCount);
+    printOut("\n");
+    closeBankFiles();
+}
