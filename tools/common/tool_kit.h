@@ -1,5 +1,5 @@
 // What vorn's tools share: results and failures, the words of a command line,
-// opening a bank as one change, whole-file writes and CSV cells.
+// opening a bank as one change, whole-file writes, text and CSV cells.
 #pragma once
 
 #include <cstdint>
@@ -82,6 +82,13 @@ void requireWritten(const FileStatus& status);
 void writeToolOutput(const std::string& text);
 // Flushes the results; refuses (exit 1) when any of them could not be written.
 void checkToolOutput();
+
+// printf-style text of any length, appended to `out` or returned.
+void appendf(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
+std::string formatted(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// A number as a CSV cell, "%.9g": enough digits to read any float back.
+std::string numberCell(double value);
 
 // One line of a CSV file split into cells: blanks around a cell are dropped,
 // a cell in double quotes may hold commas and doubled quotes.
