@@ -11,7 +11,7 @@
 #include <string>
 
 // The outcome of one step: empty when it went well.
-struct FileStatus {
+struct [[nodiscard]] FileStatus {
     int error = 0;        // the errno of the failure
     std::string message;  // "cannot write PATH: why", one line
     bool ok() const { return message.empty(); }
