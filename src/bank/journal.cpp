@@ -19,6 +19,7 @@
 #include "bank/stored_values.h"
 #include "base/console.h"
 #include "base/exit.h"
+#include "base/whole_file.h"
 
 JournalHooks journalHooks;
 
@@ -486,16 +487,6 @@ bool ownJournalThere(const BankChange& change) {
 bool syncLeaderRemoval(const BankChange& change) {
     step(journalHooks.killPoints, 0);
     return syncFolder(fs::path(change.journalPath).parent_path().string());
-}
-
-bool syncFolder(const std::string& folder) {
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    bool synced = ::fsync(fd) == 0 || errno == EINVAL;
-    int error = errno;
-    ::close(fd);
-    errno = error;
-    return synced;
 }
 
 int commitBankChanges() {

@@ -82,10 +82,6 @@ struct JournalHooks {
 };
 extern JournalHooks journalHooks;
 
-// Syncs the entries of `folder` (a file made, renamed or removed in it); false
-// with errno set. A file system that cannot sync folders counts as synced.
-bool syncFolder(const std::string& folder);
-
 // Counts one write or sync step of the layer: false when the hooks make it
 // fail; kills the process when they say so.
 bool writeStepAllowed();

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "base/console.h"
+#include "base/whole_file.h"
 #include "state/model_state.h"
 #include "coefficients/coefficients.h"
 
@@ -47,8 +48,8 @@ bool writeOptimisedCoefficients() {
     std::string name;
     if (!coefficientFileName(model.specFileName, name)) return false;
     if (replacesInputFile(name)) return false;
-    FILE* out = std::fopen(name.c_str(), "w");
-    if (!out) {
+    StagedFile out;
+    if (!openStagedFile(name, out).ok()) {
         printOut("Could not open %s.\n", name.c_str());
         return false;
     }
@@ -64,11 +65,11 @@ bool writeOptimisedCoefficients() {
         }
         const int n = model.coefCount[static_cast<size_t>(e)];
         const float* values = n > 0 ? &model.coef[static_cast<size_t>(e)][0] : nullptr;
-        written |= writeCoefficientBlock(out, model.equationNames[static_cast<size_t>(e)].c_str(),
+        written |= writeCoefficientBlock(out.stream, model.equationNames[static_cast<size_t>(e)].c_str(),
                                          kind, values, n, model.errorRho[e], model.errorSee[e],
                                          block.matrix);
     }
-    if (std::fclose(out) != 0 || written != 0) {
+    if (!closeStagedFile(out).ok() || written != 0 || !commitStagedFile(out).ok()) {
         printOut("Could not write %s.\n", name.c_str());
         return false;
     }

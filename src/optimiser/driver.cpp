@@ -15,6 +15,7 @@
 #include "base/console.h"
 #include "base/dates.h"
 #include "base/exit.h"
+#include "base/whole_file.h"
 #include "solve/period_loop.h"
 #include "state/model_state.h"
 
@@ -106,25 +107,24 @@ float lowestValue(const FloatVector& Y, int n) {
 
 // The report on the console and in Changes.chg; false when the file fails.
 bool writeChanges(const DriverVectors& w, int runs, int n) {
-    FILE* changes = std::fopen("Changes.chg", "w");
-    if (!changes) {
+    StagedFile file;
+    if (!openStagedFile("Changes.chg", file).ok()) {
         printOut("Could not create Changes.chg.\n");
         return false;
     }
     printOut("\nResulting coeficients after maximization (%d runs).\n", runs);
     printOut("Variable\tOld:\t\t\tNew:\n");
-    std::fprintf(changes, "\nResulting coeficients after maximization (%d runs).\n", runs);
-    std::fprintf(changes, "Variable\tOld:\t\t\tNew:\n");
+    std::fprintf(file.stream, "\nResulting coeficients after maximization (%d runs).\n", runs);
+    std::fprintf(file.stream, "Variable\tOld:\t\t\tNew:\n");
     for (int p = 0; p < n; ++p) {
         const char* name = model.parameterNames[static_cast<size_t>(p)].c_str();
         double oldValue = w.oldValues[p + 1];
         double newValue = w.P[1][p + 1];
         printOut("%s\t\t%8.4f\t\t%8.4f\n", name, oldValue, newValue);
-        std::fprintf(changes, "%s\t\t%8.4f\t\t%8.4f\n", name, oldValue, newValue);
+        std::fprintf(file.stream, "%s\t\t%8.4f\t\t%8.4f\n", name, oldValue, newValue);
     }
     printOut("\nThis information is in the file Changes.chg.\n");
-    bool failed = std::ferror(changes) != 0;
-    if (std::fclose(changes) != 0 || failed) {
+    if (!closeStagedFile(file).ok() || !commitStagedFile(file).ok()) {
         printOut("Could not write Changes.chg.\n");
         return false;
     }

@@ -3,49 +3,37 @@
 #include "stochastic/trials_file.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "bank/bank_file.h"
 #include "bank/byte_order.h"
-#include "bank/journal.h"
 #include "base/console.h"
 #include "base/date_notation.h"
 #include "base/exit.h"
+#include "base/whole_file.h"
 #include "state/model_state.h"
 
 namespace {
 
-// One of the three files: its final name and the temporary it is written under.
-struct PendingFile {
-    std::string name;
-    std::string temporary;
-    FILE* stream = nullptr;
-};
-
+// The three files, each written whole under a temporary name until the run has ended well.
 struct TrialsOutput {
-    PendingFile values, series, dates;
+    StagedFile values, series, dates;
     std::vector<unsigned char> trial;  // one trial's bytes, filled for every trial
     int64_t written = 0;
-    bool open = false;
 };
 
-TrialsOutput output;
+std::unique_ptr<TrialsOutput> output;  // held from openTrialsFile to finishTrialsFile or abandonTrialsFile
 
 std::string stem(const std::string& file) {
     const std::string ending = ".npy";
     if (file.size() > ending.size() && file.compare(file.size() - ending.size(), ending.size(), ending) == 0)
         return file.substr(0, file.size() - ending.size());
     return file;
-}
-
-std::string directoryOf(const std::string& file) {
-    const size_t slash = file.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
 }
 
 [[noreturn]] void cannotWrite(const std::string& name, int error, int code) {
@@ -58,7 +46,7 @@ bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b
 
 // A name the run's other files already have, or that is not a regular file,
 // is refused: the rename at the end would replace it.
-void refuseTarget(const std::string& name) {
+void refuseTarget(const std::string& file, const std::string& name) {
     struct stat target {};
     if (lstat(name.c_str(), &target) != 0) return;
     const char* problem = nullptr;
@@ -72,38 +60,23 @@ void refuseTarget(const std::string& name) {
         if (stat(sigma, &other) == 0 && sameFile(other, target)) problem = "is a file of the sigma bank";
     }
     if (!problem) return;
-    printErr("\nvorn: --trials %s: %s %s, which the trials file would replace.\n", output.values.name.c_str(),
-             name.c_str(), problem);
-    abandonTrialsFile();
-    endProcess(2);
+    printErr("\nvorn: --trials %s: %s %s, which the trials file would replace.\n", file.c_str(), name.c_str(),
+             problem);
+    endProcess(kExitTrialsFileRefused);
 }
 
-void createTemporary(PendingFile& file) {
-    file.temporary = file.name + ".XXXXXX";
-    const int descriptor = mkstemp(file.temporary.data());
-    if (descriptor < 0) {
-        const int error = errno;
-        file.temporary.clear();
-        printErr("\nvorn: --trials %s: cannot create a file next to %s: %s\n", output.values.name.c_str(),
-                 file.name.c_str(), std::strerror(error));
-        abandonTrialsFile();
-        endProcess(2);
-    }
-    const mode_t mask = umask(0);  // the permissions of any new file, not mkstemp's 0600
-    umask(mask);
-    file.stream = fchmod(descriptor, 0666 & ~mask) == 0 ? fdopen(descriptor, "w+b") : nullptr;
-    if (!file.stream) {
-        close(descriptor);
-        cannotWrite(file.name, errno, 2);
-    }
+void createTemporary(const std::string& file, StagedFile& staged, const std::string& name) {
+    const FileStatus status = openStagedFile(name, staged);
+    if (status.ok()) return;
+    printErr("\nvorn: --trials %s: cannot create a file next to %s: %s\n", file.c_str(), name.c_str(),
+             std::strerror(status.error));
+    abandonTrialsFile();
+    endProcess(kExitTrialsFileRefused);
 }
 
 bool putText(FILE* stream, const std::string& text) {
     return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
 }
-
-// Writes what is buffered and syncs the file to disk.
-bool flushAndSync(FILE* stream) { return std::fflush(stream) == 0 && fsync(fileno(stream)) == 0; }
 
 bool writeLabels() {
     std::string names;
@@ -115,7 +88,7 @@ bool writeLabels() {
     }
     std::string dates;
     for (int32_t t = 0; t <= model.periodCount; ++t) dates += periodText(model.startIndex + t, model.runFrequency) + "\n";
-    return putText(output.series.stream, names) && putText(output.dates.stream, dates);
+    return putText(output->series.stream, names) && putText(output->dates.stream, dates);
 }
 
 }  // namespace
@@ -139,57 +112,45 @@ std::string trialsHeader(int64_t trials, int64_t series, int64_t periods) {
 }
 
 void openTrialsFile(const std::string& file) {
-    output.values.name = file;
-    output.series.name = trialsSeriesName(file);
-    output.dates.name = trialsDatesName(file);
-    output.open = true;
-    for (PendingFile* pending : {&output.values, &output.series, &output.dates}) refuseTarget(pending->name);
-    for (PendingFile* pending : {&output.values, &output.series, &output.dates}) createTemporary(*pending);
-    output.trial.assign(static_cast<size_t>(model.seriesCount) * static_cast<size_t>(model.periodCount + 1) * 4, 0);
-    output.written = 0;
+    const std::string names[] = {file, trialsSeriesName(file), trialsDatesName(file)};
+    for (const std::string& name : names) refuseTarget(file, name);
+    output = std::make_unique<TrialsOutput>();
+    createTemporary(file, output->values, names[0]);
+    createTemporary(file, output->series, names[1]);
+    createTemporary(file, output->dates, names[2]);
+    output->trial.assign(static_cast<size_t>(model.seriesCount) * static_cast<size_t>(model.periodCount + 1) * 4, 0);
     const std::string header = trialsHeader(0, model.seriesCount, model.periodCount + 1);
-    if (!putText(output.values.stream, header)) cannotWrite(file, errno, 2);
+    if (!putText(output->values.stream, header)) cannotWrite(file, errno, kExitTrialsFileRefused);
 }
 
-bool trialsFileOpen() { return output.open; }
+bool trialsFileOpen() { return output != nullptr; }
 
 void writeTrial() {
-    unsigned char* at = output.trial.data();
+    unsigned char* at = output->trial.data();
     for (int32_t s = 0; s < model.seriesCount; ++s) {
         const float* values = &model.series[s][0];
         for (int32_t t = 0; t <= model.periodCount; ++t, at += 4) putFloat(at, values[t]);
     }
-    if (std::fwrite(output.trial.data(), 1, output.trial.size(), output.values.stream) != output.trial.size())
-        cannotWrite(output.values.name, errno, kExitBankWrite);
-    ++output.written;
+    if (std::fwrite(output->trial.data(), 1, output->trial.size(), output->values.stream) != output->trial.size())
+        cannotWrite(output->values.path, errno, kExitBankWrite);
+    ++output->written;
 }
 
 void finishTrialsFile() {
-    const std::string header = trialsHeader(output.written, model.seriesCount, model.periodCount + 1);
-    if (std::fseek(output.values.stream, 0, SEEK_SET) != 0 || !putText(output.values.stream, header))
-        cannotWrite(output.values.name, errno, kExitBankWrite);
-    if (!writeLabels()) cannotWrite(output.series.name, errno, kExitBankWrite);
-    for (PendingFile* pending : {&output.series, &output.dates, &output.values}) {
-        const bool synced = flushAndSync(pending->stream);
-        const int error = errno;
-        const bool closed = std::fclose(pending->stream) == 0;
-        pending->stream = nullptr;
-        if (!synced || !closed) cannotWrite(pending->name, error, kExitBankWrite);
-    }
+    const std::string header = trialsHeader(output->written, model.seriesCount, model.periodCount + 1);
+    if (std::fseek(output->values.stream, 0, SEEK_SET) != 0 || !putText(output->values.stream, header))
+        cannotWrite(output->values.path, errno, kExitBankWrite);
+    if (!writeLabels()) cannotWrite(output->series.path, errno, kExitBankWrite);
     // The values last: a complete .npy stands beside its names and dates.
-    for (PendingFile* pending : {&output.series, &output.dates, &output.values}) {
-        if (std::rename(pending->temporary.c_str(), pending->name.c_str()) != 0)
-            cannotWrite(pending->name, errno, kExitBankWrite);
-        pending->temporary.clear();
+    for (StagedFile* staged : {&output->series, &output->dates, &output->values}) {
+        const FileStatus closed = closeStagedFile(*staged);
+        if (!closed.ok()) cannotWrite(staged->path, closed.error, kExitBankWrite);
     }
-    syncFolder(directoryOf(output.values.name));
-    output = TrialsOutput{};
+    for (StagedFile* staged : {&output->series, &output->dates, &output->values}) {
+        const FileStatus committed = commitStagedFile(*staged);
+        if (!committed.ok()) cannotWrite(staged->path, committed.error, kExitBankWrite);
+    }
+    output.reset();
 }
 
-void abandonTrialsFile() {
-    for (PendingFile* pending : {&output.values, &output.series, &output.dates}) {
-        if (pending->stream) std::fclose(pending->stream);
-        if (!pending->temporary.empty()) std::remove(pending->temporary.c_str());
-    }
-    output = TrialsOutput{};
-}
+void abandonTrialsFile() { output.reset(); }

@@ -453,13 +453,16 @@ TEST_F(VornbankChart, LinesMapTheDataWithGapsForecastAndComparison) {
     ChartReading annual = chart({"GDP", "A", "--from", "1991Q1"}, 1);
     expectShapes(annual.points("series history"), {{{1991.5, 7}, {1992.5, 6}}});
     EXPECT_EQ(annual.points("series forecast").size(), 0u);
-    // A compared bank's line, and the legend that names both banks.
+    // A compared bank's line, and the legend that names both banks, whole however long.
     otherBank("base", "1", "date,GDP\n1990.1,50\n1990.2,60\n");
-    ChartReading compared = chart({"GDP", "--compare", "base", "--label", "a<b"});
-    expectShapes(compared.points("compare history"), {quarters(1990, 1, {50, 60})});
-    std::string legend = run({"chart", "bws", "GDP", "--compare", "base", "--label", "a<b"}).out;
-    EXPECT_NE(legend.find(">a&lt;b</text>"), std::string::npos);
-    EXPECT_NE(legend.find(">base</text>"), std::string::npos);
+    for (const auto& [label, shown] : std::vector<std::pair<std::string, std::string>>{
+             {"a<b", "a&lt;b"}, {std::string(599, 'x') + "<", std::string(599, 'x') + "&lt;"}}) {
+        ChartReading compared = chart({"GDP", "--compare", "base", "--label", label});
+        expectShapes(compared.points("compare history"), {quarters(1990, 1, {50, 60})});
+        std::string legend = run({"chart", "bws", "GDP", "--compare", "base", "--label", label}).out;
+        EXPECT_NE(legend.find(">" + shown + "</text>"), std::string::npos) << label.size();
+        EXPECT_NE(legend.find(">base</text>"), std::string::npos);
+    }
 }
 
 TEST_F(VornbankChart, BandsFromTheSigmaBankOverTheForecastOnly) {

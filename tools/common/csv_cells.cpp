@@ -1,4 +1,4 @@
-// Splitting CSV lines into cells, writing cells back, and the check of a header's names.
+// Splitting CSV lines into cells, writing cells and numbers back, and the check of a header's names.
 #include "common/tool_kit.h"
 
 namespace {
@@ -60,3 +60,5 @@ const std::string* repeatedName(const std::vector<std::string>& names) {
             if (names[d] == names[c]) return &names[c];
     return nullptr;
 }
+
+std::string numberCell(double value) { return formatted("%.9g", value); }

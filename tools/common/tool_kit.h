@@ -1,5 +1,5 @@
 // What vorn's tools share: results and failures, the words of a command line,
-// opening a bank as one change, whole-file writes and CSV cells.
+// opening a bank as one change, whole-file writes, text and CSV cells.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,7 @@
 #include "bank/bank_lock.h"
 #include "bank/journal.h"
 #include "base/date_notation.h"
+#include "base/whole_file.h"
 
 // Results go to the standard output. Messages of the bank code are held back
 // and shown, on the failure's line, only when the command fails.
@@ -73,29 +74,21 @@ BankHeader openToolBank(const std::string& base, bool forUpdate);
 // of the banks the command reads, however the path spells or links to it.
 void refuseBankOutput(const std::string& option, const std::string& path, const std::vector<std::string>& bases);
 
-// A file other than a bank file, written whole (see whole_file.cpp). Staging
-// writes the bytes into a fresh temporary file beside `path` and syncs it;
-// committing renames it over `path` and syncs the folder. A `path` that exists
-// and is not a regular file (a device, a FIFO) is written in place by staging
-// and never replaced. Failures end the command (exit 1) with one line; a
-// staged file not committed is removed with its record.
-struct StagedFile {
-    std::string path;
-    std::string temporary;  // empty once renamed, or when written in place
-
-    StagedFile() = default;
-    ~StagedFile();
-    StagedFile(const StagedFile&) = delete;
-    StagedFile& operator=(const StagedFile&) = delete;
-};
-void stageFile(const std::string& path, const std::string& bytes, StagedFile& staged);
-void commitStagedFile(StagedFile& staged);
-void writeWholeFile(const std::string& path, const std::string& bytes);
+// Files other than bank files are written whole through base/whole_file.h;
+// a step that failed ends the command (exit 1) with its line.
+void requireWritten(const FileStatus& status);
 
 // Writes results; refuses (exit 1) when they cannot be written.
 void writeToolOutput(const std::string& text);
 // Flushes the results; refuses (exit 1) when any of them could not be written.
 void checkToolOutput();
+
+// printf-style text of any length, appended to `out` or returned.
+void appendf(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
+std::string formatted(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// A number as a CSV cell, "%.9g": enough digits to read any float back.
+std::string numberCell(double value);
 
 // One line of a CSV file split into cells: blanks around a cell are dropped,
 // a cell in double quotes may hold commas and doubled quotes.

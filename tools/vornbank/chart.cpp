@@ -175,7 +175,7 @@ void writeChart(const std::string& svg, const VerbArgs& parsed) {
     if (out == parsed.options.end())
         writeToolOutput(svg);
     else
-        writeWholeFile(out->second, svg);
+        requireWritten(writeWholeFile(out->second, svg));
 }
 
 }  // namespace

@@ -4,10 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
-#include <cstdio>
 
 #include "chart_scale.h"
+#include "common/tool_kit.h"
 
 namespace {
 
@@ -23,16 +22,6 @@ constexpr int kMaxValueSteps = 5;
 const char* const kLineColour = "#1f4e9a";
 const char* const kCompareColour = "#e66101";
 const char* const kForecastDashes = "6,4";
-
-void appendf(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void appendf(std::string& out, const char* format, ...) {
-    char buffer[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    out += buffer;
-}
 
 bool validUtf8(const std::string& text) {
     for (size_t i = 0; i < text.size();) {
@@ -182,9 +171,7 @@ void appendBand(std::string& out, const PanelFrame& frame, const ChartPanel& pan
 }
 
 std::string tickText(double value, int decimals) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    std::string result = text;
+    std::string result = formatted("%.*f", decimals, value);
     if (result.find_first_not_of("-0.") == std::string::npos && result[0] == '-') result.erase(0, 1);
     return result;
 }

@@ -64,10 +64,9 @@ int runCompare(const std::vector<std::string>& args) {
             fail("bank period %d has no %s date in vorn's notation", p, frequencyName(frequency));
         csv += date;
         for (size_t k = 0; k < names.size(); ++k) {
-            char cell[32] = "";
             const double deviation = deviationOf(valueAt(bank.series[k], p), valueAt(base.series[k], p), percent);
-            if (!std::isnan(deviation)) std::snprintf(cell, sizeof cell, "%.9g", deviation);
-            csv += std::string(",") + cell;
+            csv += ',';
+            if (!std::isnan(deviation)) csv += numberCell(deviation);
         }
         csv += "\n";
     }

@@ -86,13 +86,13 @@ int runLags(const std::vector<std::string>& args) {
 
     std::filesystem::path path = std::filesystem::path(base).parent_path() / "vorn.lag";
     StagedFile staged;
-    stageFile(path.string(), lagFileBytes(lags), staged);
+    requireWritten(stageWholeFile(path.string(), lagFileBytes(lags), staged));
     std::string kept;
     for (size_t s = 0; s < lags.size(); ++s)
         if (lags[s] != 0) kept += " " + std::to_string(s) + ":" + std::to_string(lags[s]);
     // vorn.lag is replaced only once its line could be written.
     std::fprintf(toolOut, "wrote %s: %zu series; lags (series:periods)%s\n", path.c_str(), lags.size(), kept.c_str());
     checkToolOutput();
-    commitStagedFile(staged);
+    requireWritten(commitStagedFile(staged));
     return 0;
 }

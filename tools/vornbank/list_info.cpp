@@ -56,9 +56,7 @@ std::string shownName(const char* name) {
         if (byte == '\\') {
             shown += "\\\\";
         } else if (byte < 0x20 || byte == 0x7F) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
-            shown += escape;
+            appendf(shown, "\\x%02X", byte);
         } else {
             shown.push_back(*c);
         }

@@ -30,9 +30,7 @@ const char* const kPercentilesHelp =
     "none has empty cells.\n";
 
 std::string valueCell(float value) {
-    char text[32] = "";
-    if (value != kMissingValue) std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
-    return text;
+    return value == kMissingValue ? "" : numberCell(value);
 }
 
 const std::string* option(const VerbArgs& parsed, const char* name) {
@@ -89,9 +87,8 @@ int runPercentiles(const std::vector<std::string>& args) {
         for (size_t k = 0; k < series.size(); ++k)
             for (double percentile : at) {
                 const std::vector<float>& sample = samples[k * periods + p];
-                char cell[32] = "";
-                if (!sample.empty()) std::snprintf(cell, sizeof cell, "%.9g", percentileOf(sample, percentile));
-                csv += std::string(",") + cell;
+                csv += ',';
+                if (!sample.empty()) csv += numberCell(percentileOf(sample, percentile));
             }
         csv += "\n";
     }

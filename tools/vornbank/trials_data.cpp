@@ -181,7 +181,5 @@ double percentileOf(const std::vector<float>& sorted, double p) {
 }
 
 std::string percentileText(double p) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", p);
-    return text;
+    return formatted("%g", p);
 }

@@ -209,8 +209,9 @@ int runWorkdir(const std::vector<std::string>& args) {
         runLags({bank});
         closeBankFiles();
         if (commitBankChanges() != 0) fail("cannot write the bank %s", bank.c_str());
-        writeWholeFile((staged / "vorn.cfg").string(), kConfigText);
-        for (const std::string& name : copied) writeWholeFile((staged / name).string(), fileBytes(from / name));
+        requireWritten(writeWholeFile((staged / "vorn.cfg").string(), kConfigText));
+        for (const std::string& name : copied)
+            requireWritten(writeWholeFile((staged / name).string(), fileBytes(from / name)));
         std::rewind(toolOut);
         for (int c; (c = std::fgetc(toolOut)) != EOF;) lines.push_back(static_cast<char>(c));
         std::fclose(toolOut);

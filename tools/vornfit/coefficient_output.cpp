@@ -92,5 +92,5 @@ void stageEstimates(const std::string& path, const std::vector<EstimatedEquation
     std::string bytes = written == 0 ? std::string(text, size) : "";
     std::free(text);
     if (written != 0) fail("no memory for the text of %s", path.c_str());
-    stageFile(path, bytes, staged);
+    requireWritten(stageWholeFile(path, bytes, staged));
 }

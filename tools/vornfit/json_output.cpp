@@ -11,10 +11,7 @@
 namespace {
 
 std::string number(double value) {
-    if (!std::isfinite(value)) return "null";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.17g", value);
-    return text;
+    return std::isfinite(value) ? formatted("%.17g", value) : "null";
 }
 
 // A JSON string: quotes, backslashes and control characters escaped.
@@ -25,9 +22,7 @@ std::string quoted(const std::string& text) {
             result += '\\';
             result += static_cast<char>(c);
         } else if (c < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", c);
-            result += escape;
+            appendf(result, "\\u%04x", c);
         } else {
             result += static_cast<char>(c);
         }

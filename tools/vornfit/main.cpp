@@ -156,7 +156,7 @@ int runFit(const std::vector<std::string>& args) {
     }
     checkToolOutput();
     if (out.empty()) return 0;
-    commitStagedFile(staged);
+    requireWritten(commitStagedFile(staged));
     if (!parsed.options.count("json"))
         std::fprintf(toolOut, "Wrote %d equations to %s.\n", kRegressionCount, out.c_str());
     return 0;

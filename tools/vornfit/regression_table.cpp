@@ -52,15 +52,11 @@ void printLagSum(const EstimatedEquation& equation) {
 }  // namespace
 
 std::string columnNumber(double value, int width, int decimals) {
-    char text[64];
-    if (!std::isfinite(value)) {
-        std::snprintf(text, sizeof text, "%*s", width, "n/a");
-        return text;
-    }
-    int length = std::snprintf(text, sizeof text, "%*.*f", width, decimals, value);
+    if (!std::isfinite(value)) return formatted("%*s", width, "n/a");
+    std::string text = formatted("%*.*f", width, decimals, value);
     // Too long for the column: as many significant digits as it holds.
-    for (int digits = width - 6; length > width && digits > 0; --digits)
-        length = std::snprintf(text, sizeof text, "%*.*g", width, digits, value);
+    for (int digits = width - 6; static_cast<int>(text.size()) > width && digits > 0; --digits)
+        text = formatted("%*.*g", width, digits, value);
     return text;
 }
 

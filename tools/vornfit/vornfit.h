@@ -194,7 +194,7 @@ void readWithOneLine(const std::function<void()>& read, const std::string& path,
 // coefficient file, or eq0, eq1, ... when `path` is empty.
 std::vector<std::string> equationNames(const std::string& path);
 
-// Stages every equation's block for `path` (see stageFile), to be committed
+// Stages every equation's block for `path` (see stageWholeFile), to be committed
 // once the report is out; refuses (exit 1) values that do not fit a float and
 // files that cannot be written, leaving `path` as it was.
 void stageEstimates(const std::string& path, const std::vector<EstimatedEquation>& equations, StagedFile& staged);
