@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "bank/bank_file.h"
+#include "bank/name_index.h"
 #include "counting.h"
 #include "optimiser/objective.h"
 #include "optimiser/spec_file.h"

@@ -21,6 +21,7 @@
 #include "bank/byte_order.h"
 #include "bank/journal.h"
 #include "bank/series_by_name.h"
+#include "fixer/bank_report.h"
 #include "fixer/reader.h"
 #include "base/console.h"
 #include "base/date_notation.h"
@@ -73,27 +74,25 @@ void readBankFiles() {
     OwnedFile config(std::fopen("vorn.cfg", "r"));
     if (!config) {
         printOut("\nProvide vorn.cfg file\n");
-        endProcess(4);
+        endProcess(kExitConfig);
     }
     char dataName[kTokenSize];
     char indexName[kTokenSize];
     char unused[kTokenSize];  // an optional third entry, not used
     // A name cut to what a token holds would open another file: such an entry ends the run.
     for (char* entry : {dataName, indexName, unused})
-        if (readConfigEntry(entry, config.get()) == kConfigEntryTooLong) endProcess(4);
+        if (readConfigEntry(entry, config.get()) == kConfigEntryTooLong) endProcess(kExitConfig);
     config.reset();
-    openBank(dataName, indexName);
     workspaceDataName = dataName;
     model.addPrint = 1;
-
-    if (readIndex(model.bankIndexFile, model.nameCount) == -1) endProcess(7);
     BankHeader header;
-    if (readBankHeader(model.bankDataFile, header) == -1 ||
-        checkBankExtent(model.bankDataFile, header.baseMonth, header.length, model.nameCount) == -1)
-        endProcess(6);
-    model.bankBaseYear = header.baseYear;
-    model.bankBaseMonth = header.baseMonth;
-    model.bankLength = header.length;
+    BankStatus opened = openBank(dataName, indexName, BankAccess::write, header);
+    printOut("%s", opened.notes.c_str());
+    // The header is read after the index: a bank refused for its header has had its index read.
+    if (opened.error == BankError::none || opened.error == BankError::badHeader || opened.error == BankError::notWhole)
+        printOut("\nIndex read.\n");
+    opened.notes.clear();
+    showOpenedBank(opened);
 }
 
 void readLagTable() {
@@ -179,10 +178,11 @@ bool copyIntoSigmaBank(const std::filesystem::path& source, const std::string& t
     std::ifstream in(source, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) return false;
-    FILE* stream = openEmptiedBankFile(target, kSigmaData);
-    bool copied = stream && writeBankBytes(stream, 0, bytes.data(), bytes.size()) == BankWrite::done;
+    FILE* stream = nullptr;
+    BankStatus copied = openEmptiedBankFile(target, kSigmaData, stream);
+    if (copied.error == BankError::none) copied = writeBankBytes(stream, 0, bytes.data(), bytes.size());
     closeBankFile(stream);
-    return copied;
+    return showBankStatus(copied);
 }
 
 // The sigma bank starts as a copy of bws.bnk and bws.ind as they are before
@@ -192,17 +192,15 @@ bool copyIntoSigmaBank(const std::filesystem::path& source, const std::string& t
 void copySigmaBank() {
     refuseWorkspaceAsSigmaBank();
     const std::pair<const char*, const char*> files[] = {{"bws.bnk", kSigmaData}, {"bws.ind", kSigmaIndex}};
-    BankOpen opened = claimBank(files[0].first, files[1].first, BankAccess::read);
-    if (opened != BankOpen::ready) endProcess(claimExitCode(opened, 5));
+    showOpenedBank(claimBank(files[0].first, files[1].first, BankAccess::read));
     // Paired before a sigma data file is made to be locked, so that a kill leaves no trace of it.
-    if (!pairBankChanges(workspaceDataName, kSigmaData)) endProcess(5);
-    opened = claimBank(kSigmaData, kSigmaIndex, BankAccess::write, true);
-    if (opened != BankOpen::ready) endProcess(claimExitCode(opened, 5));
+    if (!showBankStatus(pairBankChanges(workspaceDataName, kSigmaData))) endProcess(kExitSigmaCopy);
+    showOpenedBank(claimBank(kSigmaData, kSigmaIndex, BankAccess::write, true));
     for (const auto& [source, target] : files) {
         if (!std::filesystem::is_regular_file(source)) continue;
         if (!copyIntoSigmaBank(source, target)) {
             printOut("\nCannot copy %s to %s: %s\n", source, target, std::strerror(errno));
-            endProcess(5);
+            endProcess(kExitSigmaCopy);
         }
     }
 }

@@ -7,6 +7,7 @@
 
 #include "bank/bank_file.h"
 #include "bank/journal.h"
+#include "fixer/bank_report.h"
 #include "fixer/add_command.h"
 #include "fixer/command_loop.h"
 #include "optimiser/driver.h"
@@ -39,7 +40,7 @@ void checkRunIsPossible() {
                  model.nameCount);
         endProcess(1);
     }
-    if (checkRunFitsBank() == -1 || checkModelRequirements() == -1) endProcess(1);
+    if (!showBankStatus(checkRunFitsBank()) || checkModelRequirements() == -1) endProcess(1);
 }
 
 // Files the run would stop at after the fixer has written to the bank are read
@@ -119,20 +120,33 @@ void writeSigmaBank(const DoubleMatrix& means, DoubleMatrix& squares, int32_t to
             squares[s][t] = variance >= 0.0001 ? std::sqrt(variance) : 0.0;
         }
     }
-    openBank(kSigmaData, kSigmaIndex);
+    showOpenedBank(openBankFiles(kSigmaData, kSigmaIndex, BankAccess::write));
     for (int32_t t = 0; t <= model.periodCount; ++t)
         for (int32_t s = 0; s < model.seriesCount; ++s) model.series[s][t] = static_cast<float>(squares[s][t]);
-    writeAllSeries(model.series, model.bankDataFile, "sigma");
+    printOut("\nWriting sigma to bank.");
+    showWrittenSeries(writeAllSeries(model.series, model.bankDataFile));
     // The rest of the title field keeps what the copied bank had.
-    char title[kBankTitleSize + 1];
-    int length = std::snprintf(title, sizeof title, "Sigma bank with %d trials.", model.drawCount);
-    writeBankBytes(model.bankDataFile, kBankTitleOffset, title, static_cast<size_t>(std::min(length, kBankTitleSize)));
+    const std::string title = "Sigma bank with " + std::to_string(model.drawCount) + " trials.";
+    showBankStatus(writeBankTitle(model.bankDataFile, title.data(), title.size()));
     printOut("\n");
     printOut("\nTotal trials are\t %3d", totalTrials);
     printOut("\nNonconverged trials (discarded) are %3d", discarded);
     printOut("\nEffective trials are\t%3d", model.drawCount);
     printOut("\n");
     closeBankFiles();
+}
+
+// The run's workspace, or the end of the run with the code of the table there is no memory for.
+void allocateShownWorkspace() {
+    const BankStatus allocated = allocateWorkspace();
+    if (showBankStatus(allocated)) return;
+    switch (allocated.error) {
+    case BankError::noTableMemory: endProcess(kExitNoMemoryForTables);
+    case BankError::noCoefficientMemory: endProcess(kExitNoMemoryForCoefficients);
+    case BankError::noRhoMemory: endProcess(kExitNoMemoryForRho);
+    case BankError::noSeeMemory: endProcess(kExitNoMemoryForSee);
+    default: endProcess(kExitRunRefused);
+    }
 }
 
 // A stochastic run's sums of values and of squares, released however the run ends.
@@ -244,7 +258,7 @@ int runVorn(int argc, char** argv) {
     if (checkBaseValues() == -1) endProcess(kExitMissingBaseValue);
     reportCarriedValues();
     if (model.stochasticRun == 'y') allocateAccumulators(means, squares);
-    if (allocateWorkspace() == -1) endProcess(1);
+    allocateShownWorkspace();
     if (model.staticSimulation == 'y') allocateStaticTable();
     if (model.maximize == 'y') optimise();
 
@@ -260,11 +274,12 @@ int runVorn(int argc, char** argv) {
     }
     printOut("\nRun complete.");
 
-    writeAllSeries(model.series, model.bankDataFile, "variables");
+    printOut("\nWriting variables to bank.");
+    showWrittenSeries(writeAllSeries(model.series, model.bankDataFile));
     closeBankFiles();
     if (model.stochasticRun == 'y') writeSigmaBank(means, squares, totalTrials, discarded);
     if (trialsFileOpen()) finishTrialsFile();
-    if (commitBankChanges() != 0) endProcess(kExitBankWrite);
+    if (!showBankStatus(commitBankChanges())) endProcess(kExitBankWrite);
     releaseModelState();
     return reportRefusedCommands();
 }

@@ -1,6 +1,7 @@
 // The index file: its layout, reading and writing it, and the refusal of a
 // corrupt or truncated index.
 #include "bank/bank_file.h"
+#include "bank/name_index.h"
 #include "bank_fixture.h"
 #include "state/model_state.h"
 
@@ -112,6 +113,17 @@ TEST_F(Index, OpeningAMissingFileExitsFive) {
     EXPECT_EQ(exitCodeOf([] { openBankFile("absent.bnk", &model.bankDataFile); }), 5);
     EXPECT_EQ(capture.output(), "\nCannot open absent.bnk.\n");
     EXPECT_EQ(model.bankDataFile, nullptr);
+}
+
+TEST_F(Index, FindNameIsExactAndFirstWins) {
+    std::string names("GDP\0gdp\0GDP\0", 12);
+    std::vector<char> pool(names.begin(), names.end());
+    std::vector<uint16_t> offsets{0, 4, 8, 12};
+    EXPECT_EQ(findName(offsets, pool, "gdp", 3), 1);
+    EXPECT_EQ(findName(offsets, pool, "GDP", 3), 0);
+    EXPECT_EQ(findName(offsets, pool, "Gdp", 3), -1);
+    EXPECT_EQ(findName(offsets, pool, "gdp", 1), -1);
+    EXPECT_EQ(findName(offsets, pool, "GDP", 0), -1);
 }
 
 }  // namespace
