@@ -76,17 +76,15 @@ void closeBankFiles() {
 BankStatus checkBankExtent(FILE* data, int16_t baseMonth, int16_t length, int16_t nameCount) {
     using std::to_string;
     if (baseMonth < 1 || baseMonth > 12)
-        return {BankError::notWhole, "", "\nThe bank's base month " + to_string(baseMonth) + " is not a month from 1 to 12.\n"};
+        return bankFailure(BankError::notWhole, "\nThe bank's base month " + to_string(baseMonth) + " is not a month from 1 to 12.\n");
     if (length < 1)
-        return {BankError::notWhole, "",
-                "\nThe bank's length " + to_string(length) + " is not a number of periods of at least 1.\n"};
+        return bankFailure(BankError::notWhole, "\nThe bank's length " + to_string(length) + " is not a number of periods of at least 1.\n");
     struct stat status {};
     long needed = kBankHeaderSize + static_cast<long>(nameCount) * (4L * length + 1);
     if (fstat(fileno(data), &status) != 0 || status.st_size < needed)
-        return {BankError::notWhole, "",
-                "\nThe bank's data file holds " + to_string(static_cast<long>(status.st_size)) +
+        return bankFailure(BankError::notWhole, "\nThe bank's data file holds " + to_string(static_cast<long>(status.st_size)) +
                     " bytes, too few for its header and " + to_string(nameCount) + " series of " + to_string(length) +
-                    " periods (" + to_string(needed) + " bytes).\n"};
+                    " periods (" + to_string(needed) + " bytes).\n");
     return {};
 }
 
@@ -103,7 +101,7 @@ std::string seriesLabel(int32_t i) {
 
 BankStatus checkRunFitsBank() {
     using std::to_string;
-    auto outside = [](const std::string& line) { return BankStatus{BankError::outsideBank, "", line}; };
+    auto outside = [](const std::string& line) { return bankFailure(BankError::outsideBank, line); };
     if (model.startIndex < 0)
         return outside("\nThe run starts at bank period " + to_string(model.startIndex) +
                        ", before the bank's first period 0.\n");

@@ -13,8 +13,7 @@ BankStatus readBankHeader(FILE* stream, BankHeader& header) {
     if (std::fseek(stream, 0, SEEK_SET) != 0 || !readInt16(stream, header.baseYear) ||
         !readInt16(stream, header.baseMonth) || !readInt16(stream, header.length) ||
         std::fread(title, 1, kBankTitleSize, stream) != kBankTitleSize) {
-        return {BankError::badHeader, "",
-                "\nThe bank's data file is shorter than its " + std::to_string(kBankHeaderSize) + "-byte header.\n"};
+        return bankFailure(BankError::badHeader, "\nThe bank's data file is shorter than its " + std::to_string(kBankHeaderSize) + "-byte header.\n");
     }
     header.title = title;
     return {};
@@ -22,7 +21,7 @@ BankStatus readBankHeader(FILE* stream, BankHeader& header) {
 
 BankStatus writeBankHeader(FILE* stream, const BankHeader& header) {
     if (header.title.size() > static_cast<size_t>(kBankTitleSize))
-        return {BankError::notWhole, "", "\nA bank title has at most " + std::to_string(kBankTitleSize) + " characters.\n"};
+        return bankFailure(BankError::notWhole, "\nA bank title has at most " + std::to_string(kBankTitleSize) + " characters.\n");
     unsigned char bytes[kBankHeaderSize] = {};
     putUint16(bytes, static_cast<uint16_t>(header.baseYear));
     putUint16(bytes + 2, static_cast<uint16_t>(header.baseMonth));

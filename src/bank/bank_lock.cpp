@@ -65,11 +65,11 @@ std::string otherHolder(const HeldBank& bank) {
 }
 
 BankStatus refuseBusy(const HeldBank& bank) {
-    return {BankError::busy, "", "\n" + bank.name + " is in use by " + otherHolder(bank) + ": try again when it has finished.\n"};
+    return bankFailure(BankError::busy, "\n" + bank.name + " is in use by " + otherHolder(bank) + ": try again when it has finished.\n");
 }
 
 BankStatus refuseIrregular(const std::string& name) {
-    return {BankError::notRegular, "", "\n" + name + " is not a regular file, so it cannot be a bank file.\n"};
+    return bankFailure(BankError::notRegular, "\n" + name + " is not a regular file, so it cannot be a bank file.\n");
 }
 
 }  // namespace

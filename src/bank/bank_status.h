@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 enum class BankError {
     none,
@@ -38,3 +39,16 @@ struct BankStatus {
 // Adds the lines of `later` (a step of the same operation) to `status`, taking
 // its error when it has one.
 void addBankStatus(BankStatus& status, const BankStatus& later);
+
+// A failure with its lines, and a success with its notes.
+inline BankStatus bankFailure(BankError error, std::string message) {
+    BankStatus status;
+    status.error = error;
+    status.message = std::move(message);
+    return status;
+}
+inline BankStatus bankNote(std::string notes) {
+    BankStatus status;
+    status.notes = std::move(notes);
+    return status;
+}

@@ -236,22 +236,20 @@ bool isRegularFile(const std::string& path) {
 }
 
 BankStatus refuseUntrusted(const std::string& journal, const std::string& problem, const std::string& dataName) {
-    return {BankError::untrusted, "",
-            "\n" + journal + " cannot be trusted: " + problem + ". The bank " + dataName +
-                " may be half written; the journal and the bank are kept as they are.\n"};
+    return bankFailure(BankError::untrusted, "\n" + journal + " cannot be trusted: " + problem + ". The bank " + dataName +
+                " may be half written; the journal and the bank are kept as they are.\n");
 }
 
 BankStatus cannotRemove(const std::string& name) {
-    return {BankError::unapplied, "", "\nCannot remove " + name + ": " + std::strerror(errno) + ".\n"};
+    return bankFailure(BankError::unapplied, "\nCannot remove " + name + ": " + std::strerror(errno) + ".\n");
 }
 
 BankStatus applyLeftJournal(const CheckedJournal& checked, const std::string& journal, const std::string& dataName) {
     std::vector<std::string> names;
     std::string problem;
     if (!applyJournal(checked, journal, names, problem))
-        return {BankError::unapplied, "", "\n" + journal + " was left by a run that did not finish, and " + problem + ".\n"};
-    return {BankError::none,
-            "\n" + journal + " was left by a run that did not finish: the bank " + dataName + " is restored from it.\n"};
+        return bankFailure(BankError::unapplied, "\n" + journal + " was left by a run that did not finish, and " + problem + ".\n");
+    return bankNote("\n" + journal + " was left by a run that did not finish: the bank " + dataName + " is restored from it.\n");
 }
 
 // True when the journal at `path` is valid and belongs to change `number`.
@@ -341,17 +339,16 @@ void undoChange(BankChange& change, BankStatus& said) {
             if (file.introduced)
                 names.push_back(fs::path(file.path).lexically_relative(fs::path(change.journalPath).parent_path()));
         if (::unlink(change.journalPath.c_str()) == 0 && !names.empty())
-            addBankStatus(said, {BankError::none, "\n" + fileNames(names) + " are left as they were.\n"});
+            addBankStatus(said, bankNote("\n" + fileNames(names) + " are left as they were.\n"));
         return;
     }
     if (checked.state == JournalState::valid && applyJournal(checked, change.journalPath, names, problem)) {
-        addBankStatus(said, {BankError::none, "\n" + fileNames(names) + " are left as they were.\n"});
+        addBankStatus(said, bankNote("\n" + fileNames(names) + " are left as they were.\n"));
         return;
     }
     if (checked.state == JournalState::untrusted) problem = checked.problem;
-    addBankStatus(said, {BankError::unapplied, "",
-                         "\n" + change.journalName + " cannot be applied (" + problem +
-                             "); the next run that opens the bank applies it.\n"});
+    addBankStatus(said, bankFailure(BankError::unapplied, "\n" + change.journalName + " cannot be applied (" + problem +
+                             "); the next run that opens the bank applies it.\n"));
 }
 
 }  // namespace
@@ -395,7 +392,7 @@ BankStatus pairBankChanges(const std::string& leadingData, const std::string& fo
     std::string said;
     if (writeRecords(leader, records, count, said)) return {};
     failed = true;
-    return {BankError::notWritten, "", said};
+    return bankFailure(BankError::notWritten, said);
 }
 
 void trackBankFile(FILE* stream, const std::string& name, const std::string& dataName) {
@@ -409,32 +406,32 @@ void untrackBankFile(FILE* stream) {
 }
 
 BankStatus writeBankBytes(FILE* stream, int64_t offset, const void* bytes, size_t size) {
-    if (failed) return {BankError::notWritten};
+    if (failed) return bankFailure(BankError::notWritten, "");
     forgetBankValues();
     BankChange* change;
     TrackedFile* file;
     failed = true;
     std::string said;
-    if (!findStream(stream, change, file)) return {BankError::notWritten, "", "\nA write to a file the bank's journal does not track is refused.\n"};
+    if (!findStream(stream, change, file)) return bankFailure(BankError::notWritten, "\nA write to a file the bank's journal does not track is refused.\n");
     if (!saveOriginal(*change, *file, {{offset, offset + static_cast<int64_t>(size)}}, said))
-        return {BankError::notWritten, "", said};
-    if (std::fseek(stream, offset, SEEK_SET) != 0) return {BankError::notPositioned};
+        return bankFailure(BankError::notWritten, said);
+    if (std::fseek(stream, offset, SEEK_SET) != 0) return bankFailure(BankError::notPositioned, "");
     if (!writeStepAllowed() || std::fwrite(bytes, 1, size, stream) != size || std::fflush(stream) != 0)
-        return {BankError::notWritten};
+        return bankFailure(BankError::notWritten, "");
     failed = false;
     return {};
 }
 
 BankStatus openEmptiedBankFile(const std::string& name, const std::string& dataName, FILE*& stream) {
     stream = nullptr;
-    if (failed) return {BankError::notWritten};
+    if (failed) return bankFailure(BankError::notWritten, "");
     forgetBankValues();
     BankChange& change = changeOf(dataName);
     TrackedFile& file = fileOf(change, name);
     std::string said;
     if (!saveOriginal(change, file, {{0, INT64_MAX}}, said)) {
         failed = true;
-        return {BankError::notWritten, "", said};
+        return bankFailure(BankError::notWritten, said);
     }
     int fd = ::open(file.path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK, 0644);
     failed = fd < 0 || !writeStepAllowed() || ::ftruncate(fd, 0) != 0;
@@ -442,7 +439,7 @@ BankStatus openEmptiedBankFile(const std::string& name, const std::string& dataN
     file.stream = failed ? nullptr : std::fopen(file.path.c_str(), "r+b");
     failed = failed || !file.stream;
     stream = file.stream;
-    if (failed) return {BankError::notWritten, "", "\nCannot empty " + name + ": " + std::strerror(errno) + ".\n"};
+    if (failed) return bankFailure(BankError::notWritten, "\nCannot empty " + name + ": " + std::strerror(errno) + ".\n");
     return {};
 }
 
@@ -451,7 +448,7 @@ BankStatus journalBankRegions(FILE* stream, const BankRegions& regions) {
     TrackedFile* file;
     std::string said;
     if (!failed && findStream(stream, change, file) && !saveOriginal(*change, *file, regions, said)) failed = true;
-    return {failed ? BankError::notWritten : BankError::none, "", said};
+    return bankFailure(failed ? BankError::notWritten : BankError::none, said);
 }
 
 bool bankWriteFailed() { return failed; }
@@ -506,7 +503,7 @@ BankStatus commitBankChanges() {
         }
     }
     if (!synced) {
-        BankStatus status{BankError::notWritten, "", "\nThe bank files cannot be written to disk.\n"};
+        BankStatus status = bankFailure(BankError::notWritten, "\nThe bank files cannot be written to disk.\n");
         addBankStatus(status, undoBankChanges());
         return status;
     }
@@ -523,7 +520,7 @@ BankStatus commitBankChanges() {
             // Before the first removal nothing is committed; after it, a journal left follows a removed one
             // and is dropped by the next process that opens its bank.
             if (!committed) {
-                addBankStatus(status, {BankError::notWritten, "", line});
+                addBankStatus(status, bankFailure(BankError::notWritten, line));
                 addBankStatus(status, undoBankChanges());
                 return status;
             }

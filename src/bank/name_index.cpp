@@ -15,7 +15,7 @@ namespace {
 
 std::string u(unsigned value) { return std::to_string(value); }
 
-BankStatus corrupt(const std::string& line) { return {BankError::badIndex, "", line}; }
+BankStatus corrupt(const std::string& line) { return bankFailure(BankError::badIndex, line); }
 
 // Checks what was read: every name starts inside the pool, after the one before
 // it, and ends with its zero byte.

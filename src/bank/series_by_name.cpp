@@ -17,9 +17,9 @@ namespace {
 // The table must hold every period of the record; a negative length has no record.
 BankStatus tableFitsRecord(const ValueTable& table, BankError error) {
     if (model.bankLength < 0 || table.size() < static_cast<size_t>(model.bankLength))
-        return {error, "",
-                "\nA value table of " + std::to_string(table.size()) + " periods cannot hold a bank series of " +
-                    std::to_string(model.bankLength) + " periods.\n"};
+        return bankFailure(error, "\nA value table of " + std::to_string(table.size()) +
+                                      " periods cannot hold a bank series of " + std::to_string(model.bankLength) +
+                                      " periods.\n");
     return {};
 }
 
@@ -63,7 +63,7 @@ ValueTable makeValueTable() {
 
 BankStatus readSeries(const char* name, ValueTable& table) {
     int32_t k = findName(model.nameOffsets, model.namePool, name, model.nameCount);
-    if (k < 0) return {BankError::notRead, "", "\nCannot find " + std::string(name) + "\n" + similarNameLine(name)};
+    if (k < 0) return bankFailure(BankError::notRead, "\nCannot find " + std::string(name) + "\n" + similarNameLine(name));
     return readSeriesAt(k, table);
 }
 
@@ -72,11 +72,11 @@ BankStatus readSeriesAt(int32_t k, ValueTable& table) {
     BankStatus read = tableFitsRecord(table, BankError::notRead);
     if (read.error != BankError::none) return read;
     if (std::fseek(model.bankDataFile, recordOffset(k), SEEK_SET) != 0)
-        return {BankError::notRead, "", " \n cannot fseek "};
+        return bankFailure(BankError::notRead, " \n cannot fseek ");
     int frequencyByte = std::fgetc(model.bankDataFile);
     size_t wanted = static_cast<size_t>(model.bankLength);
     if (frequencyByte == EOF || readFloats(model.bankDataFile, table.data(), wanted) != wanted)
-        return {BankError::notRead, "", " \n cannot read " + std::string(name) + " from " + std::to_string(k) + " "};
+        return bankFailure(BankError::notRead, " \n cannot read " + std::string(name) + " from " + std::to_string(k) + " ");
     model.frequency = static_cast<int8_t>(frequencyByte);
     return {};
 }

@@ -27,30 +27,30 @@ bool obtainTable(std::vector<FloatVector>& table, int32_t count) {
 }  // namespace
 
 BankStatus allocateWorkspace() {
-    if (!obtainTable(model.series, model.seriesCount)) return {BankError::noTableMemory, "", kMemoryAllGone};
+    if (!obtainTable(model.series, model.seriesCount)) return bankFailure(BankError::noTableMemory, kMemoryAllGone);
     for (int32_t i = 0; i < model.seriesCount; ++i) {
         FloatVector v = allocVector(-model.seriesLags[i], model.periodCount);
         if (!v)
-            return {BankError::noSeriesMemory, "", "Not enough space for a forecast this long. Reduce length of forecast.\n"};
+            return bankFailure(BankError::noSeriesMemory, "Not enough space for a forecast this long. Reduce length of forecast.\n");
         for (int32_t t = v.lo; t <= v.hi; ++t) v[t] = 0.0f;
         model.series[i] = v;
     }
     if (model.equationCount <= 0) return {};
 
-    if (!obtainTable(model.coef, model.equationCount)) return {BankError::noTableMemory, "", kMemoryAllGone};
+    if (!obtainTable(model.coef, model.equationCount)) return bankFailure(BankError::noTableMemory, kMemoryAllGone);
     for (int32_t e = 0; e < model.equationCount; ++e) {
         if (model.coefCount[e] == 0) continue;
         model.coef[e] = allocVector(0, model.coefCount[e] - 1);
-        if (!model.coef[e]) return {BankError::noCoefficientMemory, "", kMemoryAllGone};
+        if (!model.coef[e]) return bankFailure(BankError::noCoefficientMemory, kMemoryAllGone);
         for (int32_t k = 0; k < model.coefCount[e]; ++k) model.coef[e][k] = 0.0f;
     }
 
     freeVector(model.errorRho);
     freeVector(model.errorSee);
     model.errorRho = allocVector(0, model.equationCount - 1);
-    if (!model.errorRho) return {BankError::noRhoMemory};
+    if (!model.errorRho) return bankFailure(BankError::noRhoMemory, "");
     model.errorSee = allocVector(0, model.equationCount - 1);
-    if (!model.errorSee) return {BankError::noSeeMemory};
+    if (!model.errorSee) return bankFailure(BankError::noSeeMemory, "");
     for (int32_t e = 0; e < model.equationCount; ++e) {
         model.errorRho[e] = 0.0f;
         model.errorSee[e] = 0.0f;
@@ -66,12 +66,12 @@ BankStatus loadAllSeries() {
     for (int32_t i = 0; i < model.seriesCount; ++i) {
         int32_t lag = model.seriesLags[i];
         if (std::fseek(model.bankDataFile, valueOffset(i, model.startIndex - lag), SEEK_SET) != 0)
-            return {BankError::notRead, "", "\nCannot seek for series " + std::to_string(i) + " \n"};
+            return bankFailure(BankError::notRead, "\nCannot seek for series " + std::to_string(i) + " \n");
         // A read that stops early at the end of the file leaves the rest as it was.
         FloatVector& v = model.series[i];
         size_t wanted = static_cast<size_t>(lag) + model.periodCount + 1;
         size_t got = readFloats(model.bankDataFile, &v[-lag], wanted);
-        if (got == 0) return {BankError::notRead, "", "\nCannot read series " + std::to_string(i) + " \n"};
+        if (got == 0) return bankFailure(BankError::notRead, "\nCannot read series " + std::to_string(i) + " \n");
         complete = complete && got == wanted;
     }
     // What a later loading leaves of a short read depends on the trial before
