@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         model.randomCoefficients = size > 0 && (data[size - 1] & 1) ? 1 : 0;
         model.rngSeed = -1;
         model.equationCount = readEquationDimensions();
-        if (allocateWorkspace() != 0) return;
+        if (allocateWorkspace().error != BankError::none) return;
         readCoefficients();
     });
     return 0;
