@@ -60,7 +60,7 @@ TEST_F(Header, WriteToAnUntrackedFileIsRefused) {
     std::fclose(stream);
     EXPECT_EQ(written.error, BankError::notWritten);
     EXPECT_EQ(written.message,
-              "\nA write to a file the bank's journal does not track is refused.\nCannot write the bank's header.\n");
+              "\nA write to a file the bank's journal does not track is refused.\n\nCannot write the bank's header.\n");
     EXPECT_EQ(readFile("h.bnk"), "old");
     EXPECT_TRUE(bankWriteFailed());
 }

@@ -191,7 +191,7 @@ TEST_F(Workspace, FailedWriteExitsEight) {
     makeDataReadOnly();
     ConsoleCapture capture;
     EXPECT_EQ(exitCodeOf([] { showWrittenSeries(writeAllSeries(model.series, model.bankDataFile)); }), 8);
-    EXPECT_EQ(capture.output(), "\nCannot write series 0\n");
+    EXPECT_EQ(capture.output(), "\nCannot write series 0\n\nbws.bnk and bws.ind are left as they were.\n");
 }
 
 TEST_F(Workspace, RunMustFitTheBankWithItsLags) {
