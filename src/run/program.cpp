@@ -1,8 +1,8 @@
 // The top of vorn: the one place where a run that ended early puts the bank
 // back as it was.
+#include "bank/journal.h"
 #include "base/exit.h"
 #include "fixer/bank_report.h"
-#include "bank/journal.h"
 #include "run/run.h"
 #include "state/model_state.h"
 
