@@ -25,8 +25,6 @@ void holdBankWords(const BankStatus& status);
 // Holds what a bank operation said; true when it failed. A value that is not a
 // finite number ends the command (kExitNotFinite) at once.
 bool bankFailed(const BankStatus& status);
-// The words held so far as one line (empty when none), which are then dropped.
-std::string takeHeldMessages();
 
 // The program named in failures and help pointers: "vornbank", or the name of
 // another tool built on these pieces (vornfit, which has no verbs).

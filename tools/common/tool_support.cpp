@@ -18,6 +18,13 @@ namespace {
 std::string heldWords;  // what the bank layer said, for the failure's line
 std::pair<std::string, std::string> pathShown;  // a path in failures, and the path shown instead
 
+// The words held so far as one line (empty when none), which are then dropped.
+std::string takeHeldMessages() {
+    std::string text = asOneLine(heldWords);
+    heldWords.clear();
+    return text;
+}
+
 // "<tool>: " and the message, with what the bank code said (held back until
 // now) after it in parentheses: a failure is always one line.
 void printFailure(const char* format, va_list args, const char* after = "") {
@@ -64,12 +71,6 @@ bool bankFailed(const BankStatus& status) {
     holdBankWords(status);
     if (status.error == BankError::notFinite) endProcess(kExitNotFinite);
     return status.error != BankError::none;
-}
-
-std::string takeHeldMessages() {
-    std::string text = asOneLine(heldWords);
-    heldWords.clear();
-    return text;
 }
 
 int runToolCommand(const std::vector<std::string>& args, int (*body)(const std::vector<std::string>& args)) {
