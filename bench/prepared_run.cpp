@@ -66,7 +66,7 @@ void prepareRun(const std::vector<std::string>& args) {
     model.consoleInput = 'y';
     fixerLoop(console.in);
     model.stochasticRun = model.randomErrors == 1 || model.randomCoefficients == 1 ? 'y' : 'n';
-    if (allocateWorkspace() == -1) throw std::runtime_error("no workspace");
+    if (allocateWorkspace().error != BankError::none) throw std::runtime_error("no workspace");
 }
 
 void endPreparedRun() {

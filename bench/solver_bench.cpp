@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "bank/bank_file.h"
+#include "bank/name_index.h"
 #include "counting.h"
 #include "optimiser/objective.h"
 #include "optimiser/spec_file.h"
@@ -52,7 +53,7 @@ void reportCounts(benchmark::State& state, const Counts& before) {
 // Loaded series and drawn coefficients, the base pass made and the dates set
 // for the periods, as a trial has them before its first period.
 void startTrialByHand() {
-    if (loadAllSeries() == -1) throw std::runtime_error("cannot load the series");
+    if (loadAllSeries().error != BankError::none) throw std::runtime_error("cannot load the series");
     model.period = 0;
     model.currentIndex = model.startIndex;
     model.currentDate = model.startDate;
@@ -122,7 +123,7 @@ void oneTrialsPassesAndDeviates(benchmark::State& state) {
 void oneObjectiveEvaluation(benchmark::State& state) {
     prepareRun({"2000.4", "2005.4", "plain.fix", "m", "opt.spec"});
     model.savedSeries = allocMatrix(0, model.seriesCount - 1, 0, model.periodCount);
-    if (loadAllSeries() == -1 || !readOptimiserSpec()) throw std::runtime_error("cannot start the optimiser");
+    if (loadAllSeries().error != BankError::none || !readOptimiserSpec()) throw std::runtime_error("cannot start the optimiser");
     for (int32_t s = 0; s < model.seriesCount; ++s)
         for (int32_t t = 0; t <= model.periodCount; ++t) model.savedSeries[s][t] = model.series[s][t];
     model.objectiveSeries = static_cast<int16_t>(

@@ -30,16 +30,17 @@ void loadAndWriteRun() {
     model.startIndex = 1;
     model.endIndex = 6;
     model.periodCount = model.endIndex - model.startIndex;
-    if (allocateWorkspace() != 0 || loadAllSeries() != 0) return;
-    writeAllSeries(model.series, model.bankDataFile, "variables");
+    if (allocateWorkspace().error != BankError::none || loadAllSeries().error != BankError::none) return;
+    writeAllSeries(model.series, model.bankDataFile);
 }
 
 void writeSeriesByName() {
     ValueTable table = makeValueTable();
     for (size_t p = 0; p < table.size(); ++p) table[p] = static_cast<float>(p);
     model.frequency = 4;
-    if (model.nameCount > 0) writeSeries(model.namePool.data() + model.nameOffsets[0], table);
-    writeSeries("fuzz_new", table);
+    int32_t position;
+    if (model.nameCount > 0) writeSeries(model.namePool.data() + model.nameOffsets[0], table, position);
+    writeSeries("fuzz_new", table, position);
 }
 
 }  // namespace
@@ -49,10 +50,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     runFuzzInput([&] {
         writeFuzzFile("bws.ind", parts[0]);
         writeFuzzFile("bws.bnk", parts[1]);
-        openBankFile("bws.bnk", &model.bankDataFile);
-        openBankFile("bws.ind", &model.bankIndexFile);
         BankHeader header;
-        if (readIndex(model.bankIndexFile, model.nameCount) != 0 || readBankHeader(model.bankDataFile, header) != 0)
+        if (openBankFiles("bws.bnk", "bws.ind", BankAccess::write).error != BankError::none ||
+            readIndex(model.bankIndexFile, model.nameCount).error != BankError::none ||
+            readBankHeader(model.bankDataFile, header).error != BankError::none)
             return;
         model.bankBaseYear = header.baseYear;
         model.bankBaseMonth = header.baseMonth;

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         model.randomCoefficients = size > 0 && (data[size - 1] & 1) ? 1 : 0;
         model.random.seed = -1;
         model.equationCount = readEquationDimensions();
-        if (allocateWorkspace() != 0) return;
+        if (allocateWorkspace().error != BankError::none) return;
         readCoefficients();
         if (model.randomCoefficients == 1) drawCoefficients();
     });

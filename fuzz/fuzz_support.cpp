@@ -47,20 +47,25 @@ void makeFuzzBank() {
     resetModelState();
     model.bankDataFile = createFile("fuzzbank.bnk");
     model.bankIndexFile = createFile("fuzzbank.ind");
+    trackBankFile(model.bankDataFile, "fuzzbank.bnk", "fuzzbank.bnk");
+    trackBankFile(model.bankIndexFile, "fuzzbank.ind", "fuzzbank.bnk");
     model.bankBaseYear = kBankBaseYear;
     model.bankBaseMonth = kBankBaseMonth;
     model.bankLength = kBankLength;
     model.nameOffsets.assign(1, 0);
     model.namePool.assign(1, '\0');
-    bool written = writeBankHeader(model.bankDataFile, {kBankBaseYear, kBankBaseMonth, kBankLength, "fuzz"}) == 0 &&
-                   writeIndex(model.bankIndexFile, model.nameOffsets, model.namePool, 0) == 0;
+    bool written =
+        writeBankHeader(model.bankDataFile, {kBankBaseYear, kBankBaseMonth, kBankLength, "fuzz"}).error == BankError::none &&
+        writeIndex(model.bankIndexFile, model.nameOffsets, model.namePool, 0).error == BankError::none;
     ValueTable table = makeValueTable();
     model.frequency = 4;
     for (size_t s = 0; written && s < kFuzzSeriesNames.size(); ++s) {
         for (int p = 0; p < kBankLength; ++p) table[p] = static_cast<float>(p + 1 + 100 * s);
-        written = writeSeries(kFuzzSeriesNames[s].c_str(), table) >= 0;
+        int32_t position;
+        written = writeSeries(kFuzzSeriesNames[s].c_str(), table, position).error == BankError::none;
     }
     closeBankFiles();
+    written = written && commitBankChanges().error == BankError::none;
     resetModelState();
     if (!written) {
         std::fputs("fuzz: cannot write the small bank\n", stderr);

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         model.maximize = 'y';
         model.specFileName = "opt.spec";
         model.equationCount = readEquationDimensions();
-        if (allocateWorkspace() != 0) return;
+        if (allocateWorkspace().error != BankError::none) return;
         readOptimiserSpec();
     });
     return 0;

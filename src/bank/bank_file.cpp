@@ -4,12 +4,11 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <string>
 
 #include "bank/journal.h"
 #include "bank/stored_values.h"
-#include "base/console.h"
-#include "base/exit.h"
 #include "state/model_state.h"
 
 long recordOffset(int32_t k) {
@@ -18,27 +17,48 @@ long recordOffset(int32_t k) {
 
 long valueOffset(int32_t k, int32_t p) { return recordOffset(k) + 1 + 4L * p; }
 
-void openBankFile(const char* name, FILE** slot) {
-    FILE* stream = std::fopen(name, "r+b");
-    if (!stream) {
-        printOut("\nCannot open %s.\n", name);
-        endProcess(5);
-    }
+BankStatus openBankFile(const char* name, FILE** slot, BankAccess access) {
+    FILE* stream = std::fopen(name, access == BankAccess::write ? "r+b" : "rb");
+    if (!stream) return {BankError::notOpened, "", "\nCannot open " + std::string(name) + ".\n", name, errno};
     *slot = stream;
     forgetBankValues();
-    if (std::fseek(stream, 0, SEEK_SET) != 0) {
-        printOut("\nCannot do initial seek on %s.\n", name);
-        endProcess(6);
-    }
+    if (std::fseek(stream, 0, SEEK_SET) != 0)
+        return {BankError::notPositioned, "", "\nCannot do initial seek on " + std::string(name) + ".\n", name, errno};
+    return {};
 }
 
-void openBank(const std::string& dataName, const std::string& indexName) {
-    BankOpen opened = claimBank(dataName, indexName, BankAccess::write);
-    if (opened != BankOpen::ready) endProcess(claimExitCode(opened, 5));
-    openBankFile(dataName.c_str(), &model.bankDataFile);
-    trackBankFile(model.bankDataFile, dataName, dataName);
-    openBankFile(indexName.c_str(), &model.bankIndexFile);
-    trackBankFile(model.bankIndexFile, indexName, dataName);
+namespace {
+
+// Opens one file of a claimed bank; a writer's is tracked by the bank's journal.
+BankStatus openClaimedFile(const std::string& name, FILE** slot, BankAccess access, const std::string& dataName) {
+    BankStatus opened = openBankFile(name.c_str(), slot, access);
+    if (opened.error == BankError::none && access == BankAccess::write) trackBankFile(*slot, name, dataName);
+    return opened;
+}
+
+}  // namespace
+
+BankStatus openBankFiles(const std::string& dataName, const std::string& indexName, BankAccess access) {
+    BankStatus status = claimBank(dataName, indexName, access);
+    if (status.error == BankError::none)
+        addBankStatus(status, openClaimedFile(dataName, &model.bankDataFile, access, dataName));
+    if (status.error == BankError::none)
+        addBankStatus(status, openClaimedFile(indexName, &model.bankIndexFile, access, dataName));
+    return status;
+}
+
+BankStatus openBank(const std::string& dataName, const std::string& indexName, BankAccess access,
+                    BankHeader& header) {
+    BankStatus status = openBankFiles(dataName, indexName, access);
+    if (status.error == BankError::none) addBankStatus(status, readIndex(model.bankIndexFile, model.nameCount));
+    if (status.error == BankError::none) addBankStatus(status, readBankHeader(model.bankDataFile, header));
+    if (status.error == BankError::none)
+        addBankStatus(status, checkBankExtent(model.bankDataFile, header.baseMonth, header.length, model.nameCount));
+    if (status.error != BankError::none) return status;
+    model.bankBaseYear = header.baseYear;
+    model.bankBaseMonth = header.baseMonth;
+    model.bankLength = header.length;
+    return status;
 }
 
 void closeBankFile(FILE*& stream) {
@@ -53,23 +73,19 @@ void closeBankFiles() {
     closeBankFile(model.bankIndexFile);
 }
 
-int checkBankExtent(FILE* data, int16_t baseMonth, int16_t length, int16_t nameCount) {
-    if (baseMonth < 1 || baseMonth > 12) {
-        printOut("\nThe bank's base month %d is not a month from 1 to 12.\n", baseMonth);
-        return -1;
-    }
-    if (length < 1) {
-        printOut("\nThe bank's length %d is not a number of periods of at least 1.\n", length);
-        return -1;
-    }
+BankStatus checkBankExtent(FILE* data, int16_t baseMonth, int16_t length, int16_t nameCount) {
+    using std::to_string;
+    if (baseMonth < 1 || baseMonth > 12)
+        return bankFailure(BankError::notWhole, "\nThe bank's base month " + to_string(baseMonth) + " is not a month from 1 to 12.\n");
+    if (length < 1)
+        return bankFailure(BankError::notWhole, "\nThe bank's length " + to_string(length) + " is not a number of periods of at least 1.\n");
     struct stat status {};
     long needed = kBankHeaderSize + static_cast<long>(nameCount) * (4L * length + 1);
-    if (fstat(fileno(data), &status) != 0 || status.st_size < needed) {
-        printOut("\nThe bank's data file holds %ld bytes, too few for its header and %d series of %d periods (%ld bytes).\n",
-                 static_cast<long>(status.st_size), nameCount, length, needed);
-        return -1;
-    }
-    return 0;
+    if (fstat(fileno(data), &status) != 0 || status.st_size < needed)
+        return bankFailure(BankError::notWhole, "\nThe bank's data file holds " + to_string(static_cast<long>(status.st_size)) +
+                    " bytes, too few for its header and " + to_string(nameCount) + " series of " + to_string(length) +
+                    " periods (" + to_string(needed) + " bytes).\n");
+    return {};
 }
 
 namespace {
@@ -83,28 +99,21 @@ std::string seriesLabel(int32_t i) {
 
 }  // namespace
 
-int checkRunFitsBank() {
-    if (model.startIndex < 0) {
-        printOut("\nThe run starts at bank period %d, before the bank's first period 0.\n",
-                 model.startIndex);
-        return -1;
-    }
-    if (model.endIndex >= model.bankLength) {
-        printOut("\nThe run ends at bank period %d, beyond the bank's last period %d.\n",
-                 model.endIndex, model.bankLength - 1);
-        return -1;
-    }
+BankStatus checkRunFitsBank() {
+    using std::to_string;
+    auto outside = [](const std::string& line) { return bankFailure(BankError::outsideBank, line); };
+    if (model.startIndex < 0)
+        return outside("\nThe run starts at bank period " + to_string(model.startIndex) +
+                       ", before the bank's first period 0.\n");
+    if (model.endIndex >= model.bankLength)
+        return outside("\nThe run ends at bank period " + to_string(model.endIndex) + ", beyond the bank's last period " +
+                       to_string(model.bankLength - 1) + ".\n");
     for (int32_t i = 0; i < model.seriesCount; ++i) {
         int32_t lag = model.seriesLags[i];
-        if (lag < 0) {
-            printOut("\n%s has a negative lag %d.\n", seriesLabel(i).c_str(), lag);
-            return -1;
-        }
-        if (model.startIndex - lag < 0) {
-            printOut("\n%s needs bank period %d for its %d lags, before the bank's first period 0.\n",
-                     seriesLabel(i).c_str(), model.startIndex - lag, lag);
-            return -1;
-        }
+        if (lag < 0) return outside("\n" + seriesLabel(i) + " has a negative lag " + to_string(lag) + ".\n");
+        if (model.startIndex - lag < 0)
+            return outside("\n" + seriesLabel(i) + " needs bank period " + to_string(model.startIndex - lag) + " for its " +
+                           to_string(lag) + " lags, before the bank's first period 0.\n");
     }
-    return 0;
+    return {};
 }

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "bank/bank_header.h"
+#include "bank/bank_lock.h"
+#include "bank/bank_status.h"
 #include "base/arrays.h"
 
 inline constexpr long kBankHeaderSize = 86;
@@ -22,39 +25,47 @@ inline constexpr const char* kSigmaIndex = "sigma.ind";
 long recordOffset(int32_t k);
 long valueOffset(int32_t k, int32_t p);
 
-// Opens an existing file for update as raw bytes into *slot, positioned at 0.
-// Exits 5 when it cannot be opened, 6 when it cannot be positioned.
-void openBankFile(const char* name, FILE** slot);
-// Takes the bank for this process and applies a journal a dead process left
-// beside it, then opens its data and index files into bankDataFile and
-// bankIndexFile with openBankFile; from then on every write to them is
-// journaled. Exits 15 when another process holds the bank, 16 when its
-// journal cannot be trusted, 5 when a file of it is not a regular file or the
-// journal cannot be applied.
-void openBank(const std::string& dataName, const std::string& indexName);
+// Opens an existing file as raw bytes into *slot, positioned at 0: for update
+// when `access` is write, read-only otherwise. notOpened (with the file and
+// errno) when it cannot be opened, notPositioned when it cannot be positioned.
+BankStatus openBankFile(const char* name, FILE** slot, BankAccess access = BankAccess::write);
+// Takes the bank for this process (claimBank: a journal a dead process left is
+// applied, with a note), then opens its data and index files into
+// bankDataFile and bankIndexFile, for a writer tracked so that every write to
+// them is journaled. Fails with claimBank's refusals, then notOpened or
+// notPositioned.
+BankStatus openBankFiles(const std::string& dataName, const std::string& indexName, BankAccess access);
+// The one way vorn and the tools open a bank to read its series: openBankFiles,
+// then the index read into the model record and the header into `header`,
+// checked to fit together, and the bank's base period and length set in the
+// model record. Fails as openBankFiles, then with badIndex, badHeader or
+// notWhole, in the order of those steps.
+BankStatus openBank(const std::string& dataName, const std::string& indexName, BankAccess access,
+                    BankHeader& header);
 // Closes a bank file where it is open, leaving the slot absent.
 void closeBankFile(FILE*& stream);
 // Closes bankDataFile and bankIndexFile.
 void closeBankFiles();
-// Refuses, after a message, a header whose base month is outside 1..12 or whose
+// Refuses (notWhole) a header whose base month is outside 1..12 or whose
 // length is below 1, and a data file too short for the header and a record per
-// indexed name; 0 when the bank is whole, -1 otherwise.
-int checkBankExtent(FILE* data, int16_t baseMonth, int16_t length, int16_t nameCount);
+// indexed name.
+BankStatus checkBankExtent(FILE* data, int16_t baseMonth, int16_t length, int16_t nameCount);
 
-// Reads the whole index into count, model.nameOffsets and model.namePool; -1 on failure.
-int readIndex(FILE* stream, int16_t& count);
-// Writes the whole index; -1 on failure.
-int writeIndex(FILE* stream, const std::vector<uint16_t>& offsets, const std::vector<char>& pool,
-               int16_t count);
+// Reads the whole index into count, model.nameOffsets and model.namePool; badIndex on failure.
+BankStatus readIndex(FILE* stream, int16_t& count);
+// Writes the whole index; badIndex when it is inconsistent, the write's failure otherwise.
+BankStatus writeIndex(FILE* stream, const std::vector<uint16_t>& offsets, const std::vector<char>& pool,
+                      int16_t count);
 
-// Refuses, with a message, a run whose periods with their lags reach before bank
-// period 0 or at or beyond bankLength; 0 when the run fits, -1 otherwise.
-int checkRunFitsBank();
+// Refuses (outsideBank) a run whose periods with their lags reach before bank
+// period 0 or at or beyond bankLength.
+BankStatus checkRunFitsBank();
 
-// Series table with lag slots, coefficient vectors and error vectors; -1 when a
-// series vector cannot be had (exits 12, 13, 6, 7 on the other shortages).
-int allocateWorkspace();
-// Fills model.series from model.bankDataFile; -1 on failure.
-int loadAllSeries();
-// Writes periods 0..periodCount of every model series; exits 7 or 8 on failure.
-void writeAllSeries(const std::vector<FloatVector>& table, FILE* stream, const char* label);
+// Series table with lag slots, coefficient vectors and error vectors; the
+// shortage, named by its table, when one cannot be had.
+BankStatus allocateWorkspace();
+// Fills model.series from model.bankDataFile: outsideBank or notRead on failure.
+BankStatus loadAllSeries();
+// Writes periods 0..periodCount of every model series: outsideBank, notFinite,
+// notPositioned or notWritten on failure.
+BankStatus writeAllSeries(const std::vector<FloatVector>& table, FILE* stream);

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "bank/bank_status.h"
+
 struct BankHeader {
     int16_t baseYear;
     int16_t baseMonth;
@@ -13,8 +15,12 @@ struct BankHeader {
     std::string title;  // at most 80 characters
 };
 
-// Reads the header from the start of the data file; -1 after a message when it is short.
-int readBankHeader(FILE* stream, BankHeader& header);
+// Reads the header from the start of the data file; badHeader when it is short.
+BankStatus readBankHeader(FILE* stream, BankHeader& header);
 // Writes the header at the start of the data file, the title zero-padded to 80
-// bytes; -1 after a message when the title is longer or the write fails.
-int writeBankHeader(FILE* stream, const BankHeader& header);
+// bytes: the one place a bank's title is written. notWhole when the title is
+// longer, notWritten when the write fails.
+BankStatus writeBankHeader(FILE* stream, const BankHeader& header);
+// Writes `size` bytes (at most the 80 of the field) over the start of the
+// title field of a bank's data file; the rest of the field keeps its bytes.
+BankStatus writeBankTitle(FILE* stream, const char* bytes, size_t size);

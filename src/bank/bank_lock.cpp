@@ -15,8 +15,6 @@
 #include <sstream>
 #include <vector>
 
-#include "base/console.h"
-
 namespace {
 
 struct HeldBank {
@@ -66,14 +64,12 @@ std::string otherHolder(const HeldBank& bank) {
     return "another process";
 }
 
-BankLock refuseBusy(const HeldBank& bank) {
-    printOut("\n%s is in use by %s: try again when it has finished.\n", bank.name.c_str(), otherHolder(bank).c_str());
-    return BankLock::busy;
+BankStatus refuseBusy(const HeldBank& bank) {
+    return bankFailure(BankError::busy, "\n" + bank.name + " is in use by " + otherHolder(bank) + ": try again when it has finished.\n");
 }
 
-BankLock refuseIrregular(const std::string& name) {
-    printOut("\n%s is not a regular file, so it cannot be a bank file.\n", name.c_str());
-    return BankLock::notRegular;
+BankStatus refuseIrregular(const std::string& name) {
+    return bankFailure(BankError::notRegular, "\n" + name + " is not a regular file, so it cannot be a bank file.\n");
 }
 
 }  // namespace
@@ -84,7 +80,7 @@ std::string absolutePath(const std::string& name) {
     return error ? "" : path.lexically_normal().string();
 }
 
-BankLock lockBank(const std::string& dataName, const std::string& indexName, BankAccess access, bool create) {
+BankStatus lockBank(const std::string& dataName, const std::string& indexName, BankAccess access, bool create) {
     struct stat status {};
     if (::stat(indexName.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) return refuseIrregular(indexName);
     HeldBank* bank = heldByName(dataName);
@@ -97,7 +93,7 @@ BankLock lockBank(const std::string& dataName, const std::string& indexName, Ban
             made = fd >= 0;
         }
         // A file that cannot be opened is refused where the bank is opened.
-        if (fd < 0) return BankLock::held;
+        if (fd < 0) return {};
         if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
             ::close(fd);
             return refuseIrregular(dataName);
@@ -105,27 +101,24 @@ BankLock lockBank(const std::string& dataName, const std::string& indexName, Ban
         std::string path = absolutePath(dataName);
         HeldBank opened{path, dataName, fd, status.st_dev, status.st_ino, false, made};
         if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
-            refuseBusy(opened);
+            BankStatus busy = refuseBusy(opened);
             if (made) ::unlink(dataName.c_str());
             ::close(fd);
-            return BankLock::busy;
+            return busy;
         }
         held.push_back(opened);
         bank = &held.back();
     }
-    if (access == BankAccess::write && !lockBankExclusively(dataName)) return BankLock::busy;
-    return BankLock::held;
+    if (access == BankAccess::write) return lockBankExclusively(dataName);
+    return {};
 }
 
-bool lockBankExclusively(const std::string& dataName) {
+BankStatus lockBankExclusively(const std::string& dataName) {
     HeldBank* bank = heldByName(dataName);
-    if (!bank || bank->exclusive) return true;
-    if (::flock(bank->fd, LOCK_EX | LOCK_NB) != 0) {
-        refuseBusy(*bank);
-        return false;
-    }
+    if (!bank || bank->exclusive) return {};
+    if (::flock(bank->fd, LOCK_EX | LOCK_NB) != 0) return refuseBusy(*bank);
     bank->exclusive = true;
-    return true;
+    return {};
 }
 
 bool bankFileMadeHere(const std::string& path) {

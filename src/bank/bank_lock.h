@@ -7,18 +7,19 @@
 
 #include <string>
 
+#include "bank/bank_status.h"
+
 enum class BankAccess { read, write };
-enum class BankLock { held, busy, notRegular };
 
 // Locks the bank whose files are `dataName` and `indexName` without waiting.
-// A file of the bank that is there but is not a regular file is refused. A
-// data file that does not exist is not locked for a reader; for a writer it is
-// made (empty) when `create`, and the change then counts it as new. Prints one
-// line when the bank is refused.
-BankLock lockBank(const std::string& dataName, const std::string& indexName, BankAccess access, bool create);
-// Makes this process's lock on the bank exclusive; false (after the line that
-// says who holds it) when another process holds it too.
-bool lockBankExclusively(const std::string& dataName);
+// A file of the bank that is there but is not a regular file is refused
+// (notRegular), and so is a bank another process holds (busy), each with one
+// line. A data file that does not exist is not locked for a reader; for a
+// writer it is made (empty) when `create`, and the change then counts it as new.
+BankStatus lockBank(const std::string& dataName, const std::string& indexName, BankAccess access, bool create);
+// Makes this process's lock on the bank exclusive; busy, with the line that
+// says who holds it, when another process holds it too.
+BankStatus lockBankExclusively(const std::string& dataName);
 // True when the data file at `path` was made by lockBank in this process.
 bool bankFileMadeHere(const std::string& path);
 // Removes the data files lockBank made, once the change that made them is undone.

@@ -17,8 +17,6 @@
 
 #include "bank/journal_file.h"
 #include "bank/stored_values.h"
-#include "base/console.h"
-#include "base/exit.h"
 #include "base/whole_file.h"
 
 JournalHooks journalHooks;
@@ -146,25 +144,25 @@ bool readOriginal(const TrackedFile& file, int64_t from, int64_t to, std::string
 }
 
 // One line naming the journal and why it cannot be made.
-void reportJournalNotMade(const BankChange& change, int error) {
+std::string journalNotMade(const BankChange& change, int error) {
     struct stat status {};
     std::string why = std::strerror(error);
     if (error == EEXIST && ::lstat(change.journalPath.c_str(), &status) == 0)
         why = S_ISLNK(status.st_mode) ? "a symbolic link is in its place" : "another file is in its place";
-    printOut("\nCannot make the journal %s: %s.\n", change.journalName.c_str(), why.c_str());
+    return "\nCannot make the journal " + change.journalName + ": " + why + ".\n";
 }
 
 bool syncJournal(const BankChange& change) { return syncStepAllowed() && ::fsync(change.journal) == 0; }
 
 // Appends `records` (`count` of them) to the journal, made fresh when there is
 // none yet, syncs them, and only then makes them valid by writing the count
-// into the header, synced in turn.
-bool writeRecords(BankChange& change, std::string records, uint64_t count) {
+// into the header, synced in turn. A failure's line goes to `said`.
+bool writeRecords(BankChange& change, std::string records, uint64_t count, std::string& said) {
     const bool created = change.journal < 0;
     if (created) {
         change.journal = ::open(change.journalPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (change.journal < 0) {
-            reportJournalNotMade(change, errno);
+            said += journalNotMade(change, errno);
             return false;
         }
         records = journalHeader(0, change.number) + records;
@@ -181,7 +179,7 @@ bool writeRecords(BankChange& change, std::string records, uint64_t count) {
         ::pwrite(change.journal, header.data(), header.size(), 0) == static_cast<ssize_t>(header.size()) &&
         syncJournal(change))
         return true;
-    printOut("\nCannot write the journal %s: %s.\n", change.journalName.c_str(), std::strerror(errno));
+    said += "\nCannot write the journal " + change.journalName + ": " + std::strerror(errno) + ".\n";
     return false;
 }
 
@@ -205,7 +203,7 @@ std::string introduceFiles(BankChange& change, uint64_t& count) {
 }
 
 // Puts into the journal, and syncs, what writes of the regions would destroy.
-bool saveOriginal(BankChange& change, TrackedFile& file, const BankRegions& regions) {
+bool saveOriginal(BankChange& change, TrackedFile& file, const BankRegions& regions, std::string& said) {
     uint64_t count = 0;
     std::string records = introduceFiles(change, count);
     const bool whole = file.originalLength <= journalHooks.wholeFileLimit;
@@ -218,7 +216,7 @@ bool saveOriginal(BankChange& change, TrackedFile& file, const BankRegions& regi
             ++count;
         }
     }
-    return records.empty() || writeRecords(change, records, count);
+    return records.empty() || writeRecords(change, records, count, said);
 }
 
 // "bws.bnk and bws.ind"
@@ -238,28 +236,21 @@ bool isRegularFile(const std::string& path) {
     return ::lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
-BankOpen refuseUntrusted(const std::string& journal, const std::string& problem, const std::string& dataName) {
-    printOut("\n%s cannot be trusted: %s. The bank %s may be half written; the journal and the bank are kept as "
-             "they are.\n",
-             journal.c_str(), problem.c_str(), dataName.c_str());
-    return BankOpen::untrusted;
+BankStatus refuseUntrusted(const std::string& journal, const std::string& problem, const std::string& dataName) {
+    return bankFailure(BankError::untrusted, "\n" + journal + " cannot be trusted: " + problem + ". The bank " + dataName +
+                " may be half written; the journal and the bank are kept as they are.\n");
 }
 
-BankOpen cannotRemove(const std::string& name) {
-    printOut("\nCannot remove %s: %s.\n", name.c_str(), std::strerror(errno));
-    return BankOpen::unapplied;
+BankStatus cannotRemove(const std::string& name) {
+    return bankFailure(BankError::unapplied, "\nCannot remove " + name + ": " + std::strerror(errno) + ".\n");
 }
 
-BankOpen applyLeftJournal(const CheckedJournal& checked, const std::string& journal, const std::string& dataName) {
+BankStatus applyLeftJournal(const CheckedJournal& checked, const std::string& journal, const std::string& dataName) {
     std::vector<std::string> names;
     std::string problem;
-    if (!applyJournal(checked, journal, names, problem)) {
-        printOut("\n%s was left by a run that did not finish, and %s.\n", journal.c_str(), problem.c_str());
-        return BankOpen::unapplied;
-    }
-    printOut("\n%s was left by a run that did not finish: the bank %s is restored from it.\n", journal.c_str(),
-             dataName.c_str());
-    return BankOpen::ready;
+    if (!applyJournal(checked, journal, names, problem))
+        return bankFailure(BankError::unapplied, "\n" + journal + " was left by a run that did not finish, and " + problem + ".\n");
+    return bankNote("\n" + journal + " was left by a run that did not finish: the bank " + dataName + " is restored from it.\n");
 }
 
 // True when the journal at `path` is valid and belongs to change `number`.
@@ -271,63 +262,62 @@ bool validJournalOfChange(const std::string& path, uint64_t number) {
 
 // Before the following journal is valid, the other bank's data file can only
 // be the empty file made to lock it: when it was new, it goes again.
-BankOpen removeNewDataFile(const CheckedJournal& leader, const std::string& dataName) {
+BankStatus removeNewDataFile(const CheckedJournal& leader, const std::string& dataName) {
     struct stat status {};
     if (leader.partnerNew && ::lstat(dataName.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size == 0 &&
         ::unlink(dataName.c_str()) != 0)
         return cannotRemove(dataName);
-    return BankOpen::ready;
+    return {};
 }
 
-// Removes a journal that changed nothing (never made valid, or following a
-// change made final); `then` when it is gone.
-BankOpen removeJournal(const std::string& journal, BankOpen then) {
-    return ::unlink(journal.c_str()) == 0 ? then : cannotRemove(journal);
+// Removes a journal that changed nothing (never made valid, or following a change made final).
+BankStatus removeJournal(const std::string& journal) {
+    return ::unlink(journal.c_str()) == 0 ? BankStatus{} : cannotRemove(journal);
 }
 
 // A leading journal's follower is applied first: once the leader is gone, the
 // follower counts as committed. `leaderJournal` as the user named it: the
 // follower is named the same way.
-BankOpen applyFollower(const CheckedJournal& leader, const std::string& leaderJournal) {
+BankStatus applyFollower(const CheckedJournal& leader, const std::string& leaderJournal) {
     const std::string path = (fs::path(leaderJournal).parent_path() / leader.partnerName).lexically_normal().string();
     const std::string dataName = path.substr(0, path.size() - std::strlen("-journal"));
     if (!dataName.ends_with(".bnk")) return refuseUntrusted(path, "it is not the journal of a bank", dataName);
     const std::string indexName = dataName.substr(0, dataName.size() - 4) + ".ind";
-    switch (lockBank(dataName, indexName, BankAccess::write, false)) {
-    case BankLock::busy: return BankOpen::busy;
-    case BankLock::notRegular: return BankOpen::notRegular;
-    case BankLock::held: break;
-    }
+    BankStatus locked = lockBank(dataName, indexName, BankAccess::write, false);
+    if (locked.error != BankError::none) return locked;
     if (!isRegularFile(path)) return removeNewDataFile(leader, dataName);
     CheckedJournal follower = checkJournal(path, dataName, indexName);
     // One never made valid goes, whoever made it: it changed nothing.
     if (follower.state == JournalState::incomplete) {
-        BankOpen removed = removeJournal(path, BankOpen::ready);
-        return removed == BankOpen::ready ? removeNewDataFile(leader, dataName) : removed;
+        BankStatus removed = removeJournal(path);
+        return removed.error == BankError::none ? removeNewDataFile(leader, dataName) : removed;
     }
     if (follower.changeNumber != leader.changeNumber) return removeNewDataFile(leader, dataName);  // another change's
     if (follower.state == JournalState::untrusted) return refuseUntrusted(path, follower.problem, dataName);
     return applyLeftJournal(follower, path, dataName);
 }
 
-BankOpen recoverJournal(const std::string& journal, const std::string& dataName, const std::string& indexName) {
+BankStatus recoverJournal(const std::string& journal, const std::string& dataName, const std::string& indexName) {
     CheckedJournal checked = checkJournal(journal, dataName, indexName);
     if (checked.state == JournalState::untrusted) return refuseUntrusted(journal, checked.problem, dataName);
     if (checked.state == JournalState::incomplete) {
-        if (removeJournal(journal, BankOpen::ready) != BankOpen::ready) return BankOpen::unapplied;
-        printOut("\n%s was left by a run that died before it changed the bank %s: it is removed.\n", journal.c_str(),
-                 dataName.c_str());
-        return BankOpen::ready;
+        BankStatus removed = removeJournal(journal);
+        if (removed.error == BankError::none)
+            removed.notes = "\n" + journal + " was left by a run that died before it changed the bank " + dataName +
+                            ": it is removed.\n";
+        return removed;
     }
     if (checked.role == 'F' && !validJournalOfChange(checked.partnerPath, checked.changeNumber)) {
         // The leading journal is gone: the change was made final.
-        return removeJournal(journal, BankOpen::ready);
+        return removeJournal(journal);
     }
+    BankStatus recovered;
     if (checked.role == 'L') {
-        BankOpen follower = applyFollower(checked, journal);
-        if (follower != BankOpen::ready) return follower;
+        recovered = applyFollower(checked, journal);
+        if (recovered.error != BankError::none) return recovered;
     }
-    return applyLeftJournal(checked, journal, dataName);
+    addBankStatus(recovered, applyLeftJournal(checked, journal, dataName));
+    return recovered;
 }
 
 // The other file the change tracks beside the data file: the index.
@@ -337,7 +327,8 @@ std::string indexPathOf(const BankChange& change) {
     return "";
 }
 
-void undoChange(BankChange& change) {
+// Adds to `said` the line that tells what became of the change's files.
+void undoChange(BankChange& change, BankStatus& said) {
     if (change.journal < 0) return;
     closeJournal(change);
     CheckedJournal checked = checkJournal(change.journalPath, change.dataPath, indexPathOf(change));
@@ -349,16 +340,16 @@ void undoChange(BankChange& change) {
             if (file.introduced)
                 names.push_back(fs::path(file.path).lexically_relative(fs::path(change.journalPath).parent_path()));
         if (::unlink(change.journalPath.c_str()) == 0 && !names.empty())
-            printOut("\n%s are left as they were.\n", fileNames(names).c_str());
+            addBankStatus(said, bankNote("\n" + fileNames(names) + " are left as they were.\n"));
         return;
     }
     if (checked.state == JournalState::valid && applyJournal(checked, change.journalPath, names, problem)) {
-        printOut("\n%s are left as they were.\n", fileNames(names).c_str());
+        addBankStatus(said, bankNote("\n" + fileNames(names) + " are left as they were.\n"));
         return;
     }
     if (checked.state == JournalState::untrusted) problem = checked.problem;
-    printOut("\n%s cannot be applied (%s); the next run that opens the bank applies it.\n",
-             change.journalName.c_str(), problem.c_str());
+    addBankStatus(said, bankFailure(BankError::unapplied, "\n" + change.journalName + " cannot be applied (" + problem +
+                             "); the next run that opens the bank applies it.\n"));
 }
 
 }  // namespace
@@ -368,27 +359,21 @@ bool syncStepAllowed() { return step(journalHooks.syncs, journalHooks.failSyncAt
 
 std::string journalName(const std::string& dataName) { return dataName + "-journal"; }
 
-BankOpen claimBank(const std::string& dataName, const std::string& indexName, BankAccess access, bool create) {
-    switch (lockBank(dataName, indexName, access, create)) {
-    case BankLock::busy: return BankOpen::busy;
-    case BankLock::notRegular: return BankOpen::notRegular;
-    case BankLock::held: break;
-    }
+BankStatus claimBank(const std::string& dataName, const std::string& indexName, BankAccess access, bool create) {
+    BankStatus locked = lockBank(dataName, indexName, access, create);
+    if (locked.error != BankError::none) return locked;
     const std::string journal = journalName(dataName);
     const std::string journalPath = absolutePath(journal);
     for (const BankChange& change : changes)
-        if (change.journalPath == journalPath && change.journal >= 0) return BankOpen::ready;  // this process's own
+        if (change.journalPath == journalPath && change.journal >= 0) return {};  // this process's own
     // Anything but a regular file there is no journal; making one there is refused.
-    if (!isRegularFile(journal)) return BankOpen::ready;
-    if (!lockBankExclusively(dataName)) return BankOpen::busy;
+    if (!isRegularFile(journal)) return {};
+    locked = lockBankExclusively(dataName);
+    if (locked.error != BankError::none) return locked;
     return recoverJournal(journal, dataName, indexName);
 }
 
-int claimExitCode(BankOpen refusal, int otherwise) {
-    return refusal == BankOpen::busy ? kExitBankBusy : refusal == BankOpen::untrusted ? kExitJournalUntrusted : otherwise;
-}
-
-bool pairBankChanges(const std::string& leadingData, const std::string& followingData) {
+BankStatus pairBankChanges(const std::string& leadingData, const std::string& followingData) {
     changeOf(followingData);
     changeOf(leadingData);  // both made before either is held: making one may move the other
     BankChange& leader = changeOf(leadingData);
@@ -405,9 +390,10 @@ bool pairBankChanges(const std::string& leadingData, const std::string& followin
     follower.partner = relative(follower, leader);
     uint64_t count = 0;
     std::string records = introduceFiles(leader, count);
-    if (writeRecords(leader, records, count)) return true;
+    std::string said;
+    if (writeRecords(leader, records, count, said)) return {};
     failed = true;
-    return false;
+    return bankFailure(BankError::notWritten, said);
 }
 
 void trackBankFile(FILE* stream, const std::string& name, const std::string& dataName) {
@@ -420,43 +406,50 @@ void untrackBankFile(FILE* stream) {
     if (findStream(stream, change, file)) file->stream = nullptr;
 }
 
-BankWrite writeBankBytes(FILE* stream, int64_t offset, const void* bytes, size_t size) {
-    if (failed) return BankWrite::notWritten;
+BankStatus writeBankBytes(FILE* stream, int64_t offset, const void* bytes, size_t size) {
+    if (failed) return bankFailure(BankError::notWritten, "");
     forgetBankValues();
     BankChange* change;
     TrackedFile* file;
     failed = true;
-    if (findStream(stream, change, file) && !saveOriginal(*change, *file, {{offset, offset + static_cast<int64_t>(size)}}))
-        return BankWrite::notWritten;
-    if (std::fseek(stream, offset, SEEK_SET) != 0) return BankWrite::notPositioned;
+    std::string said;
+    if (!findStream(stream, change, file)) return bankFailure(BankError::notWritten, "\nA write to a file the bank's journal does not track is refused.\n");
+    if (!saveOriginal(*change, *file, {{offset, offset + static_cast<int64_t>(size)}}, said))
+        return bankFailure(BankError::notWritten, said);
+    if (std::fseek(stream, offset, SEEK_SET) != 0) return bankFailure(BankError::notPositioned, "");
     if (!writeStepAllowed() || std::fwrite(bytes, 1, size, stream) != size || std::fflush(stream) != 0)
-        return BankWrite::notWritten;
+        return bankFailure(BankError::notWritten, "");
     failed = false;
-    return BankWrite::done;
+    return {};
 }
 
-FILE* openEmptiedBankFile(const std::string& name, const std::string& dataName) {
-    if (failed) return nullptr;
+BankStatus openEmptiedBankFile(const std::string& name, const std::string& dataName, FILE*& stream) {
+    stream = nullptr;
+    if (failed) return bankFailure(BankError::notWritten, "");
     forgetBankValues();
     BankChange& change = changeOf(dataName);
     TrackedFile& file = fileOf(change, name);
-    if (!saveOriginal(change, file, {{0, INT64_MAX}})) {
+    std::string said;
+    if (!saveOriginal(change, file, {{0, INT64_MAX}}, said)) {
         failed = true;
-        return nullptr;
+        return bankFailure(BankError::notWritten, said);
     }
     int fd = ::open(file.path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK, 0644);
     failed = fd < 0 || !writeStepAllowed() || ::ftruncate(fd, 0) != 0;
     if (fd >= 0) ::close(fd);
     file.stream = failed ? nullptr : std::fopen(file.path.c_str(), "r+b");
     failed = failed || !file.stream;
-    if (failed) printOut("\nCannot empty %s: %s.\n", name.c_str(), std::strerror(errno));
-    return file.stream;
+    stream = file.stream;
+    if (failed) return bankFailure(BankError::notWritten, "\nCannot empty " + name + ": " + std::strerror(errno) + ".\n");
+    return {};
 }
 
-void journalBankRegions(FILE* stream, const BankRegions& regions) {
+BankStatus journalBankRegions(FILE* stream, const BankRegions& regions) {
     BankChange* change;
     TrackedFile* file;
-    if (!failed && findStream(stream, change, file) && !saveOriginal(*change, *file, regions)) failed = true;
+    std::string said;
+    if (!failed && findStream(stream, change, file) && !saveOriginal(*change, *file, regions, said)) failed = true;
+    return bankFailure(failed ? BankError::notWritten : BankError::none, said);
 }
 
 bool bankWriteFailed() { return failed; }
@@ -489,7 +482,7 @@ bool syncLeaderRemoval(const BankChange& change) {
     return syncFolder(fs::path(change.journalPath).parent_path().string());
 }
 
-int commitBankChanges() {
+BankStatus commitBankChanges() {
     bool synced = !failed;
     for (BankChange& change : changes) {
         for (TrackedFile& file : change.files) {
@@ -501,43 +494,48 @@ int commitBankChanges() {
         }
     }
     if (!synced) {
-        printOut("\nThe bank files cannot be written to disk.\n");
-        undoBankChanges();
-        return -1;
+        BankStatus status = bankFailure(BankError::notWritten, "\nThe bank files cannot be written to disk.\n");
+        addBankStatus(status, undoBankChanges());
+        return status;
     }
+    BankStatus status;
     bool committed = false;
     for (BankChange* change : inOrder('L')) {
         if (change->journal < 0) continue;
         const bool own = ownJournalThere(*change);
         closeJournal(*change);
         if (!own) {
-            printOut("\n%s is no longer the journal this run made: it is left as it is.\n", change->journalName.c_str());
+            status.notes += "\n" + change->journalName + " is no longer the journal this run made: it is left as it is.\n";
         } else if (::unlink(change->journalPath.c_str()) != 0) {
-            printOut("\nCannot remove %s: %s.\n", change->journalName.c_str(), std::strerror(errno));
+            const std::string line = "\nCannot remove " + change->journalName + ": " + std::strerror(errno) + ".\n";
             // Before the first removal nothing is committed; after it, a journal left follows a removed one
             // and is dropped by the next process that opens its bank.
             if (!committed) {
-                undoBankChanges();
-                return -1;
+                addBankStatus(status, bankFailure(BankError::notWritten, line));
+                addBankStatus(status, undoBankChanges());
+                return status;
             }
+            status.notes += line;
         } else if (change->role == 'L' && !syncLeaderRemoval(*change)) {
             // The removal that makes the change final may not be on disk yet: the journal that follows
             // it stays, to be dropped by the next process that opens its bank.
-            printOut("\nCannot sync the folder of %s: %s.\n", change->journalName.c_str(), std::strerror(errno));
+            status.notes += "\nCannot sync the folder of " + change->journalName + ": " + std::strerror(errno) + ".\n";
             forgetBankChanges();
-            return 0;
+            return status;
         }
         committed = true;
     }
     forgetBankChanges();
-    return 0;
+    return status;
 }
 
-void undoBankChanges() {
+BankStatus undoBankChanges() {
     forgetBankValues();
-    for (BankChange* change : inOrder('F')) undoChange(*change);
+    BankStatus said;
+    for (BankChange* change : inOrder('F')) undoChange(*change, said);
     removeBankFilesMadeHere();
     forgetBankChanges();
+    return said;
 }
 
 void forgetBankChanges() {

@@ -16,24 +16,22 @@
 #include <vector>
 
 #include "bank/bank_lock.h"
+#include "bank/bank_status.h"
 
 // The journal of the bank whose data file is `dataName`: "<dataName>-journal".
 std::string journalName(const std::string& dataName);
 
 // Takes the bank whose files are `dataName` and `indexName` for this process
-// (lockBank), then applies a journal a dead writer left beside it, after the
-// line that says so. A journal that was never made valid is removed; one that
-// does not check out is kept with the bank as they are. Each refusal prints
-// one line.
-enum class BankOpen { ready, busy, notRegular, untrusted, unapplied };
-BankOpen claimBank(const std::string& dataName, const std::string& indexName, BankAccess access, bool create = false);
-// The exit code for a bank refused as busy (15) or for a journal that cannot be
-// trusted (16); `otherwise` for the rest.
-int claimExitCode(BankOpen refusal, int otherwise);
+// (lockBank), then applies a journal a dead writer left beside it, with a
+// note that says so. A journal that was never made valid is removed; one that
+// does not check out is kept with the bank as they are (untrusted). Each
+// refusal (busy, notRegular, untrusted, unapplied) has its one line.
+BankStatus claimBank(const std::string& dataName, const std::string& indexName, BankAccess access,
+                     bool create = false);
 // The changes of two banks made as one: the journal of `leadingData` is made
-// valid at once, and its removal is what commits both. False after a message
-// when it cannot be made.
-bool pairBankChanges(const std::string& leadingData, const std::string& followingData);
+// valid at once, and its removal is what commits both. notWritten when it
+// cannot be made.
+BankStatus pairBankChanges(const std::string& leadingData, const std::string& followingData);
 
 // From now on writes to `stream` (the bank file `name`) are journaled in the
 // journal of the bank whose data file is `dataName`. A file tracked again in
@@ -42,27 +40,30 @@ void trackBankFile(FILE* stream, const std::string& name, const std::string& dat
 // The stream is about to be closed; what was journaled for its file stays.
 void untrackBankFile(FILE* stream);
 
-// Writes `size` bytes at `offset` of a bank file, journaling first. When the
-// journal, the positioning or the write fails, the change takes no further writes.
-enum class BankWrite { done, notPositioned, notWritten };
-BankWrite writeBankBytes(FILE* stream, int64_t offset, const void* bytes, size_t size);
+// Writes `size` bytes at `offset` of a tracked bank file, journaling first
+// (notPositioned or notWritten, with the journal's line where it failed). A
+// stream the journal does not track is refused: nothing reaches a bank file
+// unjournaled. After any failure the change takes no further writes.
+BankStatus writeBankBytes(FILE* stream, int64_t offset, const void* bytes, size_t size);
 // Journals the regions [from, to) of a bank file as one batch of records,
-// synced and made valid once, ahead of their writes. A failure shows at the next write.
+// synced and made valid once, ahead of their writes. A failure shows here and
+// at the next write.
 using BankRegions = std::vector<std::pair<int64_t, int64_t>>;
-void journalBankRegions(FILE* stream, const BankRegions& regions);
+BankStatus journalBankRegions(FILE* stream, const BankRegions& regions);
 // Journals the whole file `name` of the bank (or that it did not exist), then
-// empties it, creating it when absent, and opens it for update, tracked.
-// Absent on failure, with errno set.
-FILE* openEmptiedBankFile(const std::string& name, const std::string& dataName);
+// empties it, creating it when absent, and opens it for update into `stream`,
+// tracked. notWritten, the stream absent, on failure.
+BankStatus openEmptiedBankFile(const std::string& name, const std::string& dataName, FILE*& stream);
 
 // True once a write of the current change has failed.
 bool bankWriteFailed();
 
-// Makes the change permanent: bank files synced, journals removed. 0, or -1
-// after a message when it cannot, the change then undone.
-int commitBankChanges();
-// Puts every file of the change back as it was, with one line per bank.
-void undoBankChanges();
+// Makes the change permanent: bank files synced, journals removed. notWritten
+// when it cannot, the change then undone and the undo's lines added.
+BankStatus commitBankChanges();
+// Puts every file of the change back as it was, with one line per bank in the
+// notes (unapplied, with its line, for a journal that cannot be applied).
+BankStatus undoBankChanges();
 // Drops the change without touching any file and lets the banks go (tests
 // start afresh with it).
 void forgetBankChanges();

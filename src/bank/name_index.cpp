@@ -9,105 +9,89 @@
 #include "bank/bank_file.h"
 #include "bank/byte_order.h"
 #include "bank/journal.h"
-#include "base/console.h"
 #include "state/model_state.h"
 
 namespace {
 
+std::string u(unsigned value) { return std::to_string(value); }
+
+BankStatus corrupt(const std::string& line) { return bankFailure(BankError::badIndex, line); }
+
 // Checks what was read: every name starts inside the pool, after the one before
-// it, and ends with its zero byte. 0 or -1 after a message.
-int checkIndex(int16_t count, const std::vector<uint16_t>& offsets, const std::vector<char>& pool) {
+// it, and ends with its zero byte.
+BankStatus checkIndex(int16_t count, const std::vector<uint16_t>& offsets, const std::vector<char>& pool) {
     uint16_t used = offsets[count];
     for (int32_t k = 0; k < count; ++k) {
-        if (offsets[k] > used) {
-            printOut("\nIndex file is corrupt: name %d starts at %u, beyond the %u pool bytes in use.\n",
-                     k, offsets[k], used);
-            return -1;
-        }
+        if (offsets[k] > used)
+            return corrupt("\nIndex file is corrupt: name " + std::to_string(k) + " starts at " + u(offsets[k]) +
+                           ", beyond the " + u(used) + " pool bytes in use.\n");
     }
     for (int32_t k = 0; k < count; ++k) {
-        if (offsets[k + 1] < offsets[k]) {
-            printOut("\nIndex file is corrupt: name %d starts at %u, before name %d at %u.\n", k + 1,
-                     offsets[k + 1], k, offsets[k]);
-            return -1;
-        }
-        if (offsets[k + 1] == offsets[k] || pool[offsets[k + 1] - 1] != '\0') {
-            printOut("\nIndex file is corrupt: name %d has no terminating zero byte.\n", k);
-            return -1;
-        }
+        if (offsets[k + 1] < offsets[k])
+            return corrupt("\nIndex file is corrupt: name " + std::to_string(k + 1) + " starts at " +
+                           u(offsets[k + 1]) + ", before name " + std::to_string(k) + " at " + u(offsets[k]) + ".\n");
+        if (offsets[k + 1] == offsets[k] || pool[offsets[k + 1] - 1] != '\0')
+            return corrupt("\nIndex file is corrupt: name " + std::to_string(k) + " has no terminating zero byte.\n");
     }
-    return 0;
+    return {};
 }
 
 // A part of the index read only in part is refused as truncated.
-bool readWhole(size_t got, size_t wanted, const char* what) {
-    if (got == 0) {
-        printOut("\n index not read \n");
-        return false;
-    }
-    if (got < wanted) {
-        printOut("\nIndex file is truncated: %zu of %zu %s.\n", got, wanted, what);
-        return false;
-    }
-    return true;
+BankStatus readWhole(size_t got, size_t wanted, const char* what) {
+    if (got == 0) return corrupt("\n index not read \n");
+    if (got < wanted)
+        return corrupt("\nIndex file is truncated: " + std::to_string(got) + " of " + std::to_string(wanted) + " " +
+                       what + ".\n");
+    return {};
 }
 
 }  // namespace
 
-int readIndex(FILE* stream, int16_t& count) {
-    if (std::fseek(stream, 0, SEEK_SET) != 0) {
-        printOut("\nCannot position to read index.\n");
-        return -1;
-    }
+BankStatus readIndex(FILE* stream, int16_t& count) {
+    if (std::fseek(stream, 0, SEEK_SET) != 0) return corrupt("\nCannot position to read index.\n");
     int16_t n;
-    if (!readInt16(stream, n)) {
-        printOut("\nCannot read index file.\n");
-        return -1;
-    }
-    if (n < 0) {
-        printOut("\nIndex file is corrupt: negative name count %d.\n", n);
-        return -1;
-    }
+    if (!readInt16(stream, n)) return corrupt("\nCannot read index file.\n");
+    if (n < 0) return corrupt("\nIndex file is corrupt: negative name count " + std::to_string(n) + ".\n");
     std::vector<uint16_t> offsets(static_cast<size_t>(n) + 1);
-    if (!readWhole(readUint16s(stream, offsets.data(), offsets.size()), offsets.size(), "name offsets"))
-        return -1;
+    BankStatus read = readWhole(readUint16s(stream, offsets.data(), offsets.size()), offsets.size(), "name offsets");
+    if (read.error != BankError::none) return read;
     std::vector<char> pool(static_cast<size_t>(offsets[n]) + 1);
-    if (!readWhole(std::fread(pool.data(), 1, pool.size(), stream), pool.size(), "pool bytes")) return -1;
-    if (checkIndex(n, offsets, pool) != 0) return -1;
+    read = readWhole(std::fread(pool.data(), 1, pool.size(), stream), pool.size(), "pool bytes");
+    if (read.error != BankError::none) return read;
+    read = checkIndex(n, offsets, pool);
+    if (read.error != BankError::none) return read;
     count = n;
     model.nameOffsets = std::move(offsets);
     model.namePool = std::move(pool);
-    printOut("\nIndex read.\n");
-    return 0;
+    return {};
 }
 
-int writeIndex(FILE* stream, const std::vector<uint16_t>& offsets, const std::vector<char>& pool,
-               int16_t count) {
+BankStatus writeIndex(FILE* stream, const std::vector<uint16_t>& offsets, const std::vector<char>& pool,
+                      int16_t count) {
     if (count < 0 || offsets.size() < static_cast<size_t>(count) + 1 ||
-        pool.size() < static_cast<size_t>(offsets[count]) + 1) {
-        printOut("\nThe index in memory is inconsistent; it is not written.\n");
-        return -1;
-    }
+        pool.size() < static_cast<size_t>(offsets[count]) + 1)
+        return corrupt("\nThe index in memory is inconsistent; it is not written.\n");
     unsigned char countBytes[2];
     putUint16(countBytes, static_cast<uint16_t>(count));
-    BankWrite written = writeBankBytes(stream, 0, countBytes, sizeof countBytes);
-    if (written == BankWrite::notPositioned) {
-        printOut(" \n Cannot do fseek in windex.\n");
-        return -1;
-    }
-    if (written == BankWrite::notWritten) {
-        printOut(" \nCannot write index.\n");
-        return -1;
-    }
+    BankStatus written = writeBankBytes(stream, 0, countBytes, sizeof countBytes);
+    if (written.error == BankError::notPositioned) written.message += " \n Cannot do fseek in windex.\n";
+    if (written.error == BankError::notWritten) written.message += " \nCannot write index.\n";
+    if (written.error != BankError::none) return written;
     size_t poolBytes = static_cast<size_t>(offsets[count]) + 1;
     std::vector<unsigned char> bytes(2 * (static_cast<size_t>(count) + 1) + poolBytes);
     for (int32_t k = 0; k <= count; ++k) putUint16(&bytes[2 * static_cast<size_t>(k)], offsets[k]);
     std::memcpy(&bytes[bytes.size() - poolBytes], pool.data(), poolBytes);
-    if (writeBankBytes(stream, 2, bytes.data(), bytes.size()) != BankWrite::done) {
-        printOut("\n index not written \n");
-        return -1;
+    written = writeBankBytes(stream, 2, bytes.data(), bytes.size());
+    if (written.error != BankError::none) written.message += "\n index not written \n";
+    return written;
+}
+
+int32_t findName(const std::vector<uint16_t>& offsets, const std::vector<char>& pool,
+                 const char* name, int32_t count) {
+    for (int32_t k = 0; k < count; ++k) {
+        if (std::strcmp(pool.data() + offsets[k], name) == 0) return k;
     }
-    return 0;
+    return -1;
 }
 
 bool indexHasRoom(int32_t names, int64_t characters) {
@@ -116,13 +100,11 @@ bool indexHasRoom(int32_t names, int64_t characters) {
            used + characters + names <= kMaxPoolUsed;
 }
 
-int32_t appendName(const char* name, AppendedName& undo) {
+BankStatus appendName(const char* name, AppendedName& undo, int32_t& position) {
     undo.appended = false;
-    if (!indexHasRoom(1, static_cast<int64_t>(std::strlen(name)))) {
-        printOut("\nCannot add %s: the bank index has no room for another name of %zu characters.\n",
-                 name, std::strlen(name));
-        return -1;
-    }
+    if (!indexHasRoom(1, static_cast<int64_t>(std::strlen(name))))
+        return corrupt("\nCannot add " + std::string(name) + ": the bank index has no room for another name of " +
+                       std::to_string(std::strlen(name)) + " characters.\n");
     if (model.nameOffsets.empty()) model.nameOffsets.assign(1, 0);
     int32_t k = model.nameCount;
     size_t start = model.nameOffsets[k];
@@ -135,7 +117,8 @@ int32_t appendName(const char* name, AppendedName& undo) {
     model.nameOffsets[k + 1] = static_cast<uint16_t>(start + length);
     model.nameCount = static_cast<int16_t>(k + 1);
     undo.appended = true;
-    return k;
+    position = k;
+    return {};
 }
 
 void takeBackName(const AppendedName& undo) {

@@ -10,20 +10,17 @@
 #include "bank/journal.h"
 #include "bank/name_index.h"
 #include "bank/stored_values.h"
-#include "base/console.h"
-#include "base/dates.h"
 #include "state/model_state.h"
 
 namespace {
 
 // The table must hold every period of the record; a negative length has no record.
-bool tableFitsRecord(const ValueTable& table) {
-    if (model.bankLength < 0 || table.size() < static_cast<size_t>(model.bankLength)) {
-        printOut("\nA value table of %zu periods cannot hold a bank series of %d periods.\n",
-                 table.size(), model.bankLength);
-        return false;
-    }
-    return true;
+BankStatus tableFitsRecord(const ValueTable& table, BankError error) {
+    if (model.bankLength < 0 || table.size() < static_cast<size_t>(model.bankLength))
+        return bankFailure(error, "\nA value table of " + std::to_string(table.size()) +
+                                      " periods cannot hold a bank series of " + std::to_string(model.bankLength) +
+                                      " periods.\n");
+    return {};
 }
 
 // Edits (insertions, deletions, replacements, swaps of two neighbours) that
@@ -46,7 +43,7 @@ int editDistance(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-void suggestSimilarName(const char* name) {
+std::string similarNameLine(const char* name) {
     int best = 3;
     const char* suggestion = nullptr;
     for (int32_t k = 0; k < model.nameCount; ++k) {
@@ -57,38 +54,31 @@ void suggestSimilarName(const char* name) {
             suggestion = candidate;
         }
     }
-    if (suggestion) printOut("  did you mean %s?\n", suggestion);
+    return suggestion ? "  did you mean " + std::string(suggestion) + "?\n" : "";
 }
 
 ValueTable makeValueTable() {
     return ValueTable(static_cast<size_t>(std::max<int32_t>(kValueTableLength, model.bankLength)), 0.0f);
 }
 
-int readSeries(const char* name, ValueTable& table) {
+BankStatus readSeries(const char* name, ValueTable& table) {
     int32_t k = findName(model.nameOffsets, model.namePool, name, model.nameCount);
-    if (k < 0) {
-        printOut("\nCannot find %s\n", name);
-        suggestSimilarName(name);
-        return -1;
-    }
+    if (k < 0) return bankFailure(BankError::notRead, "\nCannot find " + std::string(name) + "\n" + similarNameLine(name));
     return readSeriesAt(k, table);
 }
 
-int readSeriesAt(int32_t k, ValueTable& table) {
+BankStatus readSeriesAt(int32_t k, ValueTable& table) {
     const char* name = model.namePool.data() + model.nameOffsets[k];
-    if (!tableFitsRecord(table)) return -1;
-    if (std::fseek(model.bankDataFile, recordOffset(k), SEEK_SET) != 0) {
-        printOut(" \n cannot fseek ");
-        return -1;
-    }
+    BankStatus read = tableFitsRecord(table, BankError::notRead);
+    if (read.error != BankError::none) return read;
+    if (std::fseek(model.bankDataFile, recordOffset(k), SEEK_SET) != 0)
+        return bankFailure(BankError::notRead, " \n cannot fseek ");
     int frequencyByte = std::fgetc(model.bankDataFile);
     size_t wanted = static_cast<size_t>(model.bankLength);
-    if (frequencyByte == EOF || readFloats(model.bankDataFile, table.data(), wanted) != wanted) {
-        printOut(" \n cannot read %s from %d ", name, k);
-        return -1;
-    }
+    if (frequencyByte == EOF || readFloats(model.bankDataFile, table.data(), wanted) != wanted)
+        return bankFailure(BankError::notRead, " \n cannot read " + std::string(name) + " from " + std::to_string(k) + " ");
     model.frequency = static_cast<int8_t>(frequencyByte);
-    return 0;
+    return {};
 }
 
 int16_t recordFrequency(int32_t k) {
@@ -97,32 +87,30 @@ int16_t recordFrequency(int32_t k) {
     return frequencyByte == EOF ? 0 : static_cast<int8_t>(frequencyByte);
 }
 
-int32_t writeSeries(const char* name, const ValueTable& table) {
-    if (!tableFitsRecord(table)) return -1;
-    refuseValuesNotFinite(name, table.data(), model.bankLength, 0, model.frequency);
+BankStatus writeSeries(const char* name, const ValueTable& table, int32_t& position) {
+    BankStatus written = tableFitsRecord(table, BankError::notWritten);
+    if (written.error != BankError::none) return written;
+    written = checkValuesFinite(name, table.data(), model.bankLength, 0, model.frequency);
+    if (written.error != BankError::none) return written;
     AppendedName undo{};
     int32_t k = findName(model.nameOffsets, model.namePool, name, model.nameCount);
     if (k < 0) {
-        k = appendName(name, undo);
-        if (k < 0) return -1;
+        written = appendName(name, undo, k);
+        if (written.error != BankError::none) return written;
     }
     std::vector<unsigned char> record(1 + 4 * static_cast<size_t>(model.bankLength));
     record[0] = static_cast<unsigned char>(model.frequency & 0xFF);
     for (int32_t p = 0; p < model.bankLength; ++p) putFloat(&record[1 + 4 * static_cast<size_t>(p)], table[p]);
-    BankWrite written = writeBankBytes(model.bankDataFile, recordOffset(k), record.data(), record.size());
-    if (written == BankWrite::notPositioned) {
-        printOut("\nCannot position to write.");
+    written = writeBankBytes(model.bankDataFile, recordOffset(k), record.data(), record.size());
+    if (written.error == BankError::notPositioned) written.message += "\nCannot position to write.";
+    if (written.error == BankError::notWritten)
+        written.message += "\n Cannot write " + std::string(name) + " on " + std::to_string(static_cast<double>(k));
+    if (written.error == BankError::none)
+        written = writeIndex(model.bankIndexFile, model.nameOffsets, model.namePool, model.nameCount);
+    if (written.error != BankError::none) {
         takeBackName(undo);
-        return -1;
+        return written;
     }
-    if (written == BankWrite::notWritten) {
-        printOut("\n Cannot write %s on %f", name, static_cast<double>(k));
-        takeBackName(undo);
-        return -1;
-    }
-    if (writeIndex(model.bankIndexFile, model.nameOffsets, model.namePool, model.nameCount) != 0) {
-        takeBackName(undo);
-        return -1;
-    }
-    return k;
+    position = k;
+    return written;
 }

@@ -8,9 +8,7 @@
 
 #include "bank/bank_file.h"
 #include "bank/byte_order.h"
-#include "base/console.h"
 #include "base/date_notation.h"
-#include "base/exit.h"
 #include "state/model_state.h"
 
 namespace {
@@ -92,13 +90,13 @@ void forgetBankValues() {
     cache.records.clear();
 }
 
-void refuseValuesNotFinite(const char* name, const float* values, int32_t count, int32_t firstPeriod,
-                           int16_t frequency) {
+BankStatus checkValuesFinite(const char* name, const float* values, int32_t count, int32_t firstPeriod,
+                             int16_t frequency) {
     for (int32_t p = 0; p < count; ++p) {
         if (std::isfinite(values[p])) continue;
-        printOut("\n%s is not written into the bank: its value at %s is %s, not a finite number.\n", name,
-                 periodText(firstPeriod + p, frequency).c_str(),
-                 std::isnan(values[p]) ? "nan" : values[p] > 0 ? "inf" : "-inf");
-        endProcess(kExitNotFinite);
+        return bankFailure(BankError::notFinite, "\n" + std::string(name) + " is not written into the bank: its value at " +
+                    periodText(firstPeriod + p, frequency) + " is " +
+                    (std::isnan(values[p]) ? "nan" : values[p] > 0 ? "inf" : "-inf") + ", not a finite number.\n");
     }
+    return {};
 }

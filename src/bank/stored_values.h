@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "bank/bank_status.h"
+
 // Puts the kept loading of every model series into model.series; false when
 // there is none for this run.
 bool restoreLoadedSeries();
@@ -23,9 +25,9 @@ bool readRunValue(int32_t record, int32_t bankPeriod, float& value);
 // The bank has changed: nothing kept from it holds any longer.
 void forgetBankValues();
 
-// Ends the run (exit kExitNotFinite, the change undone) when any of `count`
-// values, those of `name` from bank period `firstPeriod` at `frequency`, is not
-// a finite number, naming the series and the first such period: a bank holds
-// only values the next run and the tools can read back.
-void refuseValuesNotFinite(const char* name, const float* values, int32_t count, int32_t firstPeriod,
-                           int16_t frequency);
+// Refuses (notFinite) values of which any of `count`, those of `name` from
+// bank period `firstPeriod` at `frequency`, is not a finite number, naming the
+// series and the first such period: a bank holds only values the next run and
+// the tools can read back. The caller ends the run or command.
+BankStatus checkValuesFinite(const char* name, const float* values, int32_t count, int32_t firstPeriod,
+                             int16_t frequency);

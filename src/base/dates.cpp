@@ -84,14 +84,6 @@ float nextDate(float date) {
     }
 }
 
-int32_t findName(const std::vector<uint16_t>& offsets, const std::vector<char>& pool,
-                 const char* name, int32_t count) {
-    for (int32_t k = 0; k < count; ++k) {
-        if (std::strcmp(pool.data() + offsets[k], name) == 0) return k;
-    }
-    return -1;
-}
-
 int16_t dateTextFrequency(const std::string& text) {
     size_t dot = text.find('.');
     std::string year = text.substr(0, dot);

@@ -34,6 +34,3 @@ float dateStepFor(int16_t frequency);
 // quarterly and monthly dates).
 float nextDate(float date);
 
-// Position of the first of the first `count` names equal to `name`, or -1.
-int32_t findName(const std::vector<uint16_t>& offsets, const std::vector<char>& pool,
-                 const char* name, int32_t count);

@@ -1,7 +1,7 @@
 // The one way a run ends early: every fatal path calls endProcess with its exit
-// code. It puts back every bank file the run changed and not committed, then
-// unwinds as a ProcessExit to main (or to a test), which flushes the console
-// and returns the code.
+// code. It flushes the console and unwinds as a ProcessExit to the top of the
+// program (or to a test), which puts back every bank file the run changed and
+// did not commit, and returns the code.
 #pragma once
 
 // Every exit code of vorn and its tools, named by cause. A number serves several
@@ -47,6 +47,8 @@ enum ExitCode : int {
     kExitNotFinite = 18,            // a value that is not finite would be written into a bank
     kExitNoMemoryForDrawMatrix = 4, // out of memory for a draw matrix of heart.dat
     kExitNoMemoryForSeries = 1,     // "Not enough space for a forecast this long."
+    kExitNoMemoryForTables = 12,    // no memory for the series or coefficient table
+    kExitNoMemoryForCoefficients = 13,
 };
 
 struct ProcessExit {

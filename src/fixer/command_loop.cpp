@@ -8,6 +8,7 @@
 
 #include "bank/journal.h"
 #include "fixer/add_command.h"
+#include "fixer/bank_report.h"
 #include "fixer/fix_commands.h"
 #include "fixer/help_command.h"
 #include "fixer/print_command.h"
@@ -86,7 +87,7 @@ int runCommand(Command command, FILE* input, bool& refused) {
     case Command::pause: return pauseCommand(input);
     case Command::print: refused = printCommand(input) == -1; break;
     // quit keeps what the fixer wrote: the change is committed first.
-    case Command::quit: endProcess(commitBankChanges() == 0 ? 13 : kExitBankWrite);
+    case Command::quit: endProcess(showBankStatus(commitBankChanges()) ? kExitQuit : kExitBankWrite);
     }
     return kNextPass;
 }

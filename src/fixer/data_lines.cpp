@@ -3,6 +3,7 @@
 // with a name, quoted text, ';' or the end of the input.
 #include <algorithm>
 
+#include "fixer/bank_report.h"
 #include "fixer/gap_fill.h"
 #include "fixer/reader.h"
 #include "fixer/token_values.h"
@@ -82,5 +83,5 @@ int32_t readDataLines(ValueTable& table, const char* name, FILE* input) {
         fillGaps(table.data() + first, model.bankLength - first);
         if (!storableValues(name, table.data() + first, first, model.bankLength - first)) return -1;
     }
-    return writeSeries(name, table);
+    return writeShownSeries(name, table);
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "bank/name_index.h"
 #include "bank/series_by_name.h"
 #include "fixer/reader.h"
 #include "fixer/update_commands.h"
@@ -26,7 +27,7 @@ int32_t fixedSeries(const char* name) {
     int32_t series = findName(model.nameOffsets, model.namePool, name, model.nameCount);
     if (series < 0) {
         printOut("Cannot find %s\n", name);
-        suggestSimilarName(name);
+        printOut("%s", similarNameLine(name).c_str());
         return -1;
     }
     if (series >= model.seriesCount || series >= static_cast<int32_t>(model.fixOfSeries.size())) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "fixer/bank_report.h"
 #include "fixer/gap_fill.h"
 #include "fixer/reader.h"
 #include "fixer/token_values.h"
@@ -52,13 +53,13 @@ bool readRows(std::vector<MatupRow>& rows, bool startMode, int32_t r, FILE* inpu
 // Periods after the base period take the row's values (gaps filled); beyond the row, 0.
 int32_t writeRow(const std::string& name, const MatupRow& row) {
     ValueTable table = makeValueTable();
-    if (readSeries(name.c_str(), table) == -1) return -1;
+    if (readShownSeries(name.c_str(), table) == -1) return -1;
     for (int32_t k = model.startIndex + 1; k < model.bankLength; ++k) {
         if (k < 0) continue;
         int32_t c = k - model.startIndex - 1;
         table[static_cast<size_t>(k)] = c < kMatupPeriods ? row[static_cast<size_t>(c)] : 0.0f;
     }
-    writeSeries(name.c_str(), table);
+    writeShownSeries(name.c_str(), table);
     return 0;
 }
 

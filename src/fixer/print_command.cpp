@@ -4,6 +4,7 @@
 #include "fixer/print_command.h"
 
 #include "bank/series_by_name.h"
+#include "fixer/bank_report.h"
 #include "fixer/reader.h"
 #include "fixer/token_values.h"
 #include "base/console.h"
@@ -53,7 +54,7 @@ int printCommand(FILE* input) {
         return -1;
     }
     ValueTable table = makeValueTable();
-    if (readSeries(name, table) == -1) return -1;
+    if (readShownSeries(name, table) == -1) return -1;
     if (!readRange(input)) return -1;
 
     int32_t first = dateToIndex(model.printFrom);

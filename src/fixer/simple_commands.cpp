@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "bank/bank_file.h"
+#include "bank/bank_header.h"
 #include "bank/journal.h"
+#include "fixer/bank_report.h"
 #include "fixer/command_loop.h"
 #include "fixer/reader.h"
 #include "base/console.h"
@@ -44,7 +46,7 @@ void titleCommand() {
     for (size_t i = model.linePos; i < line.size() && line[i] != '\n' && n < kBankTitleSize - 1; ++i) {
         field[n++] = line[i];
     }
-    if (model.bankDataFile) writeBankBytes(model.bankDataFile, kBankTitleOffset, field, sizeof field);
+    if (model.bankDataFile) showBankStatus(writeBankTitle(model.bankDataFile, field, sizeof field));
     model.currentChar = '\n';
     model.pushbackChar = 0;
 }

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "bank/name_index.h"
 #include "bank/series_by_name.h"
 #include "base/console.h"
 #include "base/dates.h"

@@ -2,6 +2,7 @@
 // number) over the run's periods, or by the data lines that follow it.
 #include <algorithm>
 
+#include "fixer/bank_report.h"
 #include "fixer/reader.h"
 #include "fixer/token_values.h"
 #include "fixer/update_commands.h"
@@ -34,7 +35,7 @@ int32_t updateCommand(FILE* input) {
         printOut("\n no name on update command.");
         return -1;
     }
-    if (readSeries(name, table) == -1) return -1;
+    if (readShownSeries(name, table) == -1) return -1;
 
     char text[kTokenSize];
     char kind = nextToken(text, input);
@@ -47,7 +48,7 @@ int32_t updateCommand(FILE* input) {
         if (!hasRunFrequency(name, model.frequency)) return -1;
         float operand = static_cast<float>(tokenValue(number));
         if (!applyOperation(name, table, kind, kind == '-' ? -operand : operand)) return -1;
-        return writeSeries(name, table);
+        return writeShownSeries(name, table);
     }
 
     checkArithmetic("Before readdata in updatecmd");

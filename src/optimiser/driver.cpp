@@ -7,7 +7,9 @@
 #include <string>
 
 #include "bank/bank_file.h"
+#include "bank/name_index.h"
 #include "bank/series_by_name.h"
+#include "fixer/bank_report.h"
 #include "optimiser/coefficient_file.h"
 #include "optimiser/objective.h"
 #include "optimiser/simplex.h"
@@ -68,7 +70,7 @@ bool findObjective() {
     const char* name = model.objectiveName.c_str();
     ValueTable table = makeValueTable();
     int32_t k = -1;
-    if (readSeries(name, table) == 0) k = findName(model.nameOffsets, model.namePool, name, model.nameCount);
+    if (readShownSeries(name, table) == 0) k = findName(model.nameOffsets, model.namePool, name, model.nameCount);
     if (k < 0 || k >= model.seriesCount) {
         printOut("This model does not have a variable named %s,\n", name);
         printOut("the name you gave in the OptSpec file as the variable to be optimized.\n");
@@ -188,7 +190,7 @@ bool checkOptimiserFiles() { return readSpecificationFile(model.specFileName) &&
 
 bool runOptimiser() {
     printOut("\n\nLoading time series data.\n");
-    if (loadAllSeries() == -1) endProcess(2);
+    if (!showBankStatus(loadAllSeries())) endProcess(kExitSeriesNotLoaded);
     printOut("Time series data loaded. Load coefficients.\n");
     for (int32_t s = 0; s < model.seriesCount; ++s)
         for (int32_t t = 0; t <= model.periodCount; ++t) model.savedSeries[s][t] = model.series[s][t];

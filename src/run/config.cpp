@@ -14,6 +14,7 @@
 #include "bank/bank_header.h"
 #include "bank/byte_order.h"
 #include "bank/series_by_name.h"
+#include "fixer/bank_report.h"
 #include "fixer/reader.h"
 #include "base/console.h"
 #include "base/date_notation.h"
@@ -67,27 +68,25 @@ void readBankFiles() {
     OwnedFile config(std::fopen("vorn.cfg", "r"));
     if (!config) {
         printOut("\nProvide vorn.cfg file\n");
-        endProcess(4);
+        endProcess(kExitConfig);
     }
     char dataName[kTokenSize];
     char indexName[kTokenSize];
     char unused[kTokenSize];  // an optional third entry, not used
     // A name cut to what a token holds would open another file: such an entry ends the run.
     for (char* entry : {dataName, indexName, unused})
-        if (readConfigEntry(entry, config.get()) == kConfigEntryTooLong) endProcess(4);
+        if (readConfigEntry(entry, config.get()) == kConfigEntryTooLong) endProcess(kExitConfig);
     config.reset();
-    openBank(dataName, indexName);
     workspaceDataName = dataName;
     model.addPrint = 1;
-
-    if (readIndex(model.bankIndexFile, model.nameCount) == -1) endProcess(7);
     BankHeader header;
-    if (readBankHeader(model.bankDataFile, header) == -1 ||
-        checkBankExtent(model.bankDataFile, header.baseMonth, header.length, model.nameCount) == -1)
-        endProcess(6);
-    model.bankBaseYear = header.baseYear;
-    model.bankBaseMonth = header.baseMonth;
-    model.bankLength = header.length;
+    BankStatus opened = openBank(dataName, indexName, BankAccess::write, header);
+    printOut("%s", opened.notes.c_str());
+    // The header is read after the index: a bank refused for its header has had its index read.
+    if (opened.error == BankError::none || opened.error == BankError::badHeader || opened.error == BankError::notWhole)
+        printOut("\nIndex read.\n");
+    opened.notes.clear();
+    showOpenedBank(opened);
 }
 
 void readLagTable() {

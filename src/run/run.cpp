@@ -4,6 +4,7 @@
 
 #include "bank/bank_file.h"
 #include "bank/journal.h"
+#include "fixer/bank_report.h"
 #include "fixer/add_command.h"
 #include "fixer/command_loop.h"
 #include "optimiser/driver.h"
@@ -34,7 +35,7 @@ void checkRunIsPossible() {
                  model.nameCount);
         endProcess(kExitRunRefused);
     }
-    if (checkRunFitsBank() == -1 || checkModelRequirements() == -1) endProcess(kExitRunRefused);
+    if (!showBankStatus(checkRunFitsBank()) || checkModelRequirements() == -1) endProcess(kExitRunRefused);
 }
 
 // Files the run would stop at after the fixer has written to the bank are read
@@ -54,6 +55,19 @@ void checkInputFiles() {
     printOut("%s", what);
     printOut("%lu more bytes required.\n", bytes);
     endProcess(kExitNoTableMemory);
+}
+
+// The run's workspace, or the end of the run with the code of the table there is no memory for.
+void allocateShownWorkspace() {
+    const BankStatus allocated = allocateWorkspace();
+    if (showBankStatus(allocated)) return;
+    switch (allocated.error) {
+    case BankError::noTableMemory: endProcess(kExitNoMemoryForTables);
+    case BankError::noCoefficientMemory: endProcess(kExitNoMemoryForCoefficients);
+    case BankError::noRhoMemory: endProcess(kExitNoMemoryForRho);
+    case BankError::noSeeMemory: endProcess(kExitNoMemoryForSee);
+    default: endProcess(kExitNoMemoryForSeries);
+    }
 }
 
 void allocateStaticTable() {
@@ -140,7 +154,7 @@ int runVorn(int argc, char** argv) {
     if (checkBaseValues() == -1) endProcess(kExitMissingBaseValue);
     reportCarriedValues();
     if (model.stochasticRun == 'y') allocateTrialSums(sums);
-    if (allocateWorkspace() == -1) endProcess(kExitNoMemoryForSeries);
+    allocateShownWorkspace();
     if (model.staticSimulation == 'y') allocateStaticTable();
     if (model.maximize == 'y') optimise();
 
@@ -150,11 +164,12 @@ int runVorn(int argc, char** argv) {
         runTrials(sums);
     printOut("\nRun complete.");
 
-    writeAllSeries(model.series, model.bankDataFile, "variables");
+    printOut("\nWriting variables to bank.");
+    showWrittenSeries(writeAllSeries(model.series, model.bankDataFile));
     closeBankFiles();
     if (model.stochasticRun == 'y') writeSigmaBank(sums);
     if (trialsFileOpen()) finishTrialsFile();
-    if (commitBankChanges() != 0) endProcess(kExitBankWrite);
+    if (!showBankStatus(commitBankChanges())) endProcess(kExitBankWrite);
     releaseModelState();
     return reportRefusedCommands();
 }

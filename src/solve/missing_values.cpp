@@ -9,6 +9,7 @@
 #include "bank/series_by_name.h"
 #include "base/console.h"
 #include "base/date_notation.h"
+#include "fixer/bank_report.h"
 #include "solve/regression_terms.h"
 #include "state/model_state.h"
 
@@ -47,7 +48,7 @@ bool computed(int32_t k) {
 // The bank's record of series k; the frequency the read leaves is put back.
 bool readRecord(int32_t k, ValueTable& table) {
     const int16_t frequency = model.frequency;
-    const bool read = readSeriesAt(k, table) == 0;
+    const bool read = showBankStatus(readSeriesAt(k, table));
     model.frequency = frequency;
     return read;
 }

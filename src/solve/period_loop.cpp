@@ -11,6 +11,7 @@
 #include "base/console.h"
 #include "base/dates.h"
 #include "base/exit.h"
+#include "fixer/bank_report.h"
 #include "solve/model.h"
 #include "state/model_state.h"
 #include "coefficients/coefficients.h"
@@ -92,7 +93,7 @@ void loadTrial(int32_t trial) {
         printOut("\n\nLoading data for trial %d", trial);
     else if (progress)
         printOut("\n\nLoading data");
-    if (model.maximize != 'y' && loadAllSeries() == -1) endProcess(2);
+    if (model.maximize != 'y' && !showBankStatus(loadAllSeries())) endProcess(kExitSeriesNotLoaded);
     if (progress) printOut("\nData loaded; starting forecast");
     const bool staticRun = model.staticSimulation == 'y';
     if (staticRun)

@@ -3,7 +3,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -11,11 +10,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
 
 #include "bank/bank_file.h"
 #include "bank/journal.h"
 #include "base/console.h"
 #include "base/exit.h"
+#include "fixer/bank_report.h"
 #include "state/model_state.h"
 
 namespace {
@@ -46,10 +47,11 @@ bool copyIntoSigmaBank(const std::filesystem::path& source, const std::string& t
     std::ifstream in(source, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) return false;
-    FILE* stream = openEmptiedBankFile(target, kSigmaData);
-    bool copied = stream && writeBankBytes(stream, 0, bytes.data(), bytes.size()) == BankWrite::done;
+    FILE* stream = nullptr;
+    BankStatus copied = openEmptiedBankFile(target, kSigmaData, stream);
+    if (copied.error == BankError::none) copied = writeBankBytes(stream, 0, bytes.data(), bytes.size());
     closeBankFile(stream);
-    return copied;
+    return showBankStatus(copied);
 }
 
 }  // namespace
@@ -59,12 +61,10 @@ bool copyIntoSigmaBank(const std::filesystem::path& source, const std::string& t
 void copySigmaBank(const std::string& workspaceDataName) {
     refuseWorkspaceAsSigmaBank();
     const std::pair<const char*, const char*> files[] = {{"bws.bnk", kSigmaData}, {"bws.ind", kSigmaIndex}};
-    BankOpen opened = claimBank(files[0].first, files[1].first, BankAccess::read);
-    if (opened != BankOpen::ready) endProcess(claimExitCode(opened, kExitSigmaCopy));
+    showOpenedBank(claimBank(files[0].first, files[1].first, BankAccess::read));
     // Paired before a sigma data file is made to be locked, so that a kill leaves no trace of it.
-    if (!pairBankChanges(workspaceDataName, kSigmaData)) endProcess(kExitSigmaCopy);
-    opened = claimBank(kSigmaData, kSigmaIndex, BankAccess::write, true);
-    if (opened != BankOpen::ready) endProcess(claimExitCode(opened, kExitSigmaCopy));
+    if (!showBankStatus(pairBankChanges(workspaceDataName, kSigmaData))) endProcess(kExitSigmaCopy);
+    showOpenedBank(claimBank(kSigmaData, kSigmaIndex, BankAccess::write, true));
     for (const auto& [source, target] : files) {
         if (!std::filesystem::is_regular_file(source)) continue;
         if (!copyIntoSigmaBank(source, target)) {
@@ -82,14 +82,14 @@ void writeSigmaBank(TrialSums& sums) {
             squares[s][t] = variance >= 0.0001 ? std::sqrt(variance) : 0.0;
         }
     }
-    openBank(kSigmaData, kSigmaIndex);
+    showOpenedBank(openBankFiles(kSigmaData, kSigmaIndex, BankAccess::write));
     for (int32_t t = 0; t <= model.periodCount; ++t)
         for (int32_t s = 0; s < model.seriesCount; ++s) model.series[s][t] = static_cast<float>(squares[s][t]);
-    writeAllSeries(model.series, model.bankDataFile, "sigma");
+    printOut("\nWriting sigma to bank.");
+    showWrittenSeries(writeAllSeries(model.series, model.bankDataFile));
     // The rest of the title field keeps what the copied bank had.
-    char title[kBankTitleSize + 1];
-    int length = std::snprintf(title, sizeof title, "Sigma bank with %d trials.", model.drawCount);
-    writeBankBytes(model.bankDataFile, kBankTitleOffset, title, static_cast<size_t>(std::min(length, kBankTitleSize)));
+    const std::string title = "Sigma bank with " + std::to_string(model.drawCount) + " trials.";
+    showBankStatus(writeBankTitle(model.bankDataFile, title.data(), title.size()));
     printOut("\n");
     printOut("\nTotal trials are\t %3d", sums.totalTrials);
     printOut("\nNonconverged trials (discarded) are %3d", sums.discarded);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "bank/series_by_name.h"
 #include "support/bank_files.h"
 #include "support/harness.h"
 
@@ -20,4 +21,9 @@ protected:
     // Reopens the data (or index) file read-only, so that every write to it fails.
     void makeDataReadOnly();
     void makeIndexReadOnly();
+    // readSeries and writeSeries giving 0 (the position when written) or -1,
+    // with what they say added to `said`.
+    int read(const char* name, ValueTable& table);
+    int32_t write(const char* name, const ValueTable& table);
+    std::string said;
 };

@@ -1,6 +1,10 @@
 // The index file: its layout, reading and writing it, and the refusal of a
 // corrupt or truncated index.
+#include <cerrno>
+
 #include "bank/bank_file.h"
+#include "bank/journal.h"
+#include "bank/name_index.h"
 #include "bank_fixture.h"
 #include "state/model_state.h"
 
@@ -8,33 +12,38 @@ namespace {
 
 class Index : public ModelTest {
 protected:
-    // Reads `bytes` as bws.ind; returns readIndex's result, the console text in `said`.
-    int readBytes(const std::string& bytes) {
+    // Reads `bytes` as bws.ind; returns readIndex's error, its message in `said`.
+    BankError readBytes(const std::string& bytes) {
         writeFile("bws.ind", bytes);
-        openBankFile("bws.ind", &model.bankIndexFile);
-        ConsoleCapture capture;
-        int result = readIndex(model.bankIndexFile, model.nameCount);
-        said = capture.output();
-        return result;
+        openTracked("bws.ind");
+        BankStatus read = readIndex(model.bankIndexFile, model.nameCount);
+        said = read.message;
+        return read.error;
+    }
+    // Opens the index file `name` of the bank bws.bnk as the workspace's, tracked.
+    void openTracked(const char* name) {
+        ASSERT_EQ(openBankFile(name, &model.bankIndexFile).error, BankError::none);
+        trackBankFile(model.bankIndexFile, name, "bws.bnk");
     }
     std::string said;
 };
 
 TEST_F(Index, ReadsTwoNamesAndWritesThemBack) {
-    ASSERT_EQ(readBytes(indexFileBytes({"GDP", "M1"}, 'x')), 0);
-    EXPECT_EQ(said, "\nIndex read.\n");
+    ASSERT_EQ(readBytes(indexFileBytes({"GDP", "M1"}, 'x')), BankError::none);
+    EXPECT_EQ(said, "");
     EXPECT_EQ(model.nameCount, 2);
     EXPECT_EQ(model.nameOffsets, (std::vector<uint16_t>{0, 4, 7}));
     EXPECT_EQ(model.namePool, (std::vector<char>{'G', 'D', 'P', '\0', 'M', '1', '\0', 'x'}));
     writeFile("copy.ind", "");
     FILE* copy = std::fopen("copy.ind", "r+b");
-    ASSERT_EQ(writeIndex(copy, model.nameOffsets, model.namePool, model.nameCount), 0);
+    trackBankFile(copy, "copy.ind", "copy.bnk");
+    ASSERT_EQ(writeIndex(copy, model.nameOffsets, model.namePool, model.nameCount).error, BankError::none);
     std::fclose(copy);
     EXPECT_EQ(readFile("copy.ind"), le16(2) + le16(0) + le16(4) + le16(7) + std::string("GDP\0M1\0x", 8));
 }
 
 TEST_F(Index, ReadsEmptyIndex) {
-    ASSERT_EQ(readBytes(le16(0) + le16(0) + std::string(1, '\0')), 0);
+    ASSERT_EQ(readBytes(le16(0) + le16(0) + std::string(1, '\0')), BankError::none);
     EXPECT_EQ(model.nameCount, 0);
     EXPECT_EQ(model.nameOffsets, (std::vector<uint16_t>{0}));
     EXPECT_EQ(model.namePool.size(), 1u);
@@ -43,10 +52,10 @@ TEST_F(Index, ReadsEmptyIndex) {
 TEST_F(Index, ShorterIndexLeavesOldBytesBehind) {
     std::string old = indexFileBytes({"GDP", "M1"});
     writeFile("bws.ind", old);
-    openBankFile("bws.ind", &model.bankIndexFile);
+    openTracked("bws.ind");
     std::vector<uint16_t> offsets = {0, 2};
     std::vector<char> pool = {'X', '\0', '\0'};
-    ASSERT_EQ(writeIndex(model.bankIndexFile, offsets, pool, 1), 0);
+    ASSERT_EQ(writeIndex(model.bankIndexFile, offsets, pool, 1).error, BankError::none);
     std::string now = readFile("bws.ind");
     ASSERT_EQ(now.size(), old.size());
     EXPECT_EQ(now.substr(0, 9), le16(1) + le16(0) + le16(2) + std::string("X\0\0", 3));
@@ -76,7 +85,7 @@ TEST_F(Index, CorruptOrTruncatedIndexIsRefused) {
         SCOPED_TRACE(message);
         resetModelState();
         model.nameCount = 5;
-        EXPECT_EQ(readBytes(bytes), -1);
+        EXPECT_EQ(readBytes(bytes), BankError::badIndex);
         EXPECT_EQ(said, message);
         EXPECT_EQ(model.nameCount, 5);
         EXPECT_TRUE(model.nameOffsets.empty());
@@ -87,31 +96,45 @@ TEST_F(Index, CorruptOrTruncatedIndexIsRefused) {
 TEST_F(Index, WriteOnReadOnlyStreamFails) {
     writeFile("bws.ind", indexFileBytes({"GDP"}));
     FILE* stream = std::fopen("bws.ind", "rb");
+    trackBankFile(stream, "bws.ind", "bws.bnk");
     std::vector<uint16_t> offsets = {0, 4};
     std::vector<char> pool = {'A', 'B', 'C', '\0', '\0'};
-    ConsoleCapture capture;
-    EXPECT_EQ(writeIndex(stream, offsets, pool, 1), -1);
-    EXPECT_EQ(capture.output(), " \nCannot write index.\n");
+    BankStatus written = writeIndex(stream, offsets, pool, 1);
+    EXPECT_EQ(written.error, BankError::notWritten);
+    EXPECT_EQ(written.message, " \nCannot write index.\n");
     std::fclose(stream);
     EXPECT_EQ(readFile("bws.ind"), indexFileBytes({"GDP"}));
 }
 
 TEST_F(Index, InconsistentIndexIsNotWritten) {
     writeFile("bws.ind", "old");
-    openBankFile("bws.ind", &model.bankIndexFile);
+    openTracked("bws.ind");
     std::vector<uint16_t> offsets = {0, 40};
     std::vector<char> pool = {'A', '\0', '\0'};
-    ConsoleCapture capture;
-    EXPECT_EQ(writeIndex(model.bankIndexFile, offsets, pool, 1), -1);
-    EXPECT_EQ(capture.output(), "\nThe index in memory is inconsistent; it is not written.\n");
+    BankStatus written = writeIndex(model.bankIndexFile, offsets, pool, 1);
+    EXPECT_EQ(written.error, BankError::badIndex);
+    EXPECT_EQ(written.message, "\nThe index in memory is inconsistent; it is not written.\n");
     EXPECT_EQ(readFile("bws.ind"), "old");
 }
 
-TEST_F(Index, OpeningAMissingFileExitsFive) {
-    ConsoleCapture capture;
-    EXPECT_EQ(exitCodeOf([] { openBankFile("absent.bnk", &model.bankDataFile); }), 5);
-    EXPECT_EQ(capture.output(), "\nCannot open absent.bnk.\n");
+TEST_F(Index, OpeningAMissingFileIsRefused) {
+    BankStatus opened = openBankFile("absent.bnk", &model.bankDataFile);
+    EXPECT_EQ(opened.error, BankError::notOpened);
+    EXPECT_EQ(opened.message, "\nCannot open absent.bnk.\n");
+    EXPECT_EQ(opened.file, "absent.bnk");
+    EXPECT_EQ(opened.cause, ENOENT);
     EXPECT_EQ(model.bankDataFile, nullptr);
+}
+
+TEST_F(Index, FindNameIsExactAndFirstWins) {
+    std::string names("GDP\0gdp\0GDP\0", 12);
+    std::vector<char> pool(names.begin(), names.end());
+    std::vector<uint16_t> offsets{0, 4, 8, 12};
+    EXPECT_EQ(findName(offsets, pool, "gdp", 3), 1);
+    EXPECT_EQ(findName(offsets, pool, "GDP", 3), 0);
+    EXPECT_EQ(findName(offsets, pool, "Gdp", 3), -1);
+    EXPECT_EQ(findName(offsets, pool, "gdp", 1), -1);
+    EXPECT_EQ(findName(offsets, pool, "GDP", 0), -1);
 }
 
 }  // namespace

@@ -74,11 +74,7 @@ int vorn(std::vector<std::string> words) {
     words.insert(words.begin(), "vorn");
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(w.data());
-    try {
-        return runVorn(static_cast<int>(argv.size()), argv.data());
-    } catch (const ProcessExit& exit) {
-        return exit.code;
-    }
+    return runVornProgram(static_cast<int>(argv.size()), argv.data());
 }
 
 struct Operation {
@@ -243,7 +239,7 @@ TEST_F(Journal, ASecondProcessDuringALiveChangeIsRefusedAndChangesNothing) {
         EXPECT_EQ(snapshot(), alone);
     }
     // A reader holds the bank: writers are refused, readers are not.
-    ASSERT_EQ(claimBank("bws.bnk", "bws.ind", BankAccess::read), BankOpen::ready);
+    ASSERT_EQ(claimBank("bws.bnk", "bws.ind", BankAccess::read).error, BankError::none);
     const Snapshot held = snapshot();
     EXPECT_EQ(runProgram(VORNBANK_BINARY, {"list", "bws"}, scratch.path()).exitCode, 0);
     EXPECT_EQ(runProgram(VORNBANK_BINARY, {"import", "bws", "new.csv"}, scratch.path()).exitCode, 15);
@@ -255,17 +251,17 @@ TEST_F(Journal, ASecondProcessDuringALiveChangeIsRefusedAndChangesNothing) {
 // A commit removes the journal its own process made, and nothing put in its place.
 TEST_F(Journal, ACommitRemovesOnlyTheJournalItMade) {
     resetWorkdir();
-    ASSERT_EQ(claimBank("bws.bnk", "bws.ind", BankAccess::write), BankOpen::ready);
+    ASSERT_EQ(claimBank("bws.bnk", "bws.ind", BankAccess::write).error, BankError::none);
     FILE* data = std::fopen("bws.bnk", "r+b");
     trackBankFile(data, "bws.bnk", "bws.bnk");
-    ASSERT_EQ(writeBankBytes(data, 6, "Mine", 4), BankWrite::done);
+    ASSERT_EQ(writeBankBytes(data, 6, "Mine", 4).error, BankError::none);
     writeFile("other", "another process's journal");
     std::filesystem::rename("other", "bws.bnk-journal");
     const Snapshot before = snapshot();
-    ConsoleCapture console;
-    EXPECT_EQ(commitBankChanges(), 0);
+    BankStatus committed = commitBankChanges();
     std::fclose(data);
-    EXPECT_EQ(console.output(), "\nbws.bnk-journal is no longer the journal this run made: it is left as it is.\n");
+    EXPECT_EQ(committed.error, BankError::none);
+    EXPECT_EQ(committed.notes, "\nbws.bnk-journal is no longer the journal this run made: it is left as it is.\n");
     EXPECT_EQ(snapshot(), before);
 }
 
@@ -293,7 +289,7 @@ TEST_F(Journal, AJournalIsAppliedOnlyWhenEveryRecordChecksOut) {
     struct Case {
         const char* what;
         std::string journal;
-        BankOpen result;
+        BankError result;
         std::string bankAfter;
         std::string said;  // the problem, or the whole line for a journal dropped or applied
     };
@@ -302,47 +298,47 @@ TEST_F(Journal, AJournalIsAppliedOnlyWhenEveryRecordChecksOut) {
     const std::string dropped = "\nw/bank.bnk-journal was left by a run that died before it changed the bank "
                                 "w/bank.bnk: it is removed.\n";
     const Case cases[] = {
-        {"valid", journalHeader(2, 7) + grewFrom6 + old, BankOpen::ready, "olddef", applied},
+        {"valid", journalHeader(2, 7) + grewFrom6 + old, BankError::none, "olddef", applied},
         {"a record after the count", journalHeader(2, 7) + grewFrom6 + old + bytesRecord(0, 3, "OLD"),
-         BankOpen::ready, "olddef", applied},
-        {"never made valid", journalHeader(0, 7) + grewFrom6 + old, BankOpen::ready, "abcdefgh", dropped},
-        {"header cut short", journalHeader(0, 7).substr(0, 20), BankOpen::ready, "abcdefgh", dropped},
-        {"a byte of a record changed", journalHeader(2, 7) + grewFrom6 + damagedRecord, BankOpen::untrusted,
+         BankError::none, "olddef", applied},
+        {"never made valid", journalHeader(0, 7) + grewFrom6 + old, BankError::none, "abcdefgh", dropped},
+        {"header cut short", journalHeader(0, 7).substr(0, 20), BankError::none, "abcdefgh", dropped},
+        {"a byte of a record changed", journalHeader(2, 7) + grewFrom6 + damagedRecord, BankError::untrusted,
          "abcdefgh", "its record 2 is damaged"},
-        {"its first bytes changed", damagedHeader + grewFrom6 + old, BankOpen::untrusted, "abcdefgh",
+        {"its first bytes changed", damagedHeader + grewFrom6 + old, BankError::untrusted, "abcdefgh",
          "its header is damaged"},
-        {"fewer records than counted", journalHeader(3, 7) + grewFrom6 + old, BankOpen::untrusted, "abcdefgh",
+        {"fewer records than counted", journalHeader(3, 7) + grewFrom6 + old, BankError::untrusted, "abcdefgh",
          "its record 3 is damaged"},
         {"../outside", journalHeader(2, 7) + fileRecord(0, 8, identity("outside"), "../outside") + old,
-         BankOpen::untrusted, "abcdefgh", "it names ../outside, which is not a file of its bank"},
+         BankError::untrusted, "abcdefgh", "it names ../outside, which is not a file of its bank"},
         {"an absolute path",
          journalHeader(2, 7) + fileRecord(0, 8, identity("outside"), scratch.file("outside")) + old,
-         BankOpen::untrusted, "abcdefgh", "it names " + scratch.file("outside") + ", which is not a file of its bank"},
-        {"length -2", journalHeader(2, 7) + fileRecord(0, -2, bank, "bank.bnk") + old, BankOpen::untrusted, "abcdefgh",
+         BankError::untrusted, "abcdefgh", "it names " + scratch.file("outside") + ", which is not a file of its bank"},
+        {"length -2", journalHeader(2, 7) + fileRecord(0, -2, bank, "bank.bnk") + old, BankError::untrusted, "abcdefgh",
          "it gives bank.bnk a length of -2, which no bank file has"},
         {"length 2^40", journalHeader(1, 7) + fileRecord(1, int64_t{1} << 40, identity("w/bank.ind"), "bank.ind"),
-         BankOpen::untrusted, "abcdefgh", "it gives bank.ind a length of 1099511627776, which no bank file has"},
-        {"bytes beyond the length", journalHeader(2, 7) + grewFrom6 + bytesRecord(0, 4, "old"), BankOpen::untrusted,
+         BankError::untrusted, "abcdefgh", "it gives bank.ind a length of 1099511627776, which no bank file has"},
+        {"bytes beyond the length", journalHeader(2, 7) + grewFrom6 + bytesRecord(0, 4, "old"), BankError::untrusted,
          "abcdefgh", "it holds bytes outside the files it names"},
         {"another file there now", journalHeader(2, 7) + fileRecord(0, 6, identity("w/bank.ind"), "bank.bnk") + old,
-         BankOpen::untrusted, "abcdefgh", "it belongs to another file than the bank.bnk there now"},
+         BankError::untrusted, "abcdefgh", "it belongs to another file than the bank.bnk there now"},
     };
     for (const Case& c : cases) {
         writeFile("w/bank.bnk", "abcdefgh");
         writeFile("w/bank.bnk-journal", c.journal);
         const Snapshot before = snapshotOf({".", "w"});
-        ConsoleCapture console;
-        EXPECT_EQ(claimBank("w/bank.bnk", "w/bank.ind", BankAccess::read), c.result) << c.what;
+        const BankStatus claimed = claimBank("w/bank.bnk", "w/bank.ind", BankAccess::read);
+        EXPECT_EQ(claimed.error, c.result) << c.what;
         forgetBankChanges();
-        const std::string said = c.result == BankOpen::ready
+        const std::string said = c.result == BankError::none
                                      ? c.said
                                      : "\nw/bank.bnk-journal cannot be trusted: " + c.said +
                                            ". The bank w/bank.bnk may be half written; the journal and the bank are "
                                            "kept as they are.\n";
-        EXPECT_EQ(console.output(), said) << c.what;
+        EXPECT_EQ(claimed.notes + claimed.message, said) << c.what;
         Snapshot expected = before;
         expected["w/bank.bnk"] = c.bankAfter;
-        if (c.result == BankOpen::ready) expected.erase("w/bank.bnk-journal");
+        if (c.result == BankError::none) expected.erase("w/bank.bnk-journal");
         EXPECT_EQ(snapshotOf({".", "w"}), expected) << c.what;
     }
 }

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "bank/bank_file.h"
+#include "bank/journal.h"
 #include "bank/name_index.h"
 #include "bank/series_by_name.h"
 #include "bank_fixture.h"
@@ -35,7 +36,7 @@ TEST_F(SeriesByName, ValueTableSizes) {
 
 TEST_F(SeriesByName, ReadsValuesAndFrequency) {
     ValueTable table = makeValueTable();
-    ASSERT_EQ(readSeries("M1", table), 0);
+    ASSERT_EQ(read("M1", table), 0);
     EXPECT_EQ(model.frequency, 12);
     EXPECT_EQ(table[0], -1.0f);
     EXPECT_EQ(table[7], -8.0f);
@@ -45,9 +46,8 @@ TEST_F(SeriesByName, ReadsValuesAndFrequency) {
 TEST_F(SeriesByName, NameDifferingInCaseIsNotFound) {
     ValueTable table = rising(50);
     model.frequency = 2;
-    ConsoleCapture capture;
-    EXPECT_EQ(readSeries("gdp", table), -1);
-    EXPECT_EQ(capture.output(), "\nCannot find gdp\n");
+    EXPECT_EQ(read("gdp", table), -1);
+    EXPECT_EQ(said, "\nCannot find gdp\n");
     EXPECT_EQ(table[0], 50.0f);
     EXPECT_EQ(model.frequency, 2);
 }
@@ -57,16 +57,16 @@ TEST_F(SeriesByName, ShortRecordCannotBeRead) {
     writeFile("bws.bnk", bytes.substr(0, bytes.size() - 1));
     std::fclose(model.bankDataFile);
     openBankFile("bws.bnk", &model.bankDataFile);
+    trackBankFile(model.bankDataFile, "bws.bnk", "bws.bnk");
     ValueTable table = makeValueTable();
-    ConsoleCapture capture;
-    EXPECT_EQ(readSeries("M1", table), -1);
-    EXPECT_EQ(capture.output(), " \n cannot read M1 from 1 ");
+    EXPECT_EQ(read("M1", table), -1);
+    EXPECT_EQ(said, " \n cannot read M1 from 1 ");
 }
 
 TEST_F(SeriesByName, RewritesAnExistingRecordOnly) {
     std::string before = dataBytes();
     model.frequency = 0x104;  // the record keeps the low byte
-    ASSERT_EQ(writeSeries("GDP", rising(10)), 0);
+    ASSERT_EQ(write("GDP", rising(10)), 0);
     std::string after = dataBytes();
     ASSERT_EQ(after.size(), before.size());
     EXPECT_EQ(after.substr(0, recordOffset(0)), before.substr(0, recordOffset(0)));
@@ -78,7 +78,7 @@ TEST_F(SeriesByName, RewritesAnExistingRecordOnly) {
 
 TEST_F(SeriesByName, NewNameIsAppendedAndFindable) {
     model.frequency = 1;
-    ASSERT_EQ(writeSeries("GDP:f", rising(3)), 2);
+    ASSERT_EQ(write("GDP:f", rising(3)), 2);
     EXPECT_EQ(model.nameCount, 3);
     EXPECT_EQ(model.nameOffsets, (std::vector<uint16_t>{0, 4, 7, 13}));
     EXPECT_EQ(indexBytes(), le16(3) + le16(0) + le16(4) + le16(7) + le16(13) +
@@ -87,10 +87,10 @@ TEST_F(SeriesByName, NewNameIsAppendedAndFindable) {
     EXPECT_EQ(data.size(), static_cast<size_t>(recordOffset(3)));
     EXPECT_EQ(data[recordOffset(2)], 1);
     ValueTable table = makeValueTable();
-    ASSERT_EQ(readSeries("GDP:f", table), 0);
+    ASSERT_EQ(read("GDP:f", table), 0);
     EXPECT_EQ(table[7], 10.0f);
 
-    ASSERT_EQ(writeSeries("GDP:f", rising(20)), 2);
+    ASSERT_EQ(write("GDP:f", rising(20)), 2);
     EXPECT_EQ(model.nameCount, 3);
     EXPECT_EQ(dataBytes().size(), static_cast<size_t>(recordOffset(3)));
 }
@@ -101,25 +101,23 @@ TEST_F(SeriesByName, FailedRecordWriteTakesAnAppendedNameBack) {
     std::string data = dataBytes();
     makeDataReadOnly();
     model.frequency = 4;
-    ConsoleCapture capture;
-    EXPECT_EQ(writeSeries("NEW", rising(0)), -1);
-    EXPECT_EQ(capture.output(), "\n Cannot write NEW on 2.000000");
+    EXPECT_EQ(write("NEW", rising(0)), -1);
+    EXPECT_EQ(said, "\n Cannot write NEW on 2.000000");
     EXPECT_EQ(model.nameCount, 2);
     EXPECT_EQ(model.nameOffsets, offsets);
     EXPECT_EQ(model.namePool, pool);
     EXPECT_EQ(dataBytes(), data);
     EXPECT_EQ(indexBytes(), indexFileBytes({"GDP", "M1"}, 'Z'));
-    EXPECT_EQ(writeSeries("M1", rising(0)), -1);  // an existing series keeps its name
-    EXPECT_EQ(capture.output(), "\n Cannot write NEW on 2.000000\n Cannot write M1 on 1.000000");
+    EXPECT_EQ(write("M1", rising(0)), -1);  // an existing series keeps its name
+    EXPECT_EQ(said, "\n Cannot write NEW on 2.000000\n Cannot write M1 on 1.000000");
     EXPECT_EQ(model.nameCount, 2);
 }
 
 TEST_F(SeriesByName, FailedIndexWriteTakesTheNameBack) {
     std::vector<char> pool = model.namePool;
     makeIndexReadOnly();
-    ConsoleCapture capture;
-    EXPECT_EQ(writeSeries("NEW", rising(0)), -1);
-    EXPECT_EQ(capture.output(), " \nCannot write index.\n");
+    EXPECT_EQ(write("NEW", rising(0)), -1);
+    EXPECT_EQ(said, " \nCannot write index.\n");
     EXPECT_EQ(model.nameCount, 2);
     EXPECT_EQ(model.namePool, pool);
     EXPECT_EQ(findName(model.nameOffsets, model.namePool, "NEW", model.nameCount), -1);
@@ -131,24 +129,23 @@ TEST_F(SeriesByName, FailedPositioningTakesTheNameBack) {
     FILE* unseekable = fdopen(ends[1], "wb");
     std::fclose(model.bankDataFile);
     model.bankDataFile = unseekable;
-    ConsoleCapture capture;
-    EXPECT_EQ(writeSeries("NEW", rising(0)), -1);
-    EXPECT_EQ(capture.output(), "\nCannot position to write.");
+    trackBankFile(unseekable, "bws.bnk", "bws.bnk");
+    EXPECT_EQ(write("NEW", rising(0)), -1);
+    EXPECT_EQ(said, "\nCannot position to write.");
     EXPECT_EQ(model.nameCount, 2);
     ValueTable table = rising(9);
-    EXPECT_EQ(readSeries("GDP", table), -1);
-    EXPECT_EQ(capture.output(), "\nCannot position to write. \n cannot fseek ");
+    EXPECT_EQ(read("GDP", table), -1);
+    EXPECT_EQ(said, "\nCannot position to write. \n cannot fseek ");
     EXPECT_EQ(table[0], 9.0f);
     close(ends[0]);
 }
 
 TEST_F(SeriesByName, ShortTableIsRefused) {
     ValueTable table(5, 1.0f);
-    ConsoleCapture capture;
-    EXPECT_EQ(writeSeries("GDP", table), -1);
-    EXPECT_EQ(readSeries("GDP", table), -1);
+    EXPECT_EQ(write("GDP", table), -1);
+    EXPECT_EQ(read("GDP", table), -1);
     std::string refusal = "\nA value table of 5 periods cannot hold a bank series of 8 periods.\n";
-    EXPECT_EQ(capture.output(), refusal + refusal);
+    EXPECT_EQ(said, refusal + refusal);
     EXPECT_EQ(table[0], 1.0f);
 }
 
@@ -160,12 +157,12 @@ TEST_F(SeriesByName, LongBankUsesTheWholeRecord) {
     ValueTable table = rising(0);
     ASSERT_EQ(table.size(), 700u);
     model.frequency = 4;
-    ASSERT_EQ(writeSeries("A", table), 0);
+    ASSERT_EQ(write("A", table), 0);
     std::string data = dataBytes();
     EXPECT_EQ(floatAt(data, valueOffset(0, 699)), 699.0f);
     EXPECT_EQ(floatAt(data, valueOffset(1, 0)), 0.0f);
     ValueTable back = makeValueTable();
-    ASSERT_EQ(readSeries("A", back), 0);
+    ASSERT_EQ(read("A", back), 0);
     EXPECT_EQ(back, table);
 }
 
@@ -173,14 +170,13 @@ TEST_F(SeriesByName, IndexGrowsWithoutFixedRoom) {
     model.frequency = 4;
     for (int n = 0; n < 1200; ++n) {
         std::string name = "S" + std::to_string(n) + "_padding_to_make_it_longer";
-        ASSERT_EQ(writeSeries(name.c_str(), rising(0)), 2 + n);
+        ASSERT_EQ(write(name.c_str(), rising(0)), 2 + n);
     }
     EXPECT_EQ(model.nameCount, 1202);
     std::fclose(model.bankIndexFile);
     openBankFile("bws.ind", &model.bankIndexFile);
-    ConsoleCapture quiet;
     int16_t count = 0;
-    ASSERT_EQ(readIndex(model.bankIndexFile, count), 0);
+    ASSERT_EQ(readIndex(model.bankIndexFile, count).error, BankError::none);
     EXPECT_EQ(count, 1202);
     EXPECT_EQ(findName(model.nameOffsets, model.namePool, "S1199_padding_to_make_it_longer", count), 1201);
 }
@@ -189,25 +185,27 @@ TEST_F(SeriesByName, NameBeyondSixteenBitOffsetsIsRefused) {
     // Fill the pool to 65530 bytes in use: GDP\0 M1\0 and one long name.
     std::string filler(65530 - 7 - 1, 'x');
     AppendedName undo{};
-    ASSERT_EQ(appendName(filler.c_str(), undo), 2);
+    int32_t position = -1;
+    ASSERT_EQ(appendName(filler.c_str(), undo, position).error, BankError::none);
+    ASSERT_EQ(position, 2);
     ASSERT_EQ(model.nameOffsets[3], 65530);
     EXPECT_TRUE(indexHasRoom(1, 4));
     EXPECT_FALSE(indexHasRoom(1, 5));
     std::vector<uint16_t> offsets = model.nameOffsets;
-    ConsoleCapture capture;
-    EXPECT_EQ(writeSeries("ABCDE", rising(0)), -1);
-    EXPECT_EQ(capture.output(),
+    EXPECT_EQ(write("ABCDE", rising(0)), -1);
+    EXPECT_EQ(said,
               "\nCannot add ABCDE: the bank index has no room for another name of 5 characters.\n");
     EXPECT_EQ(model.nameCount, 3);
     EXPECT_EQ(model.nameOffsets, offsets);
-    EXPECT_EQ(writeSeries("ABCD", rising(0)), 3);
+    EXPECT_EQ(write("ABCD", rising(0)), 3);
     EXPECT_EQ(model.nameOffsets[4], 65535);
 }
 
 TEST_F(SeriesByName, TakeBackRestoresTheSpareByte) {
     AppendedName undo{};
-    ConsoleCapture quiet;
-    ASSERT_EQ(appendName("X", undo), 2);
+    int32_t position = -1;
+    ASSERT_EQ(appendName("X", undo, position).error, BankError::none);
+    ASSERT_EQ(position, 2);
     EXPECT_EQ(model.namePool.size(), 10u);
     takeBackName(undo);
     EXPECT_EQ(model.namePool, (std::vector<char>{'G', 'D', 'P', '\0', 'M', '1', '\0', 'Z'}));

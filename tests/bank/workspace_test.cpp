@@ -3,6 +3,7 @@
 #include "bank/bank_file.h"
 #include "bank/series_by_name.h"
 #include "bank_fixture.h"
+#include "fixer/bank_report.h"
 #include "state/model_state.h"
 
 namespace {
@@ -34,7 +35,7 @@ protected:
         const std::vector<std::string> all = {"a", "b", "c"};
         openBank(30, {all.begin(), all.begin() + names}, numberedRecords(records, 30));
         setRun(start, periods, lags);
-        ASSERT_EQ(allocateWorkspace(), 0);
+        ASSERT_EQ(allocateWorkspace().error, BankError::none);
     }
 };
 
@@ -50,7 +51,7 @@ TEST_F(Workspace, AllocatesLagSlotsAndZeroVectors) {
     setRun(10, 5, {0, 4});
     model.equationCount = 3;
     model.coefCount = {2, 0, 3};
-    ASSERT_EQ(allocateWorkspace(), 0);
+    ASSERT_EQ(allocateWorkspace().error, BankError::none);
     ASSERT_EQ(model.series.size(), 2u);
     EXPECT_EQ(model.series[0].lo, 0);
     EXPECT_EQ(model.series[0].hi, 5);
@@ -67,7 +68,7 @@ TEST_F(Workspace, AllocatesLagSlotsAndZeroVectors) {
 
 TEST_F(Workspace, NoEquationsNoCoefficientTables) {
     setRun(0, 3, {1});
-    ASSERT_EQ(allocateWorkspace(), 0);
+    ASSERT_EQ(allocateWorkspace().error, BankError::none);
     EXPECT_TRUE(model.coef.empty());
     EXPECT_FALSE(model.errorRho);
     EXPECT_FALSE(model.errorSee);
@@ -77,39 +78,41 @@ TEST_F(Workspace, SeriesVectorShortageReturnsFailure) {
     setRun(0, 3, {0, 0, 0});
     limitAllocations(2);
     ConsoleCapture capture;
-    EXPECT_EQ(allocateWorkspace(), -1);
+    BankStatus allocated = allocateWorkspace();
     limitAllocations(-1);
-    EXPECT_EQ(capture.output(),
+    EXPECT_EQ(allocated.error, BankError::noSeriesMemory);
+    EXPECT_EQ(capture.output() + allocated.message,
               "Not enough space.\nNot enough space for a forecast this long. Reduce length of forecast.\n");
     EXPECT_TRUE(model.series[1]);
     EXPECT_FALSE(model.series[2]);
 }
 
-TEST_F(Workspace, ErrorOrCoefficientShortageEndsTheRun) {
+TEST_F(Workspace, ErrorOrCoefficientShortageIsNamed) {
     struct Case {
         int16_t coefficients;
-        int allocations, code;
+        int allocations;
+        BankError error;
         const char* message;
     };
-    for (const Case& c : {Case{1, 2, 6, "Not enough space.\n"},  // the error vectors
-                          Case{4, 1, 13, "Not enough space.\nMemory all gone.\n"}}) {
-        SCOPED_TRACE(c.code);
+    for (const Case& c : {Case{1, 2, BankError::noRhoMemory, "Not enough space.\n"},  // the error vectors
+                          Case{4, 1, BankError::noCoefficientMemory, "Not enough space.\nMemory all gone.\n"}}) {
+        SCOPED_TRACE(c.message);
         resetModelState();
         setRun(0, 3, {0});
         model.equationCount = 1;
         model.coefCount = {c.coefficients};
         limitAllocations(c.allocations);
         ConsoleCapture capture;
-        const int code = exitCodeOf([] { allocateWorkspace(); });
+        const BankStatus allocated = allocateWorkspace();
         limitAllocations(-1);
-        EXPECT_EQ(code, c.code);
-        EXPECT_EQ(capture.output(), c.message);
+        EXPECT_EQ(allocated.error, c.error);
+        EXPECT_EQ(capture.output() + allocated.message, c.message);
     }
 }
 
 TEST_F(Workspace, LoadsWithLags) {
     startRun(3, 3, 10, 5, {0, 4, 2});
-    ASSERT_EQ(loadAllSeries(), 0);
+    ASSERT_EQ(loadAllSeries().error, BankError::none);
     EXPECT_EQ(model.series[0][0], 10.0f);
     EXPECT_EQ(model.series[0][5], 15.0f);
     EXPECT_EQ(model.series[1][-4], 106.0f);
@@ -126,39 +129,38 @@ TEST_F(Workspace, ShortFileLoadsWhatIsThere) {
     std::fclose(model.bankDataFile);
     openBankFile("bws.bnk", &model.bankDataFile);
     model.series[1][4] = 7.0f;
-    ASSERT_EQ(loadAllSeries(), 0);
+    ASSERT_EQ(loadAllSeries().error, BankError::none);
     EXPECT_EQ(model.series[1][2], 112.0f);
     EXPECT_EQ(model.series[1][3], 0.0f);
     EXPECT_EQ(model.series[1][4], 7.0f);
     model.series[1][3] = 9.0f;  // as a trial leaves it: the next loading reads the file again
     model.series[1][2] = 9.0f;
-    ASSERT_EQ(loadAllSeries(), 0);
+    ASSERT_EQ(loadAllSeries().error, BankError::none);
     EXPECT_EQ(model.series[1][2], 112.0f);
     EXPECT_EQ(model.series[1][3], 9.0f);
 }
 
 TEST_F(Workspace, LaterLoadingsGiveWhatTheBankHoldsThen) {
     startRun(3, 3, 10, 5, {0, 4, 2});
-    ASSERT_EQ(loadAllSeries(), 0);
+    ASSERT_EQ(loadAllSeries().error, BankError::none);
     for (int i = 0; i < 3; ++i)
         for (int t = model.series[i].lo; t <= 5; ++t) model.series[i][t] = -1.0f;  // as a trial leaves them
-    ASSERT_EQ(loadAllSeries(), 0);
+    ASSERT_EQ(loadAllSeries().error, BankError::none);
     EXPECT_EQ(model.series[1][-4], 106.0f);
     EXPECT_EQ(model.series[2][5], 215.0f);
     ValueTable changed = makeValueTable();
     for (int p = 0; p < 30; ++p) changed[p] = static_cast<float>(-p);
-    ConsoleCapture capture;
-    ASSERT_EQ(writeSeries("c", changed), 2);
-    ASSERT_EQ(loadAllSeries(), 0);
+    ASSERT_EQ(write("c", changed), 2);
+    ASSERT_EQ(loadAllSeries().error, BankError::none);
     EXPECT_EQ(model.series[2][-2], -8.0f);
     EXPECT_EQ(model.series[0][0], 10.0f);
 }
 
 TEST_F(Workspace, SeriesBeyondTheEndFails) {
     startRun(1, 2, 10, 5, {0, 0});
-    ConsoleCapture capture;
-    EXPECT_EQ(loadAllSeries(), -1);
-    EXPECT_EQ(capture.output(), "\nCannot read series 1 \n");
+    BankStatus loaded = loadAllSeries();
+    EXPECT_EQ(loaded.error, BankError::notRead);
+    EXPECT_EQ(loaded.message, "\nCannot read series 1 \n");
 }
 
 TEST_F(Workspace, WritesOnlyTheRunsPeriods) {
@@ -166,9 +168,9 @@ TEST_F(Workspace, WritesOnlyTheRunsPeriods) {
     std::string before = dataBytes();
     for (int i = 0; i < 2; ++i)
         for (int t = -2; t <= 5; ++t) model.series[i][t] = static_cast<float>(-1000 * (i + 1) - t);
-    ConsoleCapture capture;
-    writeAllSeries(model.series, model.bankDataFile, "variables");
-    EXPECT_EQ(capture.output(), "\nWriting variables to bank.");
+    BankStatus written = writeAllSeries(model.series, model.bankDataFile);
+    EXPECT_EQ(written.error, BankError::none);
+    EXPECT_EQ(written.message, "");
     std::string after = dataBytes();
     ASSERT_EQ(after.size(), before.size());
     for (long at = 0; at < static_cast<long>(after.size()); ++at) {
@@ -188,8 +190,8 @@ TEST_F(Workspace, FailedWriteExitsEight) {
     startRun(1, 1, 10, 5, {0});
     makeDataReadOnly();
     ConsoleCapture capture;
-    EXPECT_EQ(exitCodeOf([] { writeAllSeries(model.series, model.bankDataFile, "variables"); }), 8);
-    EXPECT_EQ(capture.output(), "\nWriting variables to bank.\nCannot write series 0\n");
+    EXPECT_EQ(exitCodeOf([] { showWrittenSeries(writeAllSeries(model.series, model.bankDataFile)); }), 8);
+    EXPECT_EQ(capture.output(), "\nCannot write series 0\n\nbws.bnk and bws.ind are left as they were.\n");
 }
 
 TEST_F(Workspace, RunMustFitTheBankWithItsLags) {
@@ -197,18 +199,19 @@ TEST_F(Workspace, RunMustFitTheBankWithItsLags) {
         int32_t start, periods;
         std::vector<int8_t> lags;
         bool named;  // over a bank with the names a and GDP, else over no index
-        int result;
+        BankError result;
         const char* message;
     };
+    const BankError outside = BankError::outsideBank;
     const Case cases[] = {
-        {4, 25, {4, 0}, false, 0, ""},
-        {3, 5, {2, 4}, true, -1,
+        {4, 25, {4, 0}, false, BankError::none, ""},
+        {3, 5, {2, 4}, true, outside,
          "\nseries 1 (GDP) needs bank period -1 for its 4 lags, before the bank's first period 0.\n"},
-        {1, 5, {0, 0, 3}, false, -1,  // an unnamed series is named by number
+        {1, 5, {0, 0, 3}, false, outside,  // an unnamed series is named by number
          "\nseries 2 needs bank period -2 for its 3 lags, before the bank's first period 0.\n"},
-        {5, 5, {-1}, false, -1, "\nseries 0 has a negative lag -1.\n"},
-        {20, 10, {0}, false, -1, "\nThe run ends at bank period 30, beyond the bank's last period 29.\n"},
-        {-1, 3, {0}, false, -1, "\nThe run starts at bank period -1, before the bank's first period 0.\n"},
+        {5, 5, {-1}, false, outside, "\nseries 0 has a negative lag -1.\n"},
+        {20, 10, {0}, false, outside, "\nThe run ends at bank period 30, beyond the bank's last period 29.\n"},
+        {-1, 3, {0}, false, outside, "\nThe run starts at bank period -1, before the bank's first period 0.\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
@@ -216,9 +219,9 @@ TEST_F(Workspace, RunMustFitTheBankWithItsLags) {
         if (c.named) openBank(30, {"a", "GDP"}, numberedRecords(2, 30));
         model.bankLength = 30;
         setRun(c.start, c.periods, c.lags);
-        ConsoleCapture capture;
-        EXPECT_EQ(checkRunFitsBank(), c.result);
-        EXPECT_EQ(capture.output(), c.message);
+        const BankStatus fits = checkRunFitsBank();
+        EXPECT_EQ(fits.error, c.result);
+        EXPECT_EQ(fits.message, c.message);
     }
 }
 
@@ -226,9 +229,9 @@ TEST_F(Workspace, LoadAndWriteRefuseARunOutsideTheBank) {
     startRun(2, 2, 2, 5, {0, 3});
     std::string before = dataBytes();
     ConsoleCapture capture;
-    EXPECT_EQ(loadAllSeries(), -1);
+    EXPECT_EQ(loadAllSeries().error, BankError::outsideBank);
     EXPECT_EQ(model.series[1][-3], 0.0f);
-    EXPECT_EQ(exitCodeOf([] { writeAllSeries(model.series, model.bankDataFile, "variables"); }), 7);
+    EXPECT_EQ(exitCodeOf([] { showWrittenSeries(writeAllSeries(model.series, model.bankDataFile)); }), 7);
     EXPECT_EQ(dataBytes(), before);
 }
 

@@ -120,15 +120,4 @@ TEST_F(Dates, SemiAnnualSteppingAlternatesHalves) {
     EXPECT_EQ(printed(d), "1996.600");
 }
 
-TEST_F(Dates, FindNameIsExactAndFirstWins) {
-    std::string names("GDP\0gdp\0GDP\0", 12);
-    std::vector<char> pool(names.begin(), names.end());
-    std::vector<uint16_t> offsets{0, 4, 8, 12};
-    EXPECT_EQ(findName(offsets, pool, "gdp", 3), 1);
-    EXPECT_EQ(findName(offsets, pool, "GDP", 3), 0);
-    EXPECT_EQ(findName(offsets, pool, "Gdp", 3), -1);
-    EXPECT_EQ(findName(offsets, pool, "gdp", 1), -1);
-    EXPECT_EQ(findName(offsets, pool, "GDP", 0), -1);
-}
-
 }  // namespace

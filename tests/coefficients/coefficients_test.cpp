@@ -23,7 +23,7 @@ void prepareEquations(const Equations& equations) {
         model.equationKind.push_back(kind);
         model.coefCount.push_back(count);
     }
-    ASSERT_EQ(allocateWorkspace(), 0);
+    ASSERT_EQ(allocateWorkspace().error, BankError::none);
 }
 
 std::vector<float> coefficientsOf(int e) {

@@ -78,7 +78,8 @@ void openSmallBank() {
     for (int s = 0; s < kSmallSeries; ++s) {
         records.push_back({4, std::vector<float>(kSmallBankLength, kSteady[s])});
         AppendedName added;
-        appendName(("s" + std::to_string(s)).c_str(), added);
+        int32_t position;
+        appendName(("s" + std::to_string(s)).c_str(), added, position);
     }
     writeFile("bws.bnk", dataFileBytes(1995, 1, kSmallBankLength, records, "optimiser test bank"));
     model.bankDataFile = std::fopen("bws.bnk", "r+b");

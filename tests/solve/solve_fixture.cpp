@@ -26,7 +26,7 @@ void SolveTest::makeModel(int32_t periods) {
     model.declaredEquationCount = 3;
     model.equationKind = {'s', 's', 's'};
     model.coefCount = {13, 4, 4};
-    ASSERT_EQ(allocateWorkspace(), 0);
+    ASSERT_EQ(allocateWorkspace().error, BankError::none);
     model.fixOfSeries.assign(kSeries, 0);
     model.fixCount = 1;
     model.maxIterations = 200;

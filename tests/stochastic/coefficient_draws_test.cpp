@@ -28,7 +28,7 @@ protected:
         writeFile("heart.dim", dimensions);
         writeFile("heart.dat", coefficients);
         model.equationCount = readEquationDimensions();
-        EXPECT_EQ(allocateWorkspace(), 0);
+        EXPECT_EQ(allocateWorkspace().error, BankError::none);
         return z;
     }
 };

@@ -79,10 +79,8 @@ size_t bankValueOffset(int k, int p, int length) { return recordStart(k, length)
 void openWorkspaceBank(const std::string& data, const std::string& index) {
     writeFile("bws.bnk", data);
     writeFile("bws.ind", index);
-    ConsoleCapture quiet;  // readIndex reports "Index read."
-    openBankFile("bws.bnk", &model.bankDataFile);
-    openBankFile("bws.ind", &model.bankIndexFile);
-    ASSERT_EQ(readIndex(model.bankIndexFile, model.nameCount), 0);
+    ASSERT_EQ(openBankFiles("bws.bnk", "bws.ind", BankAccess::write).error, BankError::none);
+    ASSERT_EQ(readIndex(model.bankIndexFile, model.nameCount).error, BankError::none);
     model.bankBaseYear = int16At(data, 0);
     model.bankBaseMonth = int16At(data, 2);
     model.bankLength = int16At(data, 4);

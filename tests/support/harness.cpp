@@ -15,6 +15,7 @@
 
 #include "bank/journal.h"
 #include "base/console.h"
+#include "fixer/bank_report.h"
 #include "state/model_state.h"
 
 namespace {
@@ -73,6 +74,8 @@ ScratchDir::~ScratchDir() {
     std::filesystem::current_path(savedCwd_, ignored);
     std::filesystem::remove_all(path_, ignored);
 }
+
+void undoShownBankChanges() { showBankStatus(undoBankChanges()); }
 
 void ModelTest::SetUp() {
     forgetBankChanges();

@@ -61,13 +61,18 @@ std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 bool fileExists(const std::string& path);
 
-// Runs `body`; returns the exit code it ended with through endProcess, or -1
-// when it returned normally.
+// Puts back what the bank changes made, as the top of vorn does on a fatal end,
+// showing its lines on the console.
+void undoShownBankChanges();
+
+// Runs `body` as the top of vorn would; returns the exit code it ended with
+// through endProcess (its bank changes undone), or -1 when it returned normally.
 template <typename Body>
 int exitCodeOf(Body body) {
     try {
         body();
     } catch (const ProcessExit& exit) {
+        undoShownBankChanges();
         return exit.code;
     }
     return -1;

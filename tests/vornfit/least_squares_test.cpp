@@ -107,7 +107,7 @@ class EstimatesFile : public ModelTest {};
 TEST_F(EstimatesFile, ReadsBackAsTheSameFloatsThroughBothReaders) {
     writeFile("heart.dim", "3\ns13\ns4\nx4\n");
     model.equationCount = readEquationDimensions();
-    ASSERT_EQ(allocateWorkspace(), 0);
+    ASSERT_EQ(allocateWorkspace().error, BankError::none);
     // Values whose shortest decimal forms need all nine digits, exponents or signs.
     std::vector<EstimatedEquation> equations;
     for (int e = 0; e < 3; ++e) {

@@ -1,5 +1,6 @@
-// Opening a bank for the tool: its two files, the index and the header go
-// into the model record, where the bank code finds them.
+// Opening a bank for the tool through the bank layer, which puts its two
+// files, the index and the header into the model record; what goes wrong ends
+// the command with one line.
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -14,10 +15,23 @@
 
 namespace {
 
-FILE* openFile(const std::string& name, bool forUpdate) {
-    FILE* stream = std::fopen(name.c_str(), forUpdate ? "r+b" : "rb");
-    if (!stream) fail("cannot open %s: %s", name.c_str(), std::strerror(errno));
-    return stream;
+// A bank refused as it is claimed ends the command with its words held: they
+// become the failure's one line. Otherwise what claiming it did (a journal
+// applied or removed) is said in one line.
+void showClaim(const BankStatus& claimed) {
+    switch (claimed.error) {
+    case BankError::busy:
+    case BankError::untrusted:
+    case BankError::notRegular:
+    case BankError::unapplied:
+        holdBankWords(claimed);
+        endProcess(claimed.error == BankError::busy        ? kExitBankBusy
+                   : claimed.error == BankError::untrusted ? kExitJournalUntrusted
+                                                           : kExitToolFailure);
+    default: break;
+    }
+    std::string said = asOneLine(claimed.notes);
+    if (!said.empty()) std::fprintf(console.err, "%s\n", said.c_str());
 }
 
 }  // namespace
@@ -32,35 +46,23 @@ std::string bankBase(const std::string& word) {
 }
 
 void claimToolBank(const std::string& base, BankAccess access, bool create) {
-    BankOpen opened = claimBank(base + ".bnk", base + ".ind", access, create);
-    // The refusal's line is held: it becomes the failure's one line.
-    if (opened != BankOpen::ready) endProcess(claimExitCode(opened, 1));
-    std::string said = takeHeldMessages();  // that a journal was applied or removed
-    if (!said.empty()) std::fprintf(console.err, "%s\n", said.c_str());
+    showClaim(claimBank(base + ".bnk", base + ".ind", access, create));
 }
 
 BankHeader openToolBank(const std::string& base, bool forUpdate) {
     std::string dataName = base + ".bnk";
     std::string indexName = base + ".ind";
-    claimToolBank(base, forUpdate ? BankAccess::write : BankAccess::read, false);
-    model.bankDataFile = openFile(dataName, forUpdate);
-    model.bankIndexFile = openFile(indexName, forUpdate);
-    if (forUpdate) {
-        trackBankFile(model.bankDataFile, dataName, dataName);
-        trackBankFile(model.bankIndexFile, indexName, dataName);
-    }
-    if (readIndex(model.bankIndexFile, model.nameCount) != 0)
-        fail("%s is not a readable bank index", indexName.c_str());
-    takeHeldMessages();  // "Index read."
     BankHeader header;
-    if (readBankHeader(model.bankDataFile, header) != 0)
-        fail("%s is not a bank data file", dataName.c_str());
-    if (checkBankExtent(model.bankDataFile, header.baseMonth, header.length, model.nameCount) != 0)
-        fail("%s is not a whole bank data file", dataName.c_str());
-    model.bankBaseYear = header.baseYear;
-    model.bankBaseMonth = header.baseMonth;
-    model.bankLength = header.length;
-    return header;
+    BankStatus opened = openBank(dataName, indexName, forUpdate ? BankAccess::write : BankAccess::read, header);
+    showClaim(opened);
+    if (opened.error == BankError::none) return header;
+    if (opened.error == BankError::notOpened || opened.error == BankError::notPositioned)
+        fail("cannot open %s: %s", opened.file.c_str(), std::strerror(opened.cause));
+    opened.notes.clear();  // shown already
+    holdBankWords(opened);
+    if (opened.error == BankError::badIndex) fail("%s is not a readable bank index", indexName.c_str());
+    fail("%s is not %s", dataName.c_str(),
+         opened.error == BankError::badHeader ? "a bank data file" : "a whole bank data file");
 }
 
 void refuseBankOutput(const std::string& option, const std::string& path, const std::vector<std::string>& bases) {

@@ -10,25 +10,32 @@
 
 #include "bank/bank_header.h"
 #include "bank/bank_lock.h"
+#include "bank/bank_status.h"
 #include "bank/journal.h"
 #include "base/date_notation.h"
 #include "base/whole_file.h"
 
-// Results go to the standard output. Messages of the bank code are held back
-// and shown, on the failure's line, only when the command fails.
+// Results go to the standard output (the console's, as a command starts).
+// What the bank layer says is held back and shown, on the failure's line,
+// only when the command fails.
 extern FILE* toolOut;
-void holdLibraryMessages();
-// The messages held so far as one line (empty when none), which are then dropped.
-std::string takeHeldMessages();
+// Lines as one line: every run of blanks and line ends becomes one blank.
+std::string asOneLine(const std::string& lines);
+// Holds what a bank operation said.
+void holdBankWords(const BankStatus& status);
+// Holds what a bank operation said; true when it failed. A value that is not a
+// finite number ends the command (kExitNotFinite) at once.
+bool bankFailed(const BankStatus& status);
 
 // The program named in failures and help pointers: "vornbank", or the name of
 // another tool built on these pieces (vornfit, which has no verbs).
 extern const char* toolName;
 
 // Runs one command of a tool (its words after the program name) as one change
-// to the bank: messages of the bank code held back and shown only when it
+// to the bank: what the bank layer says held back and shown only when it
 // fails, endProcess turned into the exit code, the bank's changes committed on
-// success and undone otherwise, its files closed and the output flushed.
+// success and undone otherwise (the one place a command's changes are undone),
+// its files closed and the output flushed.
 int runToolCommand(const std::vector<std::string>& args, int (*body)(const std::vector<std::string>& args));
 
 // From now on failures show `shown` wherever they would name `path` (a staging

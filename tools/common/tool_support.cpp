@@ -15,8 +15,15 @@ const char* toolName = "vornbank";
 
 namespace {
 
-FILE* heldMessages = nullptr;
+std::string heldWords;  // what the bank layer said, for the failure's line
 std::pair<std::string, std::string> pathShown;  // a path in failures, and the path shown instead
+
+// The words held so far as one line (empty when none), which are then dropped.
+std::string takeHeldMessages() {
+    std::string text = asOneLine(heldWords);
+    heldWords.clear();
+    return text;
+}
 
 // "<tool>: " and the message, with what the bank code said (held back until
 // now) after it in parentheses: a failure is always one line.
@@ -43,35 +50,32 @@ std::string withPathShown(std::string text) {
     return text;
 }
 
-void holdLibraryMessages() {
-    toolOut = console.out;
-    heldMessages = std::tmpfile();
-    if (heldMessages) console.out = heldMessages;
-}
-
-std::string takeHeldMessages() {
-    if (!heldMessages) return "";
-    std::rewind(heldMessages);
+std::string asOneLine(const std::string& lines) {
     std::string text;
     bool blank = false;  // a run of blanks and line ends becomes one blank
-    int c;
-    while ((c = std::fgetc(heldMessages)) != EOF) {
+    for (char c : lines) {
         if (c == ' ' || c == '\n' || c == '\r' || c == '\t') {
             blank = !text.empty();
             continue;
         }
         if (blank) text.push_back(' ');
         blank = false;
-        text.push_back(static_cast<char>(c));
+        text.push_back(c);
     }
-    std::fclose(heldMessages);
-    heldMessages = std::tmpfile();
-    if (heldMessages) console.out = heldMessages;
     return text;
 }
 
+void holdBankWords(const BankStatus& status) { heldWords += status.notes + status.message; }
+
+bool bankFailed(const BankStatus& status) {
+    holdBankWords(status);
+    if (status.error == BankError::notFinite) endProcess(kExitNotFinite);
+    return status.error != BankError::none;
+}
+
 int runToolCommand(const std::vector<std::string>& args, int (*body)(const std::vector<std::string>& args)) {
-    holdLibraryMessages();
+    toolOut = console.out;
+    heldWords.clear();
     showPathAs("", "");
     int code;
     try {
@@ -86,8 +90,8 @@ int runToolCommand(const std::vector<std::string>& args, int (*body)(const std::
         code = exit.code;
     }
     // A command is one change: kept whole when it succeeded, undone otherwise.
-    if (code == 0 && commitBankChanges() != 0) code = 1;
-    if (code != 0) undoBankChanges();
+    if (code == 0 && bankFailed(commitBankChanges())) code = kExitToolFailure;
+    if (code != 0) holdBankWords(undoBankChanges());
     // A fatal end inside the bank code leaves its messages held: they make the failure's one line.
     std::string held = takeHeldMessages();
     if (code != 0 && !held.empty()) std::fprintf(console.err, "%s: %s\n", toolName, withPathShown(held).c_str());

@@ -34,8 +34,8 @@ int16_t numberOption(const VerbArgs& args, const char* name, long low, long high
 
 // Why it cannot be made (the file itself or its journal) follows in parentheses.
 FILE* createFile(const std::string& name, const std::string& dataName) {
-    FILE* stream = openEmptiedBankFile(name, dataName);
-    if (!stream) fail("cannot create %s", name.c_str());
+    FILE* stream = nullptr;
+    if (bankFailed(openEmptiedBankFile(name, dataName, stream))) fail("cannot create %s", name.c_str());
     return stream;
 }
 
@@ -65,7 +65,8 @@ int runCreate(const std::vector<std::string>& args) {
     claimToolBank(base, BankAccess::write, true);
     model.bankDataFile = createFile(dataName, dataName);
     model.bankIndexFile = createFile(indexName, dataName);
-    if (writeBankHeader(model.bankDataFile, header) != 0 || writeIndex(model.bankIndexFile, {0}, {'\0'}, 0) != 0)
+    if (bankFailed(writeBankHeader(model.bankDataFile, header)) ||
+        bankFailed(writeIndex(model.bankIndexFile, {0}, {'\0'}, 0)))
         fail("cannot write the bank %s", base.c_str());
     std::fprintf(toolOut, "created %s: %d periods from month %d of %d\n", base.c_str(), header.length,
                  header.baseMonth, header.baseYear);

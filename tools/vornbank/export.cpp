@@ -2,6 +2,7 @@
 // so that importing the output again changes no byte of the bank.
 #include <charconv>
 
+#include "bank/name_index.h"
 #include "bank/series_by_name.h"
 #include "base/dates.h"
 #include "state/model_state.h"
@@ -51,7 +52,7 @@ std::vector<Column> readColumns(const std::string& base, const std::vector<std::
         if (name.find_first_of("\r\n") != std::string::npos)
             fail("series %s has a line end in its name and cannot be written as CSV", name.c_str());
         Column column{name, makeValueTable()};
-        if (readSeries(name.c_str(), column.table) != 0)
+        if (bankFailed(readSeries(name.c_str(), column.table)))
             fail("cannot read series %s from %s", name.c_str(), base.c_str());
         if (!knownFrequency(model.frequency))
             fail("series %s has the frequency code %d, which has no date notation; it cannot be exported",

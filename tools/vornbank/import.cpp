@@ -212,7 +212,7 @@ std::vector<Destination> destinations(const std::string& base, const std::vector
     for (const std::string& name : names) {
         Destination d{makeValueTable(), 0};
         if (findName(model.nameOffsets, model.namePool, name.c_str(), model.nameCount) >= 0) {
-            if (readSeries(name.c_str(), d.table) != 0)
+            if (bankFailed(readSeries(name.c_str(), d.table)))
                 fail("cannot read series %s from %s", name.c_str(), base.c_str());
             d.frequency = model.frequency;
             if (!rows.empty() && knownFrequency(d.frequency) && d.frequency != rows[0].date.frequency)
@@ -277,7 +277,8 @@ int runImport(const std::vector<std::string>& args) {
         for (const ImportRow& row : rows) targets[c].table[row.date.index] = row.values[c];
         int32_t before = model.nameCount;
         model.frequency = targets[c].frequency;
-        if (writeSeries(names[c].c_str(), targets[c].table) < 0)
+        int32_t position;
+        if (bankFailed(writeSeries(names[c].c_str(), targets[c].table, position)))
             fail("cannot write series %s into %s", names[c].c_str(), base.c_str());
         added += model.nameCount - before;
     }

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "bank/byte_order.h"
+#include "bank/name_index.h"
 #include "base/dates.h"
 #include "solve/model_requirements.h"
 #include "state/model_state.h"

@@ -1,4 +1,5 @@
 // vornbank list and info: what a bank holds.
+#include "bank/name_index.h"
 #include "bank/series_by_name.h"
 #include "base/dates.h"
 #include "state/model_state.h"
@@ -29,7 +30,7 @@ std::string seriesSummary(int32_t k, const char* name) {
     int32_t first = findName(model.nameOffsets, model.namePool, name, model.nameCount);
     if (first != k) return "(the same name as position " + std::to_string(first) + ")";
     ValueTable table = makeValueTable();
-    if (readSeries(name, table) != 0) return "(record cannot be read)";
+    if (bankFailed(readSeries(name, table))) return "(record cannot be read)";
     int16_t frequency = model.frequency;
     std::string summary = knownFrequency(frequency) ? frequencyName(frequency)
                                                     : "code " + std::to_string(frequency);

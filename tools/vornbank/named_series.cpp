@@ -2,6 +2,7 @@
 #include "named_series.h"
 
 #include "bank/bank_file.h"
+#include "bank/name_index.h"
 #include "base/dates.h"
 #include "state/model_state.h"
 #include "vornbank.h"
@@ -17,7 +18,7 @@ ChartBank readChartBank(const std::string& base, const std::vector<std::string>&
         if (findName(model.nameOffsets, model.namePool, name.c_str(), model.nameCount) < 0)
             fail("%s has no series %s", base.c_str(), name.c_str());
         BankSeries series{0, makeValueTable()};
-        if (readSeries(name.c_str(), series.values) != 0)
+        if (bankFailed(readSeries(name.c_str(), series.values)))
             fail("cannot read series %s from %s", name.c_str(), base.c_str());
         if (!knownFrequency(model.frequency))
             fail(

@@ -208,7 +208,7 @@ int runWorkdir(const std::vector<std::string>& args) {
         closeBankFiles();
         runLags({bank});
         closeBankFiles();
-        if (commitBankChanges() != 0) fail("cannot write the bank %s", bank.c_str());
+        if (bankFailed(commitBankChanges())) fail("cannot write the bank %s", bank.c_str());
         requireWritten(writeWholeFile((staged / "vorn.cfg").string(), kConfigText));
         for (const std::string& name : copied)
             requireWritten(writeWholeFile((staged / name).string(), fileBytes(from / name)));
@@ -217,8 +217,7 @@ int runWorkdir(const std::vector<std::string>& args) {
         std::fclose(toolOut);
         toolOut = results;
     } catch (const ProcessExit&) {
-        forgetBankChanges();
-        takeHeldMessages();  // the undo's line speaks of the staged bank, which goes whole
+        undoBankChanges();  // its line speaks of the staged bank, which goes whole: it is not shown
         std::fclose(toolOut);
         toolOut = results;
         throw;

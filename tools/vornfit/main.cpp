@@ -90,7 +90,7 @@ ModelHistory readHistory(const std::string& bank, int16_t& frequency) {
     std::vector<int16_t> frequencies(kModelSeries);
     for (int n = 0; n < kModelSeries; ++n) {
         history[static_cast<size_t>(n)] = makeValueTable();
-        if (readSeriesAt(n, history[static_cast<size_t>(n)]) != 0)
+        if (bankFailed(readSeriesAt(n, history[static_cast<size_t>(n)])))
             fail("cannot read series %d (%s) from %s", n, seriesName(n), bank.c_str());
         frequencies[static_cast<size_t>(n)] = model.frequency;
     }

@@ -43,7 +43,8 @@ void writeResidualSeries(const std::vector<EstimatedEquation>& equations, const 
             table[static_cast<size_t>(sample.from + row)] = value;
         }
         model.frequency = sample.frequency;
-        if (writeSeries(output.name.c_str(), table) < 0)
+        int32_t position;
+        if (bankFailed(writeSeries(output.name.c_str(), table, position)))
             fail("cannot write series %s into %s", output.name.c_str(), bank.c_str());
     }
 }
