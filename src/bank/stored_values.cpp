@@ -97,7 +97,7 @@ void refuseValuesNotFinite(const char* name, const float* values, int32_t count,
     for (int32_t p = 0; p < count; ++p) {
         if (std::isfinite(values[p])) continue;
         printOut("\n%s is not written into the bank: its value at %s is %s, not a finite number.\n", name,
-                 periodText(firstPeriod + p, frequency).c_str(),
+                 periodText(bankCalendar(), firstPeriod + p, frequency).c_str(),
                  std::isnan(values[p]) ? "nan" : values[p] > 0 ? "inf" : "-inf");
         endProcess(kExitNotFinite);
     }

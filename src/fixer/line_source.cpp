@@ -89,7 +89,7 @@ int nextChar(FILE* input) {
     bool lineDone = model.currentChar == '\n' || model.currentChar == -1 ||
                     model.linePos >= model.lineBuffer.size();
     if (lineDone) {
-        bool got = model.consoleInput == 'y' ? assembleConsoleLine() : assembleFileLine(input);
+        bool got = model.consoleInput ? assembleConsoleLine() : assembleFileLine(input);
         if (!got) {
             model.currentChar = -1;
             return -1;

@@ -188,7 +188,7 @@ bool checkOptimiserFiles() { return readSpecificationFile(model.specFileName) &&
 
 bool runOptimiser() {
     printOut("\n\nLoading time series data.\n");
-    if (loadAllSeries() == -1) endProcess(2);
+    if (loadAllSeries() == -1) endProcess(kExitSeriesNotLoaded);
     printOut("Time series data loaded. Load coefficients.\n");
     for (int32_t s = 0; s < model.seriesCount; ++s)
         for (int32_t t = 0; t <= model.periodCount; ++t) model.savedSeries[s][t] = model.series[s][t];

@@ -44,7 +44,7 @@ std::string workspaceDataName;
 
 [[noreturn]] void usage(const char* text) {
     printErr("\n%s\n", text);
-    endProcess(2);
+    endProcess(kExitUsage);
 }
 
 // A numeric word of the command line: digits only, from `low` to `high`; else
@@ -73,14 +73,14 @@ void readBankFiles() {
     OwnedFile config(std::fopen("vorn.cfg", "r"));
     if (!config) {
         printOut("\nProvide vorn.cfg file\n");
-        endProcess(4);
+        endProcess(kExitConfig);
     }
     char dataName[kTokenSize];
     char indexName[kTokenSize];
     char unused[kTokenSize];  // an optional third entry, not used
     // A name cut to what a token holds would open another file: such an entry ends the run.
     for (char* entry : {dataName, indexName, unused})
-        if (readConfigEntry(entry, config.get()) == kConfigEntryTooLong) endProcess(4);
+        if (readConfigEntry(entry, config.get()) == kConfigEntryTooLong) endProcess(kExitConfig);
     config.reset();
     openBank(dataName, indexName);
     workspaceDataName = dataName;
@@ -100,7 +100,7 @@ void readLagTable() {
     OwnedFile lags(std::fopen("vorn.lag", "rb"));
     if (!lags) {
         printOut("\nCannot open vorn.lag.\n");
-        endProcess(8);
+        endProcess(kExitLagFileMissing);
     }
     uint16_t count = 0;
     readUint16s(lags.get(), &count, 1);
@@ -110,19 +110,19 @@ void readLagTable() {
         model.seriesLags.assign(static_cast<size_t>(model.seriesCount), 0);
     } catch (const std::bad_alloc&) {
         printOut("Failed allocation for lag.\n");
-        endProcess(9);
+        endProcess(kExitNoMemoryForLags);
     }
     size_t got = std::fread(model.seriesLags.data(), 1, model.seriesLags.size(), lags.get());
     if (got < model.seriesLags.size()) {
         printOut("Failed to read vorn.lag.\n");
-        endProcess(10);
+        endProcess(kExitLagFileShort);
     }
     lags.reset();
     try {
         model.fixOfSeries.assign(static_cast<size_t>(model.seriesCount), 0);
     } catch (const std::bad_alloc&) {
         printOut("Failed to allocate memory for fixes.\n");
-        endProcess(11);
+        endProcess(kExitNoMemoryForFixes);
     }
 }
 
@@ -135,7 +135,7 @@ int32_t chooseRunMode(int argc, char** argv) {
     model.randomCoefficients = 0;
     if (argc == 4) return -1;
     if (argv[4][0] == 'm') {
-        model.maximize = 'y';
+        model.maximize = true;
         if (argc < 6) usage(kUsageOptimiser);
         if (argc == 8) usage(kUsageStochastic);
         model.specFileName = argv[5];
@@ -167,7 +167,7 @@ void refuseWorkspaceAsSigmaBank() {
                 printOut("\nThe workspace bank is the sigma bank (%s): a stochastic run would write its "
                          "standard deviations over its means.\n",
                          sigma);
-                endProcess(1);
+                endProcess(kExitRunRefused);
             }
         }
     }
@@ -195,14 +195,14 @@ void copySigmaBank() {
     BankOpen opened = claimBank(files[0].first, files[1].first, BankAccess::read);
     if (opened != BankOpen::ready) endProcess(claimExitCode(opened, 5));
     // Paired before a sigma data file is made to be locked, so that a kill leaves no trace of it.
-    if (!pairBankChanges(workspaceDataName, kSigmaData)) endProcess(5);
+    if (!pairBankChanges(workspaceDataName, kSigmaData)) endProcess(kExitSigmaCopy);
     opened = claimBank(kSigmaData, kSigmaIndex, BankAccess::write, true);
     if (opened != BankOpen::ready) endProcess(claimExitCode(opened, 5));
     for (const auto& [source, target] : files) {
         if (!std::filesystem::is_regular_file(source)) continue;
         if (!copyIntoSigmaBank(source, target)) {
             printOut("\nCannot copy %s to %s: %s\n", source, target, std::strerror(errno));
-            endProcess(5);
+            endProcess(kExitSigmaCopy);
         }
     }
 }
@@ -234,17 +234,19 @@ int32_t dateArgument(const char* text, float& date) {
     PeriodDate period{0, 0};
     std::string problem;
     std::string vornText;
-    if ((!parseDateNotation(text, 0, period, problem) && !parseDateNotation(text, modelFrequency(), period, problem)) ||
-        !formatDate(period.index, period.frequency, vornText)) {
+    const BankCalendar calendar = bankCalendar();
+    if ((!parseDateNotation(calendar, text, 0, period, problem) &&
+         !parseDateNotation(calendar, text, modelFrequency(), period, problem)) ||
+        !formatDate(calendar, period.index, period.frequency, vornText)) {
         printOut("\nBad date %s: it %s; write %s.\n", text, problem.c_str(), kDateNotations);
-        endProcess(1);
+        endProcess(kExitBadDate);
     }
     for (int32_t k = 0; k < model.seriesCount && k < model.nameCount; ++k) {
         const int16_t frequency = recordFrequency(k);
         if (!knownFrequency(frequency) || frequency == period.frequency) continue;
         printOut("\nThe date %s is %s, but the model's series %s is %s.\n", text, frequencyName(period.frequency),
                  model.namePool.data() + model.nameOffsets[k], frequencyName(frequency));
-        endProcess(1);
+        endProcess(kExitBadDate);
     }
     model.frequency = period.frequency;
     date = static_cast<float>(std::strtod(vornText.c_str(), nullptr));
@@ -306,11 +308,11 @@ int readConfigEntry(char* buffer, FILE* config) {
 void configureRun(int argc, char** argv) {
     model.currentChar = '\n';
     model.pushbackChar = 0;
-    model.staticSimulation = 'n';
-    model.maximize = 'n';
+    model.staticSimulation = false;
+    model.maximize = false;
     if (argc < 3) {
         printOut("\nError:  No dates passed to the model.\n");
-        endProcess(1);
+        endProcess(kExitBadDate);
     }
     model.addPrint = 0;
     model.fixCount = 1;
@@ -323,7 +325,7 @@ void configureRun(int argc, char** argv) {
     model.endIndex = dateArgument(argv[2], model.endDate);
     if (model.frequency != model.runFrequency) {
         printOut("\nThe dates %s and %s have different frequencies.\n", argv[1], argv[2]);
-        endProcess(1);
+        endProcess(kExitBadDate);
     }
     model.printFrom = model.startDate;
     model.printTo = model.endDate;

@@ -46,7 +46,7 @@ void checkRunIsPossible() {
 // and checked before it: heart.dat, and the optimiser's specification.
 void checkInputFiles() {
     readNamedCoefficients(false);
-    if (model.maximize == 'y' && !checkOptimiserFiles()) {
+    if (model.maximize && !checkOptimiserFiles()) {
         printOut("An error occured during maximization.\n");
         endProcess(3);
     }
@@ -224,33 +224,33 @@ int runVorn(int argc, char** argv) {
     if (answerInformationRequest(argc, argv)) return 0;
     maskFloatingPointExceptions();
     model.maxIterations = 200;
-    model.consoleInput = 'n';
-    model.repeatPending = 0;
+    model.consoleInput = false;
+    model.repeatPending = false;
     model.equationCount = readEquationDimensions();
     configureRun(argc, argv);
     checkRunIsPossible();
     checkInputFiles();
     TrialsFileKept trials(options.trialsFile);
-    model.consoleInput = 'y';
+    model.consoleInput = true;
 
     checkArithmetic("before fixer");
     runFixer(argv[3]);
     if (checkArithmetic("after fixer.")) readChar();
 
-    model.stochasticRun = model.randomErrors == 1 || model.randomCoefficients == 1 ? 'y' : 'n';
+    model.stochasticRun = model.randomErrors == 1 || model.randomCoefficients == 1;
     Accumulators sums;
     DoubleMatrix& means = sums.means;
     DoubleMatrix& squares = sums.squares;
     if (checkBaseValues() == -1) endProcess(kExitMissingBaseValue);
     reportCarriedValues();
-    if (model.stochasticRun == 'y') allocateAccumulators(means, squares);
+    if (model.stochasticRun) allocateAccumulators(means, squares);
     if (allocateWorkspace() == -1) endProcess(1);
-    if (model.staticSimulation == 'y') allocateStaticTable();
-    if (model.maximize == 'y') optimise();
+    if (model.staticSimulation) allocateStaticTable();
+    if (model.maximize) optimise();
 
     int32_t totalTrials = 0;
     int32_t discarded = 0;
-    if (model.stochasticRun == 'n') {
+    if (!model.stochasticRun) {
         runTrial(0);
     } else {
         if (model.clockSeed >= 0)
@@ -262,7 +262,7 @@ int runVorn(int argc, char** argv) {
 
     writeAllSeries(model.series, model.bankDataFile, "variables");
     closeBankFiles();
-    if (model.stochasticRun == 'y') writeSigmaBank(means, squares, totalTrials, discarded);
+    if (model.stochasticRun) writeSigmaBank(means, squares, totalTrials, discarded);
     if (trialsFileOpen()) finishTrialsFile();
     if (commitBankChanges() != 0) endProcess(kExitBankWrite);
     releaseModelState();

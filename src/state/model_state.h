@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/arrays.h"
+#include "base/dates.h"
 #include "state/trial_cache.h"
 
 // The bank's missing-value marker, the float nearest -0.000001 (bits B58637BD).
@@ -29,11 +30,11 @@ inline constexpr int kValueTableLength = 600;
 // Uniform generator with a 97-entry shuffle table and the polar normal pair.
 struct RandomState {
     uint32_t integerState;
-    char initialised;
+    bool initialised;
     float table[98];  // entries 1..97
     float lastValue;
     float scale;
-    char spareReady;
+    bool spareReady;
     float spareDeviate;
 };
 
@@ -42,9 +43,9 @@ struct ModelState {
     int16_t drawCount;
     int16_t randomErrors;
     int16_t randomCoefficients;
-    char stochasticRun;
-    char staticSimulation;
-    char maximize;
+    bool stochasticRun;     // random errors or random coefficients: trials, then the sigma bank
+    bool staticSimulation;  // the fixer's `static`: a static pass beside the dynamic one
+    bool maximize;          // the optimiser runs before the solution
     const char* specFileName;
     int32_t maxIterations;
     int16_t rngSeed;
@@ -58,7 +59,6 @@ struct ModelState {
     float printTo;
     int16_t frequency;
     int16_t runFrequency;  // the frequency of the run's two dates
-    float dateStep;
     float currentDate;
     int32_t startIndex;
     int32_t endIndex;
@@ -117,10 +117,10 @@ struct ModelState {
     size_t linePos;
     int16_t currentChar;              // -1 is end of input
     int16_t pushbackChar;             // above 0 when a character waits
-    char repeatPending;
+    bool repeatPending;               // the last token is delivered again
     char lastTokenKind;
     char lastTokenText[120];
-    char consoleInput;                // 'y' while lines come from the console
+    bool consoleInput;                // lines come from the console
     int16_t addPrint;
     const std::vector<std::string>* addArguments;  // absent without arguments
     const char* commandFile;          // the command file being read; absent at the console
@@ -137,6 +137,9 @@ struct ModelState {
 };
 
 extern ModelState model;
+
+// The calendar of the open bank, which every date of the run is read against.
+inline BankCalendar bankCalendar() { return {model.bankBaseYear, model.bankBaseMonth}; }
 
 // Release what the record owns (series, coefficients, name index, lag and fix
 // tables, error vectors, optional tables, what the trial cache keeps; closes

@@ -20,7 +20,7 @@ int32_t nextIntegerOutput() {
 float uniformDeviate() {
     RandomState& r = model.random;
     if (!r.initialised || model.rngSeed < 0) {
-        r.initialised = 1;
+        r.initialised = true;
         r.scale = 32768.0f;
         seedIntegerGenerator(model.rngSeed);
         model.rngSeed = 1;
@@ -41,7 +41,7 @@ float uniformDeviate() {
 double normalDeviate() {
     RandomState& r = model.random;
     if (r.spareReady) {
-        r.spareReady = 0;
+        r.spareReady = false;
         return r.spareDeviate;
     }
     float x1, x2, radius;
@@ -52,6 +52,6 @@ double normalDeviate() {
     } while (radius >= 1.0f || radius == 0.0f);  // a zero radius would give 0 × ∞
     float factor = static_cast<float>(std::sqrt(-2.0 * std::log(static_cast<double>(radius)) / radius));
     r.spareDeviate = static_cast<float>(static_cast<double>(x1) * factor);
-    r.spareReady = 1;
+    r.spareReady = true;
     return static_cast<double>(x2) * factor;
 }

@@ -111,7 +111,7 @@ TEST_F(ReaderTest, ConsoleLinesEndWithEmptyLineAndAreNotEchoedNorSubstituted) {
     model.addArguments = &arguments;
     for (const Case& c : cases) {
         ConsoleCapture capture(c.typed);
-        model.consoleInput = 'y';
+        model.consoleInput = true;
         model.currentChar = '\n';
         for (const auto& [count, expected] : c.reads) EXPECT_EQ(charsOf(console.in, count), expected) << c.typed;
         EXPECT_EQ(capture.output(), "") << c.typed;
@@ -123,7 +123,7 @@ TEST_F(ReaderTest, StartUpLineIsDeliveredBeforeAnyInput) {
     model.lineBuffer = "add model.fix 100\r\n";
     model.linePos = 0;
     model.currentChar = 'a';
-    model.consoleInput = 'y';
+    model.consoleInput = true;
     EXPECT_EQ(charsOf(console.in, 18), "add model.fix 100\n");
     EXPECT_EQ(charsOf(console.in, 6), "typed\n");
 }

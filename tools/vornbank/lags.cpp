@@ -6,6 +6,7 @@
 
 #include "bank/byte_order.h"
 #include "base/dates.h"
+#include "base/exit.h"
 #include "solve/model_requirements.h"
 #include "state/model_state.h"
 #include "vornbank.h"
@@ -94,5 +95,5 @@ int runLags(const std::vector<std::string>& args) {
     std::fprintf(toolOut, "wrote %s: %zu series; lags (series:periods)%s\n", path.c_str(), lags.size(), kept.c_str());
     checkToolOutput();
     commitStagedFile(staged);
-    return 0;
+    return kExitNormal;
 }
