@@ -45,6 +45,21 @@ enum ExitCode : int {
     kExitJournalUntrusted = 16,     // a journal that cannot be trusted
     kExitMissingBaseValue = 17,     // a value the base pass reads is missing
     kExitNotFinite = 18,            // a value that is not finite would be written into a bank
+    kExitNoMemoryForTables = 12,    // out of memory for the series or the coefficient table
+};
+
+// Every name of ExitCode, once each, for what walks the whole table.
+inline constexpr ExitCode kExitCodes[] = {
+    kExitNormal,           kExitToolFailure,       kExitBadDate,          kExitRunRefused,
+    kExitUsage,            kExitSeriesNotLoaded,   kExitTrialsFileRefused, kExitCoefficientDimensions,
+    kExitOptimiserSpec,    kExitOperatorEnded,     kExitStochasticGaveUp, kExitMaximizationError,
+    kExitCoefficientBlock, kExitConfig,            kExitBankOpen,         kExitSigmaCopy,
+    kExitNoTableMemory,    kExitBankHeader,        kExitBankIndex,        kExitSolvedNotWritten,
+    kExitBankWrite,        kExitLagFileMissing,    kExitLagFileShort,     kExitNoMemoryForRho,
+    kExitNoMemoryForSee,   kExitNoMemoryForErrors, kExitNoMemoryForLags,  kExitNoMemoryForDraws,
+    kExitNoMemoryForMeans, kExitNoMemoryForSquares, kExitNoMemoryForFixes, kExitQuit,
+    kExitRefusedCommands,  kExitBankBusy,          kExitJournalUntrusted, kExitMissingBaseValue,
+    kExitNotFinite,        kExitNoMemoryForTables,
 };
 
 struct ProcessExit {

@@ -86,7 +86,7 @@ int runCommand(Command command, FILE* input, bool& refused) {
     case Command::pause: return pauseCommand(input);
     case Command::print: refused = printCommand(input) == -1; break;
     // quit keeps what the fixer wrote: the change is committed first.
-    case Command::quit: endProcess(commitBankChanges() == 0 ? 13 : kExitBankWrite);
+    case Command::quit: endProcess(commitBankChanges() == 0 ? kExitQuit : kExitBankWrite);
     }
     return kNextPass;
 }
