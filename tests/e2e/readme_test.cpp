@@ -143,7 +143,8 @@ std::string exitTableMismatch(const std::string& readme, const std::set<int>& na
         if (!std::regex_match(line, cells, row) || cells[1] == "Code") continue;
         const std::string cell = cells[1];
         if (!std::regex_match(cell, codes, code))
-            return "the README's table of exit codes has a row for '" + cell + "', which is not a code, a pair or a range";
+            return "the README's table of exit codes has a row for '" + cell +
+                   "', which is not a code, a pair or a range";
         const int first = std::stoi(codes[1]), last = codes[3].matched ? std::stoi(codes[3]) : first;
         listed.insert({first, last});
         if (codes[2] == " to ")
@@ -159,12 +160,14 @@ std::string exitTableMismatch(const std::string& readme, const std::set<int>& na
     if (std::string extra = apart(listed, named); !extra.empty())
         mismatch = "the README's table of exit codes lists " + extra + ", which ExitCode does not name";
     if (std::string missing = apart(named, listed); !missing.empty())
-        mismatch += (mismatch.empty() ? "" : "; ") + ("ExitCode names " + missing + ", which the README's table does not list");
+        mismatch += std::string(mismatch.empty() ? "" : "; ") + "ExitCode names " + missing +
+                    ", which the README's table does not list";
     return mismatch;
 }
 
 TEST(Readme, TheTableOfExitCodesListsExactlyTheNamedCodes) {
-    const std::string table = "Exit codes:\n\n| Code | Cause |\n|---|---|\n| 0 | a |\n| 2, 5 | b |\n| 9 to 11 | c |\n\nmore\n";
+    const std::string table =
+        "Exit codes:\n\n| Code | Cause |\n|---|---|\n| 0 | a |\n| 2, 5 | b |\n| 9 to 11 | c |\n\nmore\n";
     const std::set<int> inTable{0, 2, 5, 9, 10, 11};
     for (const auto& [readme, named, said] : std::vector<std::tuple<std::string, std::set<int>, std::string>>{
              {table, inTable, ""},

@@ -177,6 +177,7 @@ PeriodDate optionDate(const std::string& option, const std::string& text, int16_
              frequencyName(date.frequency), frequencyName(frequency));
     if (date.index < 0 || date.index >= model.bankLength)
         fail("--%s %s lies outside the bank, which holds %s to %s", option.c_str(), text.c_str(),
-             periodText(bankCalendar(), 0, date.frequency).c_str(), periodText(bankCalendar(), model.bankLength - 1, date.frequency).c_str());
+             periodText(bankCalendar(), 0, date.frequency).c_str(),
+             periodText(bankCalendar(), model.bankLength - 1, date.frequency).c_str());
     return date;
 }

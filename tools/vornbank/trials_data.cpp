@@ -128,7 +128,8 @@ void trialsPeriodRange(const TrialsData& data, const std::string* from,
     std::vector<int32_t> indexes;
     for (const std::string& date : data.dates) {
         PeriodDate period{};
-        if (!parseDate(calendar, date, period)) fail("%s is not a trials file: its date '%s' is not a period", data.path.c_str(), date.c_str());
+        if (!parseDate(calendar, date, period))
+            fail("%s is not a trials file: its date '%s' is not a period", data.path.c_str(), date.c_str());
         indexes.push_back(period.index);
     }
     auto position = [&](const std::string& option, const std::string& text) {

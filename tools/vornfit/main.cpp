@@ -105,7 +105,8 @@ int32_t samplePeriod(const char* option, const std::string& text, int16_t freque
         fail("--%s %s %s; accepted: %s", option, text.c_str(), problem.c_str(), kDateNotations);
     if (date.index < 0 || date.index >= model.bankLength)
         fail("--%s %s lies outside the bank, which holds %s to %s", option, text.c_str(),
-             periodText(bankCalendar(), 0, frequency).c_str(), periodText(bankCalendar(), model.bankLength - 1, frequency).c_str());
+             periodText(bankCalendar(), 0, frequency).c_str(),
+             periodText(bankCalendar(), model.bankLength - 1, frequency).c_str());
     return date.index;
 }
 
