@@ -74,7 +74,7 @@ bool assembleFileLine(FILE* input) {
     if (line.empty()) return false;
     if (line.back() != '\n') line += "\r\n";
     ++model.commandLine;
-    if (model.addPrint == 1) printOut("%s", line.c_str());
+    if (model.addPrint) printOut("%s", line.c_str());
     return true;
 }
 

@@ -84,7 +84,7 @@ void readBankFiles() {
     config.reset();
     openBank(dataName, indexName);
     workspaceDataName = dataName;
-    model.addPrint = 1;
+    model.addPrint = true;
 
     if (readIndex(model.bankIndexFile, model.nameCount) == -1) endProcess(7);
     BankHeader header;
@@ -314,7 +314,7 @@ void configureRun(int argc, char** argv) {
         printOut("\nError:  No dates passed to the model.\n");
         endProcess(kExitBadDate);
     }
-    model.addPrint = 0;
+    model.addPrint = false;
     model.fixCount = 1;
 
     readBankFiles();

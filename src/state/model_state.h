@@ -121,7 +121,7 @@ struct ModelState {
     char lastTokenKind;
     char lastTokenText[120];
     bool consoleInput;                // lines come from the console
-    int16_t addPrint;
+    bool addPrint;                    // lines read from files are echoed (the fixer's addprint)
     const std::vector<std::string>* addArguments;  // absent without arguments
     const char* commandFile;          // the command file being read; absent at the console
     int32_t commandLine;              // lines read from it so far

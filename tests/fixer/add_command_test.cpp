@@ -29,7 +29,7 @@ class StartUpTest : public FixerTest, public ::testing::WithParamInterface<Start
 TEST_P(StartUpTest, RunsTheFixFileThenThePrompt) {
     const StartUpCase& c = GetParam();
     writeFiles(c.files);
-    model.addPrint = 1;
+    model.addPrint = true;
     ConsoleCapture capture(c.typed);
     EXPECT_EQ(runConsole(c.firstLine), c.result);
     EXPECT_EQ(capture.output(), c.output);
@@ -56,11 +56,11 @@ INSTANTIATE_TEST_SUITE_P(
 struct NestedCase {
     Files files = {};
     std::string text;
-    int16_t echo = 1;
+    bool echo = true;
     std::string typed = "";
     std::string output = "";
     bool staticSimulation = false;
-    int16_t addPrint = echo;
+    bool addPrint = echo;
 };
 void PrintTo(const NestedCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.text); }
 
@@ -86,10 +86,10 @@ INSTANTIATE_TEST_SUITE_P(
         NestedCase{.files = {{"inner.fix", "pause\naddprint n\n"}}, .text = "add inner.fix\nstatic\n", .typed = "\x1b",
                    .output = "add inner.fix\npause\nstatic\n", .staticSimulation = true},
         // The arguments of a missing file are read as a statement.
-        NestedCase{.text = "add nofile.fix 100 static\n", .echo = 0, .output = "\n cannot open nofile.fix ",
+        NestedCase{.text = "add nofile.fix 100 static\n", .echo = false, .output = "\n cannot open nofile.fix ",
                    .staticSimulation = true},
         // "1." is a number; "fix" after it is then read as a command word.
-        NestedCase{.files = {{"1.fix", "static\n"}}, .text = "add 1.fix\n", .echo = 0,
+        NestedCase{.files = {{"1.fix", "static\n"}}, .text = "add 1.fix\n", .echo = false,
                    .output = "\n no name in ad card \n bad code "},
         // Arguments hold only in their own file; without them % is punctuation.
         NestedCase{.files = {{"outer.fix", "add inner.fix\n# after %1\n"}, {"inner.fix", "# inner %1\n"}},
@@ -97,15 +97,15 @@ INSTANTIATE_TEST_SUITE_P(
         NestedCase{.files = {{"outer.fix", "add inner.fix b\n# outer %1\n"}, {"inner.fix", "# inner %1\n"}},
                    .text = "add outer.fix a\n", .output = "add outer.fix a\nadd inner.fix b\n# inner b\n# outer a\n"},
         // Any token is an argument and quotes are dropped.
-        NestedCase{.files = {{"f.fix", "# %1|%2|%3|%4\n"}}, .text = kAnyTokens + "\naddprint y\n", .echo = 0,
-                   .output = "\naddprint is 1\n", .addPrint = 1},
+        NestedCase{.files = {{"f.fix", "# %1|%2|%3|%4\n"}}, .text = kAnyTokens + "\naddprint y\n", .echo = false,
+                   .output = "\naddprint is 1\n", .addPrint = true},
         NestedCase{.files = {{"f.fix", "# %1|%2|%3|%4\n"}}, .text = kAnyTokens + "\n",
                    .output = kAnyTokens + "\n# two words|-|1.5E3|x.y\n"},
         // Ten arguments, then one dropped, and the rest of the line is read first.
-        NestedCase{.files = {{"f.fix", "# %9\n"}}, .text = kTenArguments + " static\n", .echo = 0,
+        NestedCase{.files = {{"f.fix", "# %9\n"}}, .text = kTenArguments + " static\n", .echo = false,
                    .staticSimulation = true},
         NestedCase{.files = {{"f.fix", "# %9\n"}}, .text = kTenArguments + "\n", .output = kTenArguments + "\n# a9\n"},
-        NestedCase{.files = {{"self.fix", "add self.fix\n"}}, .text = "add self.fix\nstatic\n", .echo = 0,
+        NestedCase{.files = {{"self.fix", "add self.fix\n"}}, .text = "add self.fix\nstatic\n", .echo = false,
                    .output = kAddsItself, .staticSimulation = true}));
 
 using AddCommandTest = FixerTest;

@@ -23,12 +23,12 @@ const std::string kMaxiterRefused = "\nmaxiter must be 1 or more; it stays at 20
 struct LoopCase {
     std::string text;
     std::string typed = "";
-    int16_t echo = 0;
+    bool echo = false;
     std::string output = "";
     int result = kFixerEndOfInput;
     bool staticSimulation = false;
     int32_t maxIterations = 200;
-    int16_t addPrint = 0;
+    bool addPrint = false;
 };
 void PrintTo(const LoopCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.text); }
 
@@ -59,9 +59,9 @@ INSTANTIATE_TEST_SUITE_P(
         LoopCase{.text = "pr 5 go\n", .output = kNoPrintName, .result = kFixerGo},  // no skip after a failure
         LoopCase{.text = "GO\nStatic\n", .output = kBadCode + kBadCode},
         LoopCase{.text = "addprint n\n", .output = "\naddprint is 0\n"},
-        LoopCase{.text = "addprint no\n", .output = "\naddprint is 1\n", .addPrint = 1},
-        LoopCase{.text = "addprint n\naddprint yes\n", .output = "\naddprint is 0\n\naddprint is 1\n", .addPrint = 1},
-        LoopCase{.text = "addprint 0\n", .echo = 1, .output = "addprint 0\n" + kAddprintFormat, .addPrint = 1},
+        LoopCase{.text = "addprint no\n", .output = "\naddprint is 1\n", .addPrint = true},
+        LoopCase{.text = "addprint n\naddprint yes\n", .output = "\naddprint is 0\n\naddprint is 1\n", .addPrint = true},
+        LoopCase{.text = "addprint 0\n", .echo = true, .output = "addprint 0\n" + kAddprintFormat, .addPrint = true},
         LoopCase{.text = "maxiter 50\n", .maxIterations = 50},
         LoopCase{.text = "maxi 1.5E3\n", .maxIterations = 1},
         LoopCase{.text = "maxiter x 7\n"},  // x is consumed, 7 passed over

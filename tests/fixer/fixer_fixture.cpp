@@ -15,7 +15,7 @@ std::vector<float> counting(size_t n) {
 
 void FixerTest::SetUp() {
     ModelTest::SetUp();
-    model.addPrint = 0;
+    model.addPrint = false;
     model.staticSimulation = false;
     model.maxIterations = 200;
 }

@@ -74,7 +74,7 @@ TEST_F(ReaderTest, EchoOfFileLinesWithArgumentsSubstituted) {
         {"x %1\n", &percent, "x %2\n"},  // substituted text is not scanned again
         {"a %x %0 %%1 b%\nnext\n%", &arguments, "a %x %0 %%1 b%\nnext\n%\r\n"},
     };
-    model.addPrint = 1;
+    model.addPrint = true;
     for (const Case& c : cases) {
         ConsoleCapture capture;
         model.addArguments = c.arguments;
@@ -82,7 +82,7 @@ TEST_F(ReaderTest, EchoOfFileLinesWithArgumentsSubstituted) {
         EXPECT_EQ(capture.output(), c.echo) << c.text;
     }
     ConsoleCapture capture;
-    model.addPrint = 0;
+    model.addPrint = false;
     tokensOf("update x\n");
     EXPECT_EQ(capture.output(), "");
 }
@@ -107,7 +107,7 @@ TEST_F(ReaderTest, ConsoleLinesEndWithEmptyLineAndAreNotEchoedNorSubstituted) {
         {"go\r\n\r\n", {{4, "go\n<EOF>"}}},
         {"x %1\n", {{5, "x %1\n"}}},
     };
-    model.addPrint = 1;
+    model.addPrint = true;
     model.addArguments = &arguments;
     for (const Case& c : cases) {
         ConsoleCapture capture(c.typed);

@@ -70,7 +70,7 @@ TEST_F(Startup, PlainRunReadsEverythingAndPlacesTheAddLine) {
     EXPECT_EQ(model.printTo, 1996.1f);
     EXPECT_EQ(model.lineBuffer, "add model.fix\r\n");
     EXPECT_EQ(model.currentChar, 'a');
-    EXPECT_EQ(model.addPrint, 1);
+    EXPECT_TRUE(model.addPrint);
     EXPECT_FALSE(fileExists("sigma.bnk"));
 }
 
