@@ -1,7 +1,7 @@
 // Dates in CSV files and on command lines: vorn's own notation (1995.1) and the
 // common ones of spreadsheets and statistics offices (1995Q1, 1995-01, ISO days),
-// read as periods of a bank (given by its calendar) and written back. Tools that take dates
-// (vornbank and the tools built next to it) share these functions.
+// read as periods of the bank whose calendar is given, and written back. Tools
+// that take dates (vornbank and the tools built next to it) share these functions.
 #pragma once
 
 #include <cstdint>

@@ -15,6 +15,13 @@ namespace {
 // at most 32767 periods long, reaches that far).
 constexpr double kDateMagnitudeLimit = 1.0e6;
 
+// The date increment of one period: 0.1 quarterly, 0.001 monthly, 1 otherwise.
+float dateStepFor(int16_t frequency) {
+    if (frequency == 4) return 0.1f;
+    if (frequency == 12) return 0.001f;
+    return 1.0f;
+}
+
 }  // namespace
 
 PeriodDate periodOfDate(BankCalendar calendar, double date) {
@@ -47,12 +54,6 @@ PeriodDate periodOfDate(BankCalendar calendar, double date) {
 void reportBadDate(const char* text) {
     printOut("\nBad date %s: write 1995, 1995.1 to 1995.4, 1995.001 to 1995.012, 1995.5 or 1995.6.\n",
              text);
-}
-
-float dateStepFor(int16_t frequency) {
-    if (frequency == 4) return 0.1f;
-    if (frequency == 12) return 0.001f;
-    return 1.0f;
 }
 
 float nextDate(float date, int16_t frequency) {

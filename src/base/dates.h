@@ -40,13 +40,9 @@ const char* frequencyName(int16_t frequency);
 // Prints "\nBad date <text>: ..." for a date the caller could not convert.
 void reportBadDate(const char* text);
 
-// The date increment of one period at a frequency: 0.1 quarterly, 0.001
-// monthly, 1 otherwise.
-float dateStepFor(int16_t frequency);
-
-// The date of the period after `date` at `frequency` (a step of
-// dateStepFor(frequency) for quarterly and monthly dates); `date` itself for a
-// frequency of no notation.
+// The date of the period after `date` at `frequency` (a step of 0.1 for
+// quarterly and 0.001 for monthly dates); `date` itself for a frequency of no
+// notation.
 float nextDate(float date, int16_t frequency);
 
 // Position of the first of the first `count` names equal to `name`, or -1.
