@@ -60,12 +60,12 @@ void prepareRun(const std::vector<std::string>& args) {
     for (std::string& word : words) argv.push_back(word.data());
 
     model.maxIterations = 200;
-    model.consoleInput = 'n';
+    model.consoleInput = false;
     model.equationCount = readEquationDimensions();
     configureRun(static_cast<int>(argv.size()), argv.data());
-    model.consoleInput = 'y';
+    model.consoleInput = true;
     fixerLoop(console.in);
-    model.stochasticRun = model.randomErrors == 1 || model.randomCoefficients == 1 ? 'y' : 'n';
+    model.stochasticRun = model.randomErrors == 1 || model.randomCoefficients == 1;
     if (allocateWorkspace().error != BankError::none) throw std::runtime_error("no workspace");
 }
 

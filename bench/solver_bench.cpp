@@ -59,9 +59,8 @@ void startTrialByHand() {
     model.currentDate = model.startDate;
     readCoefficients();
     drawCoefficients();
-    model.maximize = 'n';
+    model.maximize = false;
     passConverged();
-    model.dateStep = dateStepFor(model.frequency);
 }
 
 void onePass(benchmark::State& state) {
@@ -128,7 +127,6 @@ void oneObjectiveEvaluation(benchmark::State& state) {
         for (int32_t t = 0; t <= model.periodCount; ++t) model.savedSeries[s][t] = model.series[s][t];
     model.objectiveSeries = static_cast<int16_t>(
         findName(model.nameOffsets, model.namePool, model.objectiveName.c_str(), model.nameCount));
-    model.dateStep = dateStepFor(model.frequency);
     FloatVector point = allocVector(1, model.parameterCount);
     for (int p = 0; p < model.parameterCount; ++p)
         point[p + 1] = model.coef[model.parameterEquation[static_cast<size_t>(p)]]

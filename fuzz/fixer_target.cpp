@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         char* argv[] = {const_cast<char*>("vorn"), const_cast<char*>("1995.4"), const_cast<char*>("2000.4"),
                         const_cast<char*>("model.fix")};
         configureRun(4, argv);
-        model.consoleInput = 'y';
+        model.consoleInput = true;
         fixerLoop(console.in);
     });
     return 0;

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         writeFuzzFile("heart.dim", parts[0]);
         writeFuzzFile("heart.dat", parts[1]);
         writeFuzzFile("opt.spec", parts[2]);
-        model.maximize = 'y';
+        model.maximize = true;
         model.specFileName = "opt.spec";
         model.equationCount = readEquationDimensions();
         if (allocateWorkspace().error != BankError::none) return;

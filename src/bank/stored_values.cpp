@@ -95,7 +95,7 @@ BankStatus checkValuesFinite(const char* name, const float* values, int32_t coun
     for (int32_t p = 0; p < count; ++p) {
         if (std::isfinite(values[p])) continue;
         return bankFailure(BankError::notFinite, "\n" + std::string(name) + " is not written into the bank: its value at " +
-                    periodText(firstPeriod + p, frequency) + " is " +
+                    periodText(bankCalendar(), firstPeriod + p, frequency) + " is " +
                     (std::isnan(values[p]) ? "nan" : values[p] > 0 ? "inf" : "-inf") + ", not a finite number.\n");
     }
     return {};

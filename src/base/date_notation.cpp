@@ -9,17 +9,16 @@
 #include <cstdlib>
 
 #include "base/dates.h"
-#include "state/model_state.h"
 
 namespace {
 
 int32_t floorDiv(int32_t a, int32_t b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
 
 // vorn's bank period of the date number written in the text.
-bool convertsTo(const std::string& text, int32_t index, int16_t frequency) {
+bool convertsTo(BankCalendar calendar, const std::string& text, int32_t index, int16_t frequency) {
     float date = static_cast<float>(std::strtod(text.c_str(), nullptr));
-    int32_t converted = dateToIndex(date);
-    return converted == index && model.frequency == frequency;
+    PeriodDate converted = periodOfDate(calendar, date);
+    return converted.index == index && converted.frequency == frequency;
 }
 
 // A period as a calendar reads it: the year and the number of the period within
@@ -98,23 +97,24 @@ bool readCommonDate(const std::string& text, CommonDate& date) {
 
 }  // namespace
 
-bool parseDate(const std::string& text, PeriodDate& date) {
+bool parseDate(BankCalendar calendar, const std::string& text, PeriodDate& date) {
     int16_t frequency = dateTextFrequency(text);
     if (frequency == 0) return false;
     float number = static_cast<float>(std::strtod(text.c_str(), nullptr));
-    int32_t index = dateToIndex(number);
+    PeriodDate period = periodOfDate(calendar, number);
     std::string canonical;
-    if (index == kInvalidDateIndex || model.frequency != frequency ||
-        !formatDate(index, frequency, canonical) || canonical != text)
+    if (period.index == kInvalidDateIndex || period.frequency != frequency ||
+        !formatDate(calendar, period.index, frequency, canonical) || canonical != text)
         return false;
-    date = {index, frequency};
+    date = period;
     return true;
 }
 
 namespace {
 
-// The period of the open bank that a text in a common notation names.
-bool commonDatePeriod(const std::string& text, int16_t frequency, PeriodDate& date, std::string& problem) {
+// The period of the bank that a text in a common notation names.
+bool commonDatePeriod(BankCalendar calendar, const std::string& text, int16_t frequency, PeriodDate& date,
+                      std::string& problem) {
     CommonDate common{0, {0, 0}};
     if (!readCommonDate(text, common)) {
         problem = "is not a date in any accepted notation";
@@ -130,7 +130,7 @@ bool commonDatePeriod(const std::string& text, int16_t frequency, PeriodDate& da
         common.frequency = frequency;
         period.number = (period.number - 1) / (12 / frequency) + 1;
     }
-    if (!parseDate(vornText(period, common.frequency), date)) {
+    if (!parseDate(calendar, vornText(period, common.frequency), date)) {
         problem = "is not a period that vorn's dates can name in this bank";
         return false;
     }
@@ -139,9 +139,11 @@ bool commonDatePeriod(const std::string& text, int16_t frequency, PeriodDate& da
 
 }  // namespace
 
-bool parseDateNotation(const std::string& text, int16_t frequency, PeriodDate& date, std::string& problem) {
+bool parseDateNotation(BankCalendar calendar, const std::string& text, int16_t frequency, PeriodDate& date,
+                       std::string& problem) {
     PeriodDate read{0, 0};
-    if (!parseDate(text, read) && !commonDatePeriod(text, frequency, read, problem)) return false;
+    if (!parseDate(calendar, text, read) && !commonDatePeriod(calendar, text, frequency, read, problem))
+        return false;
     if (frequency != 0 && read.frequency != frequency) {
         problem = std::string("is ") + frequencyName(read.frequency) + ", not " + frequencyName(frequency);
         return false;
@@ -150,12 +152,12 @@ bool parseDateNotation(const std::string& text, int16_t frequency, PeriodDate& d
     return true;
 }
 
-bool formatDate(int32_t index, int16_t frequency, std::string& text, DateStyle style) {
+bool formatDate(BankCalendar calendar, int32_t index, int16_t frequency, std::string& text, DateStyle style) {
     if (!knownFrequency(frequency)) return false;
-    int32_t n = index + periodsIntoBaseYear(frequency, model.bankBaseMonth);
-    YearPeriod period{model.bankBaseYear + floorDiv(n, frequency), n - frequency * floorDiv(n, frequency) + 1};
+    int32_t n = index + periodsIntoBaseYear(frequency, calendar.baseMonth);
+    YearPeriod period{calendar.baseYear + floorDiv(n, frequency), n - frequency * floorDiv(n, frequency) + 1};
     std::string vorn = vornText(period, frequency);
-    if (dateTextFrequency(vorn) != frequency || !convertsTo(vorn, index, frequency)) return false;
+    if (dateTextFrequency(vorn) != frequency || !convertsTo(calendar, vorn, index, frequency)) return false;
     char buffer[48];
     switch (style) {
     case DateStyle::vorn:
@@ -189,7 +191,7 @@ int16_t frequencyOfName(const std::string& name) {
     return 0;
 }
 
-std::string periodText(int32_t index, int16_t frequency) {
+std::string periodText(BankCalendar calendar, int32_t index, int16_t frequency) {
     std::string text;
-    return formatDate(index, frequency, text) ? text : "period " + std::to_string(index);
+    return formatDate(calendar, index, frequency, text) ? text : "period " + std::to_string(index);
 }

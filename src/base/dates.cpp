@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "base/console.h"
-#include "state/model_state.h"
 
 namespace {
 
@@ -16,32 +15,40 @@ namespace {
 // at most 32767 periods long, reaches that far).
 constexpr double kDateMagnitudeLimit = 1.0e6;
 
+// The date increment of one period: 0.1 quarterly, 0.001 monthly, 1 otherwise.
+float dateStepFor(int16_t frequency) {
+    if (frequency == 4) return 0.1f;
+    if (frequency == 12) return 0.001f;
+    return 1.0f;
+}
+
 }  // namespace
 
-int32_t dateToIndex(double date) {
-    model.frequency = 1;
+PeriodDate periodOfDate(BankCalendar calendar, double date) {
+    PeriodDate period{kInvalidDateIndex, 1};
     float a = static_cast<float>(date + 0.0003);
-    if (!(std::fabs(a) < kDateMagnitudeLimit)) return kInvalidDateIndex;  // NaN too
+    if (!(std::fabs(a) < kDateMagnitudeLimit)) return period;  // NaN too
     int32_t year = static_cast<int32_t>(a);
     int32_t thousandths = static_cast<int32_t>(1000.0 * static_cast<double>(a)) - 1000 * year;
     int32_t sub = 0;
     int32_t origin = 0;
     if (thousandths >= 1 && thousandths <= 13) {
-        model.frequency = 12;
+        period.frequency = 12;
         sub = thousandths;
-        origin = model.bankBaseMonth;
+        origin = calendar.baseMonth;
     } else if (thousandths >= 14 && thousandths <= 449) {
-        model.frequency = 4;
-        origin = (model.bankBaseMonth - 1) / 3 + 1;
+        period.frequency = 4;
+        origin = (calendar.baseMonth - 1) / 3 + 1;
         sub = thousandths / 100;
     } else if (thousandths > 450) {
-        model.frequency = 2;
-        origin = (model.bankBaseMonth - 1) / 6 + 1;
+        period.frequency = 2;
+        origin = (calendar.baseMonth - 1) / 6 + 1;
         sub = (thousandths - 400) / 100;
     } else if (thousandths != 0) {
-        return kInvalidDateIndex;
+        return period;
     }
-    return (year - model.bankBaseYear) * model.frequency + sub - origin;
+    period.index = (year - calendar.baseYear) * period.frequency + sub - origin;
+    return period;
 }
 
 void reportBadDate(const char* text) {
@@ -49,14 +56,9 @@ void reportBadDate(const char* text) {
              text);
 }
 
-float dateStepFor(int16_t frequency) {
-    if (frequency == 4) return 0.1f;
-    if (frequency == 12) return 0.001f;
-    return 1.0f;
-}
-
-float nextDate(float date) {
-    switch (model.frequency) {
+float nextDate(float date, int16_t frequency) {
+    const double step = dateStepFor(frequency);
+    switch (frequency) {
     case 1:
         return static_cast<float>(date + 1.0);
     case 2: {
@@ -66,7 +68,7 @@ float nextDate(float date) {
         return half >= 6 ? static_cast<float>(year + 1.5) : static_cast<float>(year + 0.6);
     }
     case 4: {
-        float d = static_cast<float>(static_cast<double>(date) + model.dateStep);
+        float d = static_cast<float>(static_cast<double>(date) + step);
         int32_t year = static_cast<int32_t>(d);
         int32_t quarter = static_cast<int32_t>(10.0 * d - 10.0 * year + 0.01);
         return quarter >= 5 ? static_cast<float>(year + 1.1) : d;
@@ -74,7 +76,7 @@ float nextDate(float date) {
     case 12: {
         // Half a thousandth of allowance: a 32-bit date near 2000 is only good
         // to about 0.12 thousandths, so y.013 may be held just below it.
-        float d = static_cast<float>(static_cast<double>(date) + model.dateStep);
+        float d = static_cast<float>(static_cast<double>(date) + step);
         int32_t year = static_cast<int32_t>(d);
         int32_t month = static_cast<int32_t>(1000.0 * d - 1000.0 * year + 0.5);
         return month >= 13 ? static_cast<float>(year + 1.001) : d;

@@ -47,8 +47,23 @@ enum ExitCode : int {
     kExitNotFinite = 18,            // a value that is not finite would be written into a bank
     kExitNoMemoryForDrawMatrix = 4, // out of memory for a draw matrix of heart.dat
     kExitNoMemoryForSeries = 1,     // "Not enough space for a forecast this long."
-    kExitNoMemoryForTables = 12,    // no memory for the series or coefficient table
+    kExitNoMemoryForTables = 12,    // out of memory for the series or the coefficient table
     kExitNoMemoryForCoefficients = 13,
+};
+
+// Every name of ExitCode, once each, for what walks the whole table.
+inline constexpr ExitCode kExitCodes[] = {
+    kExitNormal,           kExitToolFailure,       kExitBadDate,          kExitRunRefused,
+    kExitUsage,            kExitSeriesNotLoaded,   kExitTrialsFileRefused, kExitCoefficientDimensions,
+    kExitOptimiserSpec,    kExitOperatorEnded,     kExitStochasticGaveUp, kExitMaximizationError,
+    kExitCoefficientBlock, kExitConfig,            kExitBankOpen,         kExitSigmaCopy,
+    kExitNoTableMemory,    kExitBankHeader,        kExitBankIndex,        kExitSolvedNotWritten,
+    kExitBankWrite,        kExitLagFileMissing,    kExitLagFileShort,     kExitNoMemoryForRho,
+    kExitNoMemoryForSee,   kExitNoMemoryForErrors, kExitNoMemoryForLags,  kExitNoMemoryForDraws,
+    kExitNoMemoryForMeans, kExitNoMemoryForSquares, kExitNoMemoryForFixes, kExitQuit,
+    kExitRefusedCommands,  kExitBankBusy,          kExitJournalUntrusted, kExitMissingBaseValue,
+    kExitNotFinite,        kExitNoMemoryForTables, kExitNoMemoryForDrawMatrix, kExitNoMemoryForSeries,
+    kExitNoMemoryForCoefficients,
 };
 
 struct ProcessExit {

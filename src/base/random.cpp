@@ -18,7 +18,7 @@ int32_t nextIntegerOutput(RandomState& r) {
 
 float uniformDeviate(RandomState& r) {
     if (!r.initialised || r.seed < 0) {
-        r.initialised = 1;
+        r.initialised = true;
         r.scale = 32768.0f;
         seedIntegerGenerator(r, r.seed);
         r.seed = 1;
@@ -38,7 +38,7 @@ float uniformDeviate(RandomState& r) {
 
 double normalDeviate(RandomState& r) {
     if (r.spareReady) {
-        r.spareReady = 0;
+        r.spareReady = false;
         return r.spareDeviate;
     }
     float x1, x2, radius;
@@ -49,6 +49,6 @@ double normalDeviate(RandomState& r) {
     } while (radius >= 1.0f || radius == 0.0f);  // a zero radius would give 0 × ∞
     float factor = static_cast<float>(std::sqrt(-2.0 * std::log(static_cast<double>(radius)) / radius));
     r.spareDeviate = static_cast<float>(static_cast<double>(x1) * factor);
-    r.spareReady = 1;
+    r.spareReady = true;
     return static_cast<double>(x2) * factor;
 }

@@ -11,11 +11,11 @@ struct RandomState {
     // which it is 1 (and the stream is never seeded again).
     int16_t seed;
     uint32_t integerState;
-    char initialised;
+    bool initialised;
     float table[98];  // entries 1..97
     float lastValue;
     float scale;
-    char spareReady;
+    bool spareReady;
     float spareDeviate;
 };
 

@@ -40,7 +40,7 @@ std::vector<FileIdentity> openFiles;
 struct NestedFile {
     FILE* file;
     const std::vector<std::string>* savedArguments = model.addArguments;
-    char savedConsoleInput = model.consoleInput;
+    bool savedConsoleInput = model.consoleInput;
     const char* savedFile = model.commandFile;
     int32_t savedLine = model.commandLine;
     bool savedFixFile = model.readingFixFile;
@@ -49,7 +49,7 @@ struct NestedFile {
         : file(opened) {
         openFiles.push_back(identityOf(opened));
         model.addArguments = arguments.empty() ? nullptr : &arguments;
-        model.consoleInput = 'n';
+        model.consoleInput = false;
         model.commandFile = name;
         model.commandLine = 0;
         model.readingFixFile = fixFile;

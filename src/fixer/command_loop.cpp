@@ -76,7 +76,7 @@ int runCommand(Command command, FILE* input, bool& refused) {
     case Command::rho: refused = addFix(input, 'r') == -1; break;
     case Command::skip: refused = addFix(input, 's') == -1; break;
     case Command::addprint: addprintCommand(input); break;
-    case Command::staticRun: model.staticSimulation = 'y'; break;
+    case Command::staticRun: model.staticSimulation = true; break;
     case Command::go: return kFixerGo;
     case Command::title: titleCommand(); break;
     case Command::update: refused = updateCommand(input) == -1; break;

@@ -84,7 +84,7 @@ char readWord(char* text, int first, char kind, FILE* input) {
 
 char nextToken(char* text, FILE* input) {
     if (model.repeatPending) {
-        model.repeatPending = 0;
+        model.repeatPending = false;
         std::strcpy(text, model.lastTokenText);
         return model.lastTokenKind;
     }
@@ -107,7 +107,7 @@ char nextToken(char* text, FILE* input) {
     return finish(text, 1, kTokenOther);
 }
 
-void repeatToken() { model.repeatPending = 1; }
+void repeatToken() { model.repeatPending = true; }
 
 namespace {
 

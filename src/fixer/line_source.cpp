@@ -74,7 +74,7 @@ bool assembleFileLine(FILE* input) {
     if (line.empty()) return false;
     if (line.back() != '\n') line += "\r\n";
     ++model.commandLine;
-    if (model.addPrint == 1) printOut("%s", line.c_str());
+    if (model.addPrint) printOut("%s", line.c_str());
     return true;
 }
 
@@ -89,7 +89,7 @@ int nextChar(FILE* input) {
     bool lineDone = model.currentChar == '\n' || model.currentChar == -1 ||
                     model.linePos >= model.lineBuffer.size();
     if (lineDone) {
-        bool got = model.consoleInput == 'y' ? assembleConsoleLine() : assembleFileLine(input);
+        bool got = model.consoleInput ? assembleConsoleLine() : assembleFileLine(input);
         if (!got) {
             model.currentChar = -1;
             return -1;

@@ -57,20 +57,23 @@ int printCommand(FILE* input) {
     if (readShownSeries(name, table) == -1) return -1;
     if (!readRange(input)) return -1;
 
-    int32_t first = dateToIndex(model.printFrom);
-    if (first < 0) return -1;
-    Layout layout = layoutFor(model.frequency);
-    int32_t last = dateToIndex(model.printTo);
-    if (last < 0) return -1;
-    if (last >= model.bankLength) {
+    // Each date's frequency stays the model's, as a date token's does.
+    PeriodDate first = periodOfDate(bankCalendar(), model.printFrom);
+    model.frequency = first.frequency;
+    if (first.index < 0) return -1;
+    Layout layout = layoutFor(first.frequency);
+    PeriodDate last = periodOfDate(bankCalendar(), model.printTo);
+    model.frequency = last.frequency;
+    if (last.index < 0) return -1;
+    if (last.index >= model.bankLength) {
         printOut("\n second date too far out. \n");
         return -1;
     }
 
     model.currentDate = model.printFrom;
-    for (int32_t i = first; i <= last; i += layout.perLine) {
+    for (int32_t i = first.index; i <= last.index; i += layout.perLine) {
         printOut("\n%6.3f ", model.currentDate);
-        for (int32_t j = 0; i + j <= last && j < layout.perLine; ++j) {
+        for (int32_t j = 0; i + j <= last.index && j < layout.perLine; ++j) {
             if (j == 6) printOut("\n\t\t ");
             printOut(" %10.3f", table[static_cast<size_t>(i + j)]);
         }

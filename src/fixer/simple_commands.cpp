@@ -34,8 +34,8 @@ void addprintCommand(FILE* input) {
         printOut("\nFormat is \n addprint <y | n>\n");
         return;
     }
-    model.addPrint = std::strcmp(text, "n") == 0 ? 0 : 1;
-    printOut("\naddprint is %d\n", model.addPrint);
+    model.addPrint = std::strcmp(text, "n") != 0;
+    printOut("\naddprint is %d\n", model.addPrint ? 1 : 0);
 }
 
 void titleCommand() {

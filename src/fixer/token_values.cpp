@@ -25,7 +25,9 @@ double tokenValue(const char* text) { return std::strtod(text, nullptr); }
 
 bool tokenDate(const char* text, int32_t& index) {
     // Dates are held as 32-bit floats, as everywhere else.
-    index = dateToIndex(static_cast<float>(tokenValue(text)));
+    PeriodDate period = periodOfDate(bankCalendar(), static_cast<float>(tokenValue(text)));
+    model.frequency = period.frequency;
+    index = period.index;
     if (index != kInvalidDateIndex) return true;
     reportBadDate(text);
     return false;

@@ -14,6 +14,7 @@ int16_t frequencyOfSeries(const char* name);
 // false after the line that refuses a series of another frequency.
 bool hasRunFrequency(const char* name, int16_t frequency);
 
-// The bank period index of the date the text writes, in index; false, after
-// the bad-date message, when the date has no frequency.
+// The bank period index of the date the text writes, in index, and its
+// frequency in model.frequency (which a series written next takes); false,
+// after the bad-date message, when the date has no frequency.
 bool tokenDate(const char* text, int32_t& index);

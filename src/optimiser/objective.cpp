@@ -20,7 +20,7 @@ void iteratePeriod() {
                  "step sizes? (m,e):");
         const int key = readKey();
         // With the input at its end nobody can answer: the run ends as on 'e'.
-        if (key == 'e' || key == EOF) endProcess(3);
+        if (key == 'e' || key == EOF) endProcess(kExitOperatorEnded);
     }
 }
 

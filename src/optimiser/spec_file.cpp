@@ -166,6 +166,6 @@ bool readSpecificationFile(const char* fileName) {
 
 bool readOptimiserSpec() {
     readNamedCoefficients(rewoundCoefficientFile(), true);
-    if (model.maximize != 'y') return true;
+    if (!model.maximize) return true;
     return readSpecificationFile(model.specFileName);
 }

@@ -21,5 +21,5 @@ bool nextNumber(const std::string& line, size_t& position, double& value);
 bool readSpecificationFile(const char* fileName);
 
 // heart.dat into coef, errorRho, errorSee and equationNames (no random draws),
-// then, while maximize is 'y', the file named by specFileName.
+// then, while maximize is set, the file named by specFileName.
 bool readOptimiserSpec();

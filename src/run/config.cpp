@@ -39,7 +39,7 @@ std::string workspaceDataName;
 
 [[noreturn]] void usage(const char* text) {
     printErr("\n%s\n", text);
-    endProcess(2);
+    endProcess(kExitUsage);
 }
 
 // A numeric word of the command line: digits only, from `low` to `high`; else
@@ -78,7 +78,7 @@ void readBankFiles() {
         if (readConfigEntry(entry, config.get()) == kConfigEntryTooLong) endProcess(kExitConfig);
     config.reset();
     workspaceDataName = dataName;
-    model.addPrint = 1;
+    model.addPrint = true;
     BankHeader header;
     BankStatus opened = openBank(dataName, indexName, BankAccess::write, header);
     printOut("%s", opened.notes.c_str());
@@ -93,7 +93,7 @@ void readLagTable() {
     OwnedFile lags(std::fopen("vorn.lag", "rb"));
     if (!lags) {
         printOut("\nCannot open vorn.lag.\n");
-        endProcess(8);
+        endProcess(kExitLagFileMissing);
     }
     uint16_t count = 0;
     readUint16s(lags.get(), &count, 1);
@@ -103,19 +103,19 @@ void readLagTable() {
         model.seriesLags.assign(static_cast<size_t>(model.seriesCount), 0);
     } catch (const std::bad_alloc&) {
         printOut("Failed allocation for lag.\n");
-        endProcess(9);
+        endProcess(kExitNoMemoryForLags);
     }
     size_t got = std::fread(model.seriesLags.data(), 1, model.seriesLags.size(), lags.get());
     if (got < model.seriesLags.size()) {
         printOut("Failed to read vorn.lag.\n");
-        endProcess(10);
+        endProcess(kExitLagFileShort);
     }
     lags.reset();
     try {
         model.fixOfSeries.assign(static_cast<size_t>(model.seriesCount), 0);
     } catch (const std::bad_alloc&) {
         printOut("Failed to allocate memory for fixes.\n");
-        endProcess(11);
+        endProcess(kExitNoMemoryForFixes);
     }
 }
 
@@ -128,7 +128,7 @@ int32_t chooseRunMode(int argc, char** argv) {
     model.randomCoefficients = 0;
     if (argc == 4) return -1;
     if (argv[4][0] == 'm') {
-        model.maximize = 'y';
+        model.maximize = true;
         if (argc < 6) usage(kUsageOptimiser);
         if (argc == 8) usage(kUsageStochastic);
         model.specFileName = argv[5];
@@ -173,17 +173,19 @@ int32_t dateArgument(const char* text, float& date) {
     PeriodDate period{0, 0};
     std::string problem;
     std::string vornText;
-    if ((!parseDateNotation(text, 0, period, problem) && !parseDateNotation(text, modelFrequency(), period, problem)) ||
-        !formatDate(period.index, period.frequency, vornText)) {
+    const BankCalendar calendar = bankCalendar();
+    if ((!parseDateNotation(calendar, text, 0, period, problem) &&
+         !parseDateNotation(calendar, text, modelFrequency(), period, problem)) ||
+        !formatDate(calendar, period.index, period.frequency, vornText)) {
         printOut("\nBad date %s: it %s; write %s.\n", text, problem.c_str(), kDateNotations);
-        endProcess(1);
+        endProcess(kExitBadDate);
     }
     for (int32_t k = 0; k < model.seriesCount && k < model.nameCount; ++k) {
         const int16_t frequency = recordFrequency(k);
         if (!knownFrequency(frequency) || frequency == period.frequency) continue;
         printOut("\nThe date %s is %s, but the model's series %s is %s.\n", text, frequencyName(period.frequency),
                  model.namePool.data() + model.nameOffsets[k], frequencyName(frequency));
-        endProcess(1);
+        endProcess(kExitBadDate);
     }
     model.frequency = period.frequency;
     date = static_cast<float>(std::strtod(vornText.c_str(), nullptr));
@@ -245,13 +247,13 @@ int readConfigEntry(char* buffer, FILE* config) {
 void configureRun(int argc, char** argv) {
     model.currentChar = '\n';
     model.pushbackChar = 0;
-    model.staticSimulation = 'n';
-    model.maximize = 'n';
+    model.staticSimulation = false;
+    model.maximize = false;
     if (argc < 3) {
         printOut("\nError:  No dates passed to the model.\n");
-        endProcess(1);
+        endProcess(kExitBadDate);
     }
-    model.addPrint = 0;
+    model.addPrint = false;
     model.fixCount = 1;
 
     readBankFiles();
@@ -262,7 +264,7 @@ void configureRun(int argc, char** argv) {
     model.endIndex = dateArgument(argv[2], model.endDate);
     if (model.frequency != model.runFrequency) {
         printOut("\nThe dates %s and %s have different frequencies.\n", argv[1], argv[2]);
-        endProcess(1);
+        endProcess(kExitBadDate);
     }
     model.printFrom = model.startDate;
     model.printTo = model.endDate;

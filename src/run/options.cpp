@@ -23,7 +23,7 @@ namespace {
              "       vorn [--quiet] date1 date2 model.fix m maxspec.dat\n"
              "       vorn -h | --help | --version\n",
              problem, word);
-    endProcess(2);
+    endProcess(kExitUsage);
 }
 
 }  // namespace

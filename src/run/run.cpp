@@ -42,7 +42,7 @@ void checkRunIsPossible() {
 // and checked before it: heart.dat, and the optimiser's specification.
 void checkInputFiles() {
     readNamedCoefficients(rewoundCoefficientFile(), false);
-    if (model.maximize == 'y' && !checkOptimiserFiles()) {
+    if (model.maximize && !checkOptimiserFiles()) {
         printOut("An error occured during maximization.\n");
         endProcess(kExitMaximizationError);
     }
@@ -136,29 +136,29 @@ int runVorn(int argc, char** argv) {
     if (answerInformationRequest(argc, argv)) return kExitNormal;
     maskFloatingPointExceptions();
     model.maxIterations = 200;
-    model.consoleInput = 'n';
-    model.repeatPending = 0;
+    model.consoleInput = false;
+    model.repeatPending = false;
     model.equationCount = readEquationDimensions();
     configureRun(argc, argv);
     checkRunIsPossible();
     checkInputFiles();
     TrialsFileKept trials(options.trialsFile);
-    model.consoleInput = 'y';
+    model.consoleInput = true;
 
     checkArithmetic("before fixer");
     runFixer(argv[3]);
     if (checkArithmetic("after fixer.")) readChar();
 
-    model.stochasticRun = model.randomErrors == 1 || model.randomCoefficients == 1 ? 'y' : 'n';
+    model.stochasticRun = model.randomErrors == 1 || model.randomCoefficients == 1;
     TrialSums sums;
     if (checkBaseValues() == -1) endProcess(kExitMissingBaseValue);
     reportCarriedValues();
-    if (model.stochasticRun == 'y') allocateTrialSums(sums);
+    if (model.stochasticRun) allocateTrialSums(sums);
     allocateShownWorkspace();
-    if (model.staticSimulation == 'y') allocateStaticTable();
-    if (model.maximize == 'y') optimise();
+    if (model.staticSimulation) allocateStaticTable();
+    if (model.maximize) optimise();
 
-    if (model.stochasticRun == 'n')
+    if (!model.stochasticRun)
         runTrial(0);
     else
         runTrials(sums);
@@ -167,7 +167,7 @@ int runVorn(int argc, char** argv) {
     printOut("\nWriting variables to bank.");
     showWrittenSeries(writeAllSeries(model.series, model.bankDataFile));
     closeBankFiles();
-    if (model.stochasticRun == 'y') writeSigmaBank(sums);
+    if (model.stochasticRun) writeSigmaBank(sums);
     if (trialsFileOpen()) finishTrialsFile();
     if (!showBankStatus(commitBankChanges())) endProcess(kExitBankWrite);
     releaseModelState();

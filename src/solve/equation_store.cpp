@@ -21,7 +21,7 @@ float readBankValue(int32_t record, int32_t bankPeriod) {
     float value = 0.0f;
     if (!readRunValue(record, bankPeriod, value)) {
         printOut("\nCannot read series %d at bank period %d for a fix.\n", record, bankPeriod);
-        endProcess(2);
+        endProcess(kExitSeriesNotLoaded);
     }
     return value;
 }
@@ -37,7 +37,7 @@ double freshInnovation(int32_t e) {
 void storeEquationResult(int32_t seriesIndex, float value, int32_t equation) {
     if (!model.equationErrors) {
         model.equationErrors = allocVector(0, model.equationCount - 1);
-        if (!model.equationErrors) endProcess(7);
+        if (!model.equationErrors) endProcess(kExitNoMemoryForErrors);
         for (int32_t e = 0; e < model.equationCount; ++e) model.equationErrors[e] = 0.0f;
     }
     FloatVector& dependent = model.series[seriesIndex];

@@ -33,7 +33,7 @@ constexpr int kComputed[] = {2, 3, 5, 6, 7, 10, 11, 13, 14, 16, 17, 20, 22, 23, 
 
 const char* seriesName(int32_t k) { return model.namePool.data() + model.nameOffsets[k]; }
 
-std::string dateOf(int32_t index) { return periodText(index, model.runFrequency); }
+std::string dateOf(int32_t index) { return periodText(bankCalendar(), index, model.runFrequency); }
 
 // True when the model writes series k at every solved period: an identity's
 // result, or a regression's dependent that is not skipped.

@@ -42,7 +42,7 @@ bool solvePeriod() {
         printOut(" More iterations? Go to next period? Exit? (m,g,e):");
         const int answer = readChar();
         // With the input at its end nobody can answer: the run ends as on 'e'.
-        if (answer == 'e' || answer == EOF) endProcess(3);
+        if (answer == 'e' || answer == EOF) endProcess(kExitOperatorEnded);
         if (answer == 'g') break;
     }
     return true;
@@ -52,12 +52,11 @@ bool solvePeriod() {
 
 void stepDatesAtRunFrequency() {
     model.frequency = model.runFrequency;
-    model.dateStep = dateStepFor(model.frequency);
 }
 
 void beginPeriod(int32_t t) {
     model.period = t;
-    model.currentDate = nextDate(model.currentDate);
+    model.currentDate = nextDate(model.currentDate, model.frequency);
     model.iterationCount = 0;
     model.currentIndex = model.startIndex + t;
     // Every series' block reaches from its lags (never negative: a run with one
@@ -83,7 +82,7 @@ int passConverged() {
     const double change = std::fabs(static_cast<double>(before) - after);
     // A check value that is undefined or infinite has not settled, whatever the change.
     if (!std::isfinite(after) || !(change <= kTolerance)) return 0;
-    if (model.maximize != 'y' && !model.quietProgress) printOutFixed("cR        ", after, 8, 2, ", ");
+    if (!model.maximize && !model.quietProgress) printOutFixed("cR        ", after, 8, 2, ", ");
     return 1;
 }
 
@@ -93,9 +92,9 @@ void loadTrial(int32_t trial) {
         printOut("\n\nLoading data for trial %d", trial);
     else if (progress)
         printOut("\n\nLoading data");
-    if (model.maximize != 'y' && !showBankStatus(loadAllSeries())) endProcess(kExitSeriesNotLoaded);
+    if (!model.maximize && !showBankStatus(loadAllSeries())) endProcess(kExitSeriesNotLoaded);
     if (progress) printOut("\nData loaded; starting forecast");
-    const bool staticRun = model.staticSimulation == 'y';
+    const bool staticRun = model.staticSimulation;
     if (staticRun)
         for (int32_t i = 0; i < model.seriesCount; ++i)
             for (int32_t t = 1; t < model.periodCount; ++t) model.staticValues[i][t] = model.series[i][t];
@@ -103,13 +102,13 @@ void loadTrial(int32_t trial) {
     model.period = 0;
     model.currentIndex = model.startIndex;
     model.currentDate = model.startDate;
-    if (model.maximize != 'y') readCoefficients();
+    if (!model.maximize) readCoefficients();
 }
 
 int solveTrial() {
     const bool progress = !model.quietProgress;
-    const bool staticRun = model.staticSimulation == 'y';
-    model.maximize = 'n';
+    const bool staticRun = model.staticSimulation;
+    model.maximize = false;
     if (progress) printOut("\n          ");
     passConverged();
 

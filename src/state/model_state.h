@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/arrays.h"
+#include "base/dates.h"
 #include "base/random.h"
 #include "state/trial_cache.h"
 
@@ -32,9 +33,9 @@ struct ModelState {
     int16_t drawCount;
     int16_t randomErrors;
     int16_t randomCoefficients;
-    char stochasticRun;
-    char staticSimulation;
-    char maximize;
+    bool stochasticRun;     // random errors or random coefficients: trials, then the sigma bank
+    bool staticSimulation;  // the fixer's `static`: a static pass beside the dynamic one
+    bool maximize;          // the optimiser runs before the solution
     const char* specFileName;
     int32_t maxIterations;
     bool quietProgress = false;  // no progress lines for passes, periods and trials
@@ -47,7 +48,6 @@ struct ModelState {
     float printTo;
     int16_t frequency;
     int16_t runFrequency;  // the frequency of the run's two dates
-    float dateStep;
     float currentDate;
     int32_t startIndex;
     int32_t endIndex;
@@ -106,11 +106,11 @@ struct ModelState {
     size_t linePos;
     int16_t currentChar;              // -1 is end of input
     int16_t pushbackChar;             // above 0 when a character waits
-    char repeatPending;
+    bool repeatPending;               // the last token is delivered again
     char lastTokenKind;
     char lastTokenText[120];
-    char consoleInput;                // 'y' while lines come from the console
-    int16_t addPrint;
+    bool consoleInput;                // lines come from the console
+    bool addPrint;                    // lines read from files are echoed (the fixer's addprint)
     const std::vector<std::string>* addArguments;  // absent without arguments
     const char* commandFile;          // the command file being read; absent at the console
     int32_t commandLine;              // lines read from it so far
@@ -126,6 +126,9 @@ struct ModelState {
 };
 
 extern ModelState model;
+
+// The calendar of the open bank, which every date of the run is read against.
+inline BankCalendar bankCalendar() { return {model.bankBaseYear, model.bankBaseMonth}; }
 
 // Release what the record owns (series, coefficients, name index, lag and fix
 // tables, error vectors, optional tables, what the trial cache keeps; closes

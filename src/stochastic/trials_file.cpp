@@ -87,7 +87,8 @@ bool writeLabels() {
         names += name + "\n";
     }
     std::string dates;
-    for (int32_t t = 0; t <= model.periodCount; ++t) dates += periodText(model.startIndex + t, model.runFrequency) + "\n";
+    for (int32_t t = 0; t <= model.periodCount; ++t)
+        dates += periodText(bankCalendar(), model.startIndex + t, model.runFrequency) + "\n";
     return putText(output->series.stream, names) && putText(output->dates.stream, dates);
 }
 

@@ -1,18 +1,13 @@
 // The date notations the tools read, as periods of a bank that begins in
 // January 1990 (or April, where the quarterly origin moves), and written back.
 #include "base/date_notation.h"
-#include "state/model_state.h"
 #include "support/harness.h"
 
 namespace {
 
 class DateNotation : public ModelTest {
 protected:
-    void SetUp() override {
-        ModelTest::SetUp();
-        model.bankBaseYear = 1990;
-        model.bankBaseMonth = 1;
-    }
+    BankCalendar calendar{1990, 1};
 };
 
 TEST_F(DateNotation, ReadsEveryNotationAsTheSamePeriods) {
@@ -29,7 +24,7 @@ TEST_F(DateNotation, ReadsEveryNotationAsTheSamePeriods) {
              {"1995-07-01", 2, 11, 2}, {"1995-12-31", 12, 71, 12}, {"1995-12-31", 1, 5, 1}, {"1996-02-29", 4, 24, 4}}) {
         PeriodDate date{-99, 0};
         std::string problem;
-        EXPECT_TRUE(parseDateNotation(r.text, r.given, date, problem)) << r.text << ": " << problem;
+        EXPECT_TRUE(parseDateNotation(calendar, r.text, r.given, date, problem)) << r.text << ": " << problem;
         EXPECT_EQ(date.index, r.index) << r.text;
         EXPECT_EQ(date.frequency, r.frequency) << r.text;
     }
@@ -44,18 +39,18 @@ TEST_F(DateNotation, ReadsEveryNotationAsTheSamePeriods) {
              {"1995.45", 0, unreadable},    {"", 0, unreadable}}) {
         PeriodDate date{-99, 0};
         std::string why;
-        EXPECT_FALSE(parseDateNotation(text, given, date, why)) << text;
+        EXPECT_FALSE(parseDateNotation(calendar, text, given, date, why)) << text;
         EXPECT_EQ(why, problem) << text;
         EXPECT_EQ(date.index, -99) << text;
     }
 }
 
 TEST_F(DateNotation, QuartersFollowTheBanksOriginAndStylesWriteWhatIsRead) {
-    model.bankBaseMonth = 4;
+    calendar.baseMonth = 4;
     PeriodDate date{0, 0};
     std::string problem;
-    ASSERT_TRUE(parseDateNotation("1990-05-15", 4, date, problem) && date.index == 0) << problem;
-    ASSERT_TRUE(parseDateNotation("1990Q1", 0, date, problem) && date.index == -1) << problem;
+    ASSERT_TRUE(parseDateNotation(calendar, "1990-05-15", 4, date, problem) && date.index == 0) << problem;
+    ASSERT_TRUE(parseDateNotation(calendar, "1990Q1", 0, date, problem) && date.index == -1) << problem;
     struct Written {
         int32_t index;
         int16_t frequency;
@@ -68,9 +63,9 @@ TEST_F(DateNotation, QuartersFollowTheBanksOriginAndStylesWriteWhatIsRead) {
                                                  {3, 2, DateStyle::letter, "1991H2"},
                                                  {3, 1, DateStyle::iso, "1993-01-01"}}) {
         std::string text;
-        ASSERT_TRUE(formatDate(w.index, w.frequency, text, w.style)) << w.text;
+        ASSERT_TRUE(formatDate(calendar, w.index, w.frequency, text, w.style)) << w.text;
         EXPECT_EQ(text, w.text);
-        ASSERT_TRUE(parseDateNotation(text, w.frequency, date, problem)) << text << ": " << problem;
+        ASSERT_TRUE(parseDateNotation(calendar, text, w.frequency, date, problem)) << text << ": " << problem;
         EXPECT_EQ(date.index, w.index) << text;
     }
 }

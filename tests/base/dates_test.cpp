@@ -3,19 +3,15 @@
 #include <cstdio>
 
 #include "base/dates.h"
-#include "state/model_state.h"
 #include "support/harness.h"
 
 namespace {
 
 class Dates : public ModelTest {
 protected:
-    void SetUp() override {
-        ModelTest::SetUp();
-        model.bankBaseYear = 1990;
-        model.bankBaseMonth = 1;
-    }
-    int32_t index(float date) { return dateToIndex(date); }
+    BankCalendar calendar{1990, 1};
+    int32_t index(float date) { return periodOfDate(calendar, date).index; }
+    int16_t frequency(float date) { return periodOfDate(calendar, date).frequency; }
     std::string printed(float date) {
         char text[32];
         std::snprintf(text, sizeof text, "%8.3f", date);
@@ -25,23 +21,23 @@ protected:
 
 TEST_F(Dates, AnnualDates) {
     EXPECT_EQ(index(1995.0f), 5);
-    EXPECT_EQ(model.frequency, 1);
+    EXPECT_EQ(frequency(1995.0f), 1);
     EXPECT_EQ(index(1990.0f), 0);
 }
 
 TEST_F(Dates, QuarterlyDates) {
     EXPECT_EQ(index(1990.1f), 0);
     EXPECT_EQ(index(1995.1f), 20);
-    EXPECT_EQ(model.frequency, 4);
+    EXPECT_EQ(frequency(1995.1f), 4);
     EXPECT_EQ(index(1995.4f), 23);
     EXPECT_EQ(index(1995.05f), 19);  // sub-period 0: the last quarter of 1994
-    EXPECT_EQ(model.frequency, 4);
+    EXPECT_EQ(frequency(1995.05f), 4);
 }
 
 TEST_F(Dates, MonthlyDatesAcceptMonthThirteen) {
     EXPECT_EQ(index(1990.001f), 0);
     EXPECT_EQ(index(1991.012f), 23);
-    EXPECT_EQ(model.frequency, 12);
+    EXPECT_EQ(frequency(1991.012f), 12);
     EXPECT_EQ(index(1991.013f), 24);
     EXPECT_EQ(index(1992.001f), 24);
 }
@@ -50,11 +46,11 @@ TEST_F(Dates, SemiAnnualDates) {
     EXPECT_EQ(index(1990.5f), 0);
     EXPECT_EQ(index(1990.6f), 1);
     EXPECT_EQ(index(1991.5f), 2);
-    EXPECT_EQ(model.frequency, 2);
+    EXPECT_EQ(frequency(1991.5f), 2);
 }
 
 TEST_F(Dates, OriginFollowsBaseMonth) {
-    model.bankBaseMonth = 4;
+    calendar.baseMonth = 4;
     EXPECT_EQ(index(1990.2f), 0);
     EXPECT_EQ(index(1990.1f), -1);
     EXPECT_EQ(index(1990.5f), 0);  // April still lies in the first half
@@ -62,10 +58,11 @@ TEST_F(Dates, OriginFollowsBaseMonth) {
 }
 
 TEST_F(Dates, DatesOfNoFrequencyAreRefused) {
-    EXPECT_EQ(index(1995.45f), kInvalidDateIndex);
-    EXPECT_EQ(index(-5.3f), kInvalidDateIndex);
-    for (double far : {1.0e6, -1.0e6, 99999999.0, 2.002e10, 1e39, -1e39, std::nan("")})
-        EXPECT_EQ(dateToIndex(far), kInvalidDateIndex) << far;
+    for (double refused : {1995.45, -5.3, 1.0e6, -1.0e6, 99999999.0, 2.002e10, 1e39, -1e39, std::nan("")}) {
+        const PeriodDate period = periodOfDate(calendar, refused);
+        EXPECT_EQ(period.index, kInvalidDateIndex) << refused;
+        EXPECT_EQ(period.frequency, 1) << refused;
+    }
     EXPECT_EQ(index(999999.0f), (999999 - 1990) * 1);  // the last year counted
     EXPECT_EQ(index(1995.449f), 1995 * 0 + 5 * 4 + 4 - 1);  // last quarterly thousandth
     ConsoleCapture console;
@@ -75,30 +72,25 @@ TEST_F(Dates, DatesOfNoFrequencyAreRefused) {
 }
 
 TEST_F(Dates, QuarterlyStepping) {
-    model.frequency = 4;
-    model.dateStep = 0.1f;
     float d = 1995.1f;
     std::string seen;
     for (int i = 0; i < 4; ++i) {
-        d = nextDate(d);
+        d = nextDate(d, 4);
         seen += printed(d);
     }
     EXPECT_EQ(seen, "1995.2001995.3001995.4001996.100");
 }
 
-TEST_F(Dates, AnnualSteppingIgnoresDateStep) {
-    model.frequency = 1;
-    model.dateStep = 0.1f;
-    EXPECT_EQ(nextDate(1995.0f), 1996.0f);
+TEST_F(Dates, AnnualSteppingAddsAYearAndUnknownFrequenciesStay) {
+    EXPECT_EQ(nextDate(1995.0f, 1), 1996.0f);
+    EXPECT_EQ(nextDate(1995.1f, 3), 1995.1f);
 }
 
 TEST_F(Dates, MonthlySteppingNeverShowsAThirteenthMonth) {
-    model.frequency = 12;
-    model.dateStep = 0.001f;
     for (int year = 1900; year <= 2100; year += 7) {
         float d = static_cast<float>(year + 0.001);
         for (int step = 1; step <= 36; ++step) {
-            d = nextDate(d);
+            d = nextDate(d, 12);
             int month = step % 12 + 1;
             int expectedYear = year + step / 12;
             char expected[32];
@@ -109,14 +101,12 @@ TEST_F(Dates, MonthlySteppingNeverShowsAThirteenthMonth) {
 }
 
 TEST_F(Dates, SemiAnnualSteppingAlternatesHalves) {
-    model.frequency = 2;
-    model.dateStep = 1.0f;
     float d = 1995.5f;
-    d = nextDate(d);
+    d = nextDate(d, 2);
     EXPECT_EQ(printed(d), "1995.600");
-    d = nextDate(d);
+    d = nextDate(d, 2);
     EXPECT_EQ(printed(d), "1996.500");
-    d = nextDate(d);
+    d = nextDate(d, 2);
     EXPECT_EQ(printed(d), "1996.600");
 }
 

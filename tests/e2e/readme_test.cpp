@@ -6,8 +6,10 @@
 #include <filesystem>
 #include <map>
 #include <regex>
+#include <set>
 #include <sstream>
 
+#include "base/exit.h"
 #include "support/harness.h"
 
 namespace {
@@ -124,6 +126,69 @@ TEST(Readme, EveryShellBlockRunsInOrderAndGivesTheSameFilesTwice) {
                                  std::regex("date,gdp_real,consum,invest\n(200[1-3]-\\d\\d-01(,[0-9.]+){3}\n){12}")));
     EXPECT_TRUE(std::regex_match(files[0]["mywork/uncertainty.csv"],
                                  std::regex("date,gdp_real,consum\n(200[1-3]\\.[1-4](,[0-9]*[1-9][0-9.]*){2}\n){12}")));
+}
+
+// Where the README's table of exit codes (the rows after the line that begins
+// "Exit codes") and the codes named in the program differ, in one line; "" when
+// they list the same numbers.
+std::string exitTableMismatch(const std::string& readme, const std::set<int>& named) {
+    std::istringstream lines(readme);
+    std::string line;
+    while (std::getline(lines, line) && line.rfind("Exit codes", 0) != 0) {}
+    if (!lines) return "the README has no table of exit codes";
+    std::set<int> listed;
+    const std::regex row("\\| ([^|]*[^ |]) \\|.*"), code("(\\d+)(?:(, | to )(\\d+))?");
+    while (std::getline(lines, line) && (line.empty() || line[0] == '|')) {
+        std::smatch cells, codes;
+        if (!std::regex_match(line, cells, row) || cells[1] == "Code") continue;
+        const std::string cell = cells[1];
+        if (!std::regex_match(cell, codes, code))
+            return "the README's table of exit codes has a row for '" + cell +
+                   "', which is not a code, a pair or a range";
+        const int first = std::stoi(codes[1]), last = codes[3].matched ? std::stoi(codes[3]) : first;
+        listed.insert({first, last});
+        if (codes[2] == " to ")
+            for (int n = first; n < last; ++n) listed.insert(n);
+    }
+    auto apart = [](const std::set<int>& these, const std::set<int>& those) {
+        std::string numbers;
+        for (int n : these)
+            if (!those.count(n)) numbers += (numbers.empty() ? "" : ", ") + std::to_string(n);
+        return numbers;
+    };
+    std::string mismatch;
+    if (std::string extra = apart(listed, named); !extra.empty())
+        mismatch = "the README's table of exit codes lists " + extra + ", which ExitCode does not name";
+    if (std::string missing = apart(named, listed); !missing.empty())
+        mismatch += std::string(mismatch.empty() ? "" : "; ") + "ExitCode names " + missing +
+                    ", which the README's table does not list";
+    return mismatch;
+}
+
+TEST(Readme, TheTableOfExitCodesListsExactlyTheNamedCodes) {
+    const std::string table =
+        "Exit codes:\n\n| Code | Cause |\n|---|---|\n| 0 | a |\n| 2, 5 | b |\n| 9 to 11 | c |\n\nmore\n";
+    const std::set<int> inTable{0, 2, 5, 9, 10, 11};
+    for (const auto& [readme, named, said] : std::vector<std::tuple<std::string, std::set<int>, std::string>>{
+             {table, inTable, ""},
+             {table + "| 12 | d |\n", inTable, ""},  // rows after the table's end are not read
+             {table, {0, 2, 3, 5, 9, 10}, "the README's table of exit codes lists 11, which ExitCode does not name; "
+                                          "ExitCode names 3, which the README's table does not list"},
+             {table, {0, 2, 5, 9, 10, 11, 12}, "ExitCode names 12, which the README's table does not list"},
+             {"| 0 | a |\n", inTable, "the README has no table of exit codes"},
+             {"Exit codes:\n| 0 or 1 | a |\n", inTable,
+              "the README's table of exit codes has a row for '0 or 1', which is not a code, a pair or a range"}})
+        EXPECT_EQ(exitTableMismatch(readme, named), said) << readme;
+
+    std::set<int> named;
+    for (ExitCode code : kExitCodes) named.insert(code);
+    EXPECT_EQ(exitTableMismatch(readFile(kSourceDir + "/README.md"), named), "");
+    // kExitCodes holds every name the enum defines.
+    const std::string header = readFile(kSourceDir + "/src/base/exit.h");
+    const std::regex definition("\\n    kExit\\w+ = \\d+,");
+    const std::ptrdiff_t defined =
+        std::distance(std::sregex_iterator(header.begin(), header.end(), definition), std::sregex_iterator());
+    EXPECT_EQ(defined, std::ssize(kExitCodes));
 }
 
 TEST(Readme, TheShippedOwnDataIsWhatItsScriptMakes) {

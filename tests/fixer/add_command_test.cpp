@@ -20,7 +20,7 @@ struct StartUpCase {
     std::string firstLine, typed;
     int result;
     std::string output, remaining = "";
-    char staticSimulation = 'n';
+    bool staticSimulation = false;
 };
 void PrintTo(const StartUpCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.firstLine); }
 
@@ -29,13 +29,13 @@ class StartUpTest : public FixerTest, public ::testing::WithParamInterface<Start
 TEST_P(StartUpTest, RunsTheFixFileThenThePrompt) {
     const StartUpCase& c = GetParam();
     writeFiles(c.files);
-    model.addPrint = 1;
+    model.addPrint = true;
     ConsoleCapture capture(c.typed);
     EXPECT_EQ(runConsole(c.firstLine), c.result);
     EXPECT_EQ(capture.output(), c.output);
     EXPECT_EQ(capture.remainingInput(), c.remaining);
     EXPECT_EQ(model.staticSimulation, c.staticSimulation);
-    EXPECT_EQ(model.consoleInput, 'y');
+    EXPECT_TRUE(model.consoleInput);
     EXPECT_EQ(model.addArguments, nullptr);
 }
 
@@ -46,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
         StartUpCase{{{"model.fix", "# %1 %2 %3\n"}}, "add model.fix 100 1 0", "go\n", kFixerGo, "\n]# 100 1 0\n\n]"},
         StartUpCase{{{"model.fix", "# %1 %2\n"}}, "add model.fix m spec.dat", "go\n", kFixerGo, "\n]# m spec.dat\n\n]"},
         // A file without go returns to the prompt.
-        StartUpCase{{{"model.fix", "static\n"}}, "add model.fix", "go\n", kFixerGo, "\n]static\n\n]", "", 'y'},
+        StartUpCase{{{"model.fix", "static\n"}}, "add model.fix", "go\n", kFixerGo, "\n]static\n\n]", "", true},
         // go in a nested file ends every enclosing loop.
         StartUpCase{{{"model.fix", "add inner.fix\nstatic\n"}, {"inner.fix", "go\nstatic\n"}}, "add model.fix",
                     "static\n", kFixerGo, "\n]add inner.fix\ngo\n", "static\n"},
@@ -56,11 +56,11 @@ INSTANTIATE_TEST_SUITE_P(
 struct NestedCase {
     Files files = {};
     std::string text;
-    int16_t echo = 1;
+    bool echo = true;
     std::string typed = "";
     std::string output = "";
-    char staticSimulation = 'n';
-    int16_t addPrint = echo;
+    bool staticSimulation = false;
+    bool addPrint = echo;
 };
 void PrintTo(const NestedCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.text); }
 
@@ -74,22 +74,22 @@ TEST_P(NestedTest, OuterFileGoesOnAfterTheNestedOne) {
     EXPECT_EQ(result, kFixerEndOfInput);
     EXPECT_EQ(model.staticSimulation, c.staticSimulation);
     EXPECT_EQ(model.addPrint, c.addPrint);
-    EXPECT_EQ(model.consoleInput, 'n');
+    EXPECT_FALSE(model.consoleInput);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Add, NestedTest,
     ::testing::Values(
         NestedCase{.files = {{"inner.fix", "debug\n"}}, .text = "add inner.fix\nstatic\n",
-                   .output = "add inner.fix\ndebug\nstatic\n", .staticSimulation = 'y'},
+                   .output = "add inner.fix\ndebug\nstatic\n", .staticSimulation = true},
         // Escape at a pause ends only the nested file.
         NestedCase{.files = {{"inner.fix", "pause\naddprint n\n"}}, .text = "add inner.fix\nstatic\n", .typed = "\x1b",
-                   .output = "add inner.fix\npause\nstatic\n", .staticSimulation = 'y'},
+                   .output = "add inner.fix\npause\nstatic\n", .staticSimulation = true},
         // The arguments of a missing file are read as a statement.
-        NestedCase{.text = "add nofile.fix 100 static\n", .echo = 0, .output = "\n cannot open nofile.fix ",
-                   .staticSimulation = 'y'},
+        NestedCase{.text = "add nofile.fix 100 static\n", .echo = false, .output = "\n cannot open nofile.fix ",
+                   .staticSimulation = true},
         // "1." is a number; "fix" after it is then read as a command word.
-        NestedCase{.files = {{"1.fix", "static\n"}}, .text = "add 1.fix\n", .echo = 0,
+        NestedCase{.files = {{"1.fix", "static\n"}}, .text = "add 1.fix\n", .echo = false,
                    .output = "\n no name in ad card \n bad code "},
         // Arguments hold only in their own file; without them % is punctuation.
         NestedCase{.files = {{"outer.fix", "add inner.fix\n# after %1\n"}, {"inner.fix", "# inner %1\n"}},
@@ -97,16 +97,16 @@ INSTANTIATE_TEST_SUITE_P(
         NestedCase{.files = {{"outer.fix", "add inner.fix b\n# outer %1\n"}, {"inner.fix", "# inner %1\n"}},
                    .text = "add outer.fix a\n", .output = "add outer.fix a\nadd inner.fix b\n# inner b\n# outer a\n"},
         // Any token is an argument and quotes are dropped.
-        NestedCase{.files = {{"f.fix", "# %1|%2|%3|%4\n"}}, .text = kAnyTokens + "\naddprint y\n", .echo = 0,
-                   .output = "\naddprint is 1\n", .addPrint = 1},
+        NestedCase{.files = {{"f.fix", "# %1|%2|%3|%4\n"}}, .text = kAnyTokens + "\naddprint y\n", .echo = false,
+                   .output = "\naddprint is 1\n", .addPrint = true},
         NestedCase{.files = {{"f.fix", "# %1|%2|%3|%4\n"}}, .text = kAnyTokens + "\n",
                    .output = kAnyTokens + "\n# two words|-|1.5E3|x.y\n"},
         // Ten arguments, then one dropped, and the rest of the line is read first.
-        NestedCase{.files = {{"f.fix", "# %9\n"}}, .text = kTenArguments + " static\n", .echo = 0,
-                   .staticSimulation = 'y'},
+        NestedCase{.files = {{"f.fix", "# %9\n"}}, .text = kTenArguments + " static\n", .echo = false,
+                   .staticSimulation = true},
         NestedCase{.files = {{"f.fix", "# %9\n"}}, .text = kTenArguments + "\n", .output = kTenArguments + "\n# a9\n"},
-        NestedCase{.files = {{"self.fix", "add self.fix\n"}}, .text = "add self.fix\nstatic\n", .echo = 0,
-                   .output = kAddsItself, .staticSimulation = 'y'}));
+        NestedCase{.files = {{"self.fix", "add self.fix\n"}}, .text = "add self.fix\nstatic\n", .echo = false,
+                   .output = kAddsItself, .staticSimulation = true}));
 
 using AddCommandTest = FixerTest;
 
@@ -116,7 +116,7 @@ TEST_F(AddCommandTest, AddReturnsTheNestedResult) {
     EXPECT_EQ(addCommand(readFrom("ends.fix\n")), kFixerEndOfInput);
     EXPECT_EQ(addCommand(readFrom("goes.fix\n")), kFixerGo);
     EXPECT_EQ(addCommand(readFrom("pauses.fix\n")), kFixerEscape);
-    EXPECT_EQ(model.staticSimulation, 'n');
+    EXPECT_FALSE(model.staticSimulation);
     EXPECT_EQ(addCommand(readFrom("missing.fix\n")), -1);
 }
 

@@ -23,12 +23,12 @@ const std::string kMaxiterRefused = "\nmaxiter must be 1 or more; it stays at 20
 struct LoopCase {
     std::string text;
     std::string typed = "";
-    int16_t echo = 0;
+    bool echo = false;
     std::string output = "";
     int result = kFixerEndOfInput;
-    char staticSimulation = 'n';
+    bool staticSimulation = false;
     int32_t maxIterations = 200;
-    int16_t addPrint = 0;
+    bool addPrint = false;
 };
 void PrintTo(const LoopCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.text); }
 
@@ -50,18 +50,18 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LoopCase{.text = "go\nstatic\n", .result = kFixerGo},  // lines after go are never read
         LoopCase{.text = "run\n", .result = kFixerGo},
-        LoopCase{.text = "static\n", .staticSimulation = 'y'},
+        LoopCase{.text = "static\n", .staticSimulation = true},
         LoopCase{.text = "1 2 3\n\n# note\n   \n4.5E3 - , ;\n"},
         // An unknown word skips its statement, here with "go" on its continuation line.
-        LoopCase{.text = "bogus a +\ngo\nstatic\n", .output = kBadCode, .staticSimulation = 'y'},
+        LoopCase{.text = "bogus a +\ngo\nstatic\n", .output = kBadCode, .staticSimulation = true},
         LoopCase{.text = ": static\ngo\n", .output = kBadCode, .result = kFixerGo},
         LoopCase{.text = "\"a note\" go\n", .result = kFixerGo},
         LoopCase{.text = "pr 5 go\n", .output = kNoPrintName, .result = kFixerGo},  // no skip after a failure
         LoopCase{.text = "GO\nStatic\n", .output = kBadCode + kBadCode},
         LoopCase{.text = "addprint n\n", .output = "\naddprint is 0\n"},
-        LoopCase{.text = "addprint no\n", .output = "\naddprint is 1\n", .addPrint = 1},
-        LoopCase{.text = "addprint n\naddprint yes\n", .output = "\naddprint is 0\n\naddprint is 1\n", .addPrint = 1},
-        LoopCase{.text = "addprint 0\n", .echo = 1, .output = "addprint 0\n" + kAddprintFormat, .addPrint = 1},
+        LoopCase{.text = "addprint no\n", .output = "\naddprint is 1\n", .addPrint = true},
+        LoopCase{.text = "addprint n\naddprint yes\n", .output = "\naddprint is 0\n\naddprint is 1\n", .addPrint = true},
+        LoopCase{.text = "addprint 0\n", .echo = true, .output = "addprint 0\n" + kAddprintFormat, .addPrint = true},
         LoopCase{.text = "maxiter 50\n", .maxIterations = 50},
         LoopCase{.text = "maxi 1.5E3\n", .maxIterations = 1},
         LoopCase{.text = "maxiter x 7\n"},  // x is consumed, 7 passed over
@@ -69,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
         LoopCase{.text = "maxiter .5\n", .output = kMaxiterRefused},
         LoopCase{.text = "maxiter 99999999999999\n", .maxIterations = INT32_MAX},
         LoopCase{.text = "pause\nstatic\n", .typed = "\x1b", .result = kFixerEscape},
-        LoopCase{.text = "pa\nstatic\n", .typed = "x", .staticSimulation = 'y'}));
+        LoopCase{.text = "pa\nstatic\n", .typed = "x", .staticSimulation = true}));
 
 class KeywordTest : public FixerTest, public ::testing::WithParamInterface<std::pair<const char*, std::string>> {};
 
@@ -102,7 +102,7 @@ TEST_F(CommandLoopTest, EveryWordBeginningWithQEndsTheProcessWith13) {
         ConsoleCapture capture;
         EXPECT_EQ(exitCodeOf([&] { runCommands(std::string(word) + "\nstatic\n"); }), 13) << word;
         EXPECT_EQ(capture.output(), "") << word;
-        EXPECT_EQ(model.staticSimulation, 'n');
+        EXPECT_FALSE(model.staticSimulation);
     }
 }
 
@@ -120,15 +120,15 @@ TEST_F(CommandLoopTest, ConsolePromptsBeforeEveryStatementAndEndsAtAnEmptyLine) 
         std::string typed;
         int result;
         std::string output, remaining;
-        char staticSimulation;
+        bool staticSimulation;
     } cases[] = {
-        {"static\ngo\nstatic\n", kFixerGo, "\n]\n]\n]", "static\n", 'y'},
-        {"\nstatic\n", kFixerEndOfInput, "\n]\n]", "static\n", 'n'},
-        {"pause\n\x1bstatic\n", kFixerEndOfInput, "\n]\n]\n]\n]", "", 'y'},  // escape at the console does nothing
+        {"static\ngo\nstatic\n", kFixerGo, "\n]\n]\n]", "static\n", true},
+        {"\nstatic\n", kFixerEndOfInput, "\n]\n]", "static\n", false},
+        {"pause\n\x1bstatic\n", kFixerEndOfInput, "\n]\n]\n]\n]", "", true},  // escape at the console does nothing
     };
     for (const Case& c : cases) {
         ConsoleCapture capture(c.typed);
-        model.staticSimulation = 'n';
+        model.staticSimulation = false;
         EXPECT_EQ(runConsole("debug"), c.result) << c.typed;
         EXPECT_EQ(capture.output(), c.output) << c.typed;
         EXPECT_EQ(capture.remainingInput(), c.remaining) << c.typed;
@@ -159,7 +159,7 @@ TEST_F(CommandLoopTest, TitleTakesTheRestOfTheLine) {
         EXPECT_EQ(bank().title(), c.title) << c.text;
         EXPECT_EQ(result, c.result) << c.text;
     }
-    EXPECT_EQ(model.staticSimulation, 'y');  // the line after the first title was read normally
+    EXPECT_TRUE(model.staticSimulation);  // the line after the first title was read normally
 }
 
 }  // namespace

@@ -38,10 +38,10 @@ protected:
     void expectRefused(const std::string& text, const std::string& output) {
         SCOPED_TRACE(text);
         Snapshot before = snapshot();
-        model.staticSimulation = 'n';
+        model.staticSimulation = false;
         EXPECT_EQ(run(text + "static\n"), output);
         EXPECT_EQ(snapshot(), before);
-        EXPECT_EQ(model.staticSimulation, 'y');
+        EXPECT_TRUE(model.staticSimulation);
     }
 };
 

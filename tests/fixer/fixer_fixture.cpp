@@ -15,8 +15,8 @@ std::vector<float> counting(size_t n) {
 
 void FixerTest::SetUp() {
     ModelTest::SetUp();
-    model.addPrint = 0;
-    model.staticSimulation = 'n';
+    model.addPrint = false;
+    model.staticSimulation = false;
     model.maxIterations = 200;
 }
 
@@ -31,10 +31,10 @@ void FixerTest::writeFiles(const Files& files) {
 }
 
 FILE* FixerTest::readFrom(const std::string& text) {
-    model.consoleInput = 'n';
+    model.consoleInput = false;
     model.currentChar = '\n';
     model.pushbackChar = 0;
-    model.repeatPending = 0;
+    model.repeatPending = false;
     writeFile(scratch.file("commands.fix"), text);
     opened_.push_back(std::fopen(scratch.file("commands.fix").c_str(), "rb"));
     return opened_.back();
@@ -62,7 +62,7 @@ int FixerTest::runConsole(const std::string& firstLine) {
     model.linePos = 0;
     model.currentChar = 'a';
     model.pushbackChar = 0;
-    model.consoleInput = 'y';
+    model.consoleInput = true;
     return fixerLoop(console.in);
 }
 
@@ -86,9 +86,11 @@ void FixerTest::makeBank(const BankLayout& layout, int32_t modelSeries, double d
     model.endDate = static_cast<float>(date2);
     model.printFrom = model.startDate;
     model.printTo = model.endDate;
-    model.startIndex = dateToIndex(model.startDate);
-    model.endIndex = dateToIndex(model.endDate);
-    model.runFrequency = model.frequency;
+    model.startIndex = periodOfDate(bankCalendar(), model.startDate).index;
+    const PeriodDate end = periodOfDate(bankCalendar(), model.endDate);
+    model.endIndex = end.index;
+    model.frequency = end.frequency;
+    model.runFrequency = end.frequency;
     model.periodCount = model.endIndex - model.startIndex;
 }
 

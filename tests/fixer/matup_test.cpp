@@ -33,7 +33,7 @@ struct MatupCase {
     std::string text, output;
     std::vector<float> a, b = nines(), c = nines();
     int result = kFixerEndOfInput;
-    char staticSimulation = 'n';
+    bool staticSimulation = false;
     int16_t length = 80;
 };
 void PrintTo(const MatupCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.text); }
@@ -72,14 +72,14 @@ INSTANTIATE_TEST_SUITE_P(
                   "\nNo more than 12 series allowed on mdata command\n", nines()},
         // A row at or before the base period ends the rows.
         MatupCase{"matup\na\n2001.1 5\n2000.4 7\n2001.3 8\n", "", written({5})},
-        MatupCase{"matup\na\n2001.1 5\n;\nstatic\n", "", written({5}), nines(), nines(), kFixerEndOfInput, 'y'},
+        MatupCase{"matup\na\n2001.1 5\n;\nstatic\n", "", written({5}), nines(), nines(), kFixerEndOfInput, true},
         MatupCase{"matup\na nosuch b\n2001.1 1 2 3\n", "\nCannot find nosuch\n", written({1})},  // the writing stops
         // A bad start date is refused; the names' line is then read as a statement.
         MatupCase{"matup 2001.45\na\n1\n", kBadDate + "\n bad code ", nines()},
         // 2016.1 is index 104: the 61st period after the base period.
         MatupCase{"matup\na\n2001.1 1\n2016.1 5\n", "\nSeries too long for mdata  2016.1\n", nines(120), nines(120),
-                  nines(120), kFixerEndOfInput, 'n', 120},
+                  nines(120), kFixerEndOfInput, false, 120},
         MatupCase{"matup\na\n2015.4 5\n", "", written(lastRow(), 120), nines(120), nines(120),
-                  kFixerEndOfInput, 'n', 120}));
+                  kFixerEndOfInput, false, 120}));
 
 }  // namespace

@@ -74,7 +74,7 @@ TEST_F(ReaderTest, EchoOfFileLinesWithArgumentsSubstituted) {
         {"x %1\n", &percent, "x %2\n"},  // substituted text is not scanned again
         {"a %x %0 %%1 b%\nnext\n%", &arguments, "a %x %0 %%1 b%\nnext\n%\r\n"},
     };
-    model.addPrint = 1;
+    model.addPrint = true;
     for (const Case& c : cases) {
         ConsoleCapture capture;
         model.addArguments = c.arguments;
@@ -82,7 +82,7 @@ TEST_F(ReaderTest, EchoOfFileLinesWithArgumentsSubstituted) {
         EXPECT_EQ(capture.output(), c.echo) << c.text;
     }
     ConsoleCapture capture;
-    model.addPrint = 0;
+    model.addPrint = false;
     tokensOf("update x\n");
     EXPECT_EQ(capture.output(), "");
 }
@@ -107,11 +107,11 @@ TEST_F(ReaderTest, ConsoleLinesEndWithEmptyLineAndAreNotEchoedNorSubstituted) {
         {"go\r\n\r\n", {{4, "go\n<EOF>"}}},
         {"x %1\n", {{5, "x %1\n"}}},
     };
-    model.addPrint = 1;
+    model.addPrint = true;
     model.addArguments = &arguments;
     for (const Case& c : cases) {
         ConsoleCapture capture(c.typed);
-        model.consoleInput = 'y';
+        model.consoleInput = true;
         model.currentChar = '\n';
         for (const auto& [count, expected] : c.reads) EXPECT_EQ(charsOf(console.in, count), expected) << c.typed;
         EXPECT_EQ(capture.output(), "") << c.typed;
@@ -123,7 +123,7 @@ TEST_F(ReaderTest, StartUpLineIsDeliveredBeforeAnyInput) {
     model.lineBuffer = "add model.fix 100\r\n";
     model.linePos = 0;
     model.currentChar = 'a';
-    model.consoleInput = 'y';
+    model.consoleInput = true;
     EXPECT_EQ(charsOf(console.in, 18), "add model.fix 100\n");
     EXPECT_EQ(charsOf(console.in, 6), "typed\n");
 }

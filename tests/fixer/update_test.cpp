@@ -46,7 +46,7 @@ struct UpdateCase {
     std::string text, output, name;
     std::vector<float> values;
     int result = kFixerEndOfInput;
-    char staticSimulation = 'n';
+    bool staticSimulation = false;
     int8_t frequency = 4;  // the written series' frequency byte
 };
 void PrintTo(const UpdateCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.text); }
@@ -85,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The date on the command line is lost: 5 is taken as a date, annual, which z is not.
         UpdateCase{"update z 2001.1 5\n2001.2 6\n", "\nThe date 5 is annual, but z is quarterly: nothing is written to z.\n",
                    "z", kZ},
-        UpdateCase{"update z\n2030.1 5 6\n2001.1 7\nstatic\n", "", "z", kZ, kFixerEndOfInput, 'y'},
+        UpdateCase{"update z\n2030.1 5 6\n2001.1 7\nstatic\n", "", "z", kZ, kFixerEndOfInput, true},
         UpdateCase{"update z\n2009.3 1 2 3 4\n", "", "z", zFrom(78, {1, 2})},  // not beyond the record
         UpdateCase{"update z\n2001.45 5\n", kBadDate, "z", kZ},
         // Values a 32-bit float cannot hold are refused (after the overflow's warning), and nothing is written.
@@ -97,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "Arithmetic warning before linit\n\n"
                    "\nz at bank period 46: inf is not a finite 32-bit value; nothing written.\n",
                    "z", kZ},
-        UpdateCase{"update z\n2001.1 5\n; static\n", "", "z", zFrom(44, {5}), kFixerEndOfInput, 'y'},
+        UpdateCase{"update z\n2001.1 5\n; static\n", "", "z", zFrom(44, {5}), kFixerEndOfInput, true},
         UpdateCase{"update z\n2001.1 5\n2001.001 5\n",
                    "\nThe date 2001.001 is monthly, but z is quarterly: nothing is written to z.\n", "z", kZ}));
 
@@ -123,14 +123,14 @@ TEST_F(UpdateTest, NextCommandRightAfterFillsTheSeriesOwnGaps) {
     EXPECT_EQ(run("update g\nstatic\n"), "");
     std::vector<float> values = bank().values("g");
     EXPECT_EQ(std::vector<float>(values.begin() + 44, values.begin() + 50), (std::vector<float>{0, 2, 4, 6, 8, 0}));
-    EXPECT_EQ(model.staticSimulation, 'y');
+    EXPECT_TRUE(model.staticSimulation);
 }
 
 TEST_F(UpdateTest, EmptyConsoleLineEndsDataLinesButNotTheFixer) {
     ConsoleCapture capture("update z\n2001.1 5\n\nstatic\ngo\n");
     EXPECT_EQ(runConsole("debug"), kFixerGo);
     EXPECT_EQ(bank().values("z")[44], 5.0f);
-    EXPECT_EQ(model.staticSimulation, 'y');
+    EXPECT_TRUE(model.staticSimulation);
 }
 
 TEST_F(UpdateTest, ReadDataLinesReturnsTheBankPosition) {

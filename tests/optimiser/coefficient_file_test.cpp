@@ -43,7 +43,7 @@ protected:
         model.errorRho = allocVector(0, 2);
         model.errorSee = allocVector(0, 2);
         for (int e = 0; e < 3; ++e) model.errorRho[e] = model.errorSee[e] = 0.0f;
-        model.maximize = 'n';
+        model.maximize = false;
         model.specFileName = "opt1.spc";
         writeFile("heart.dat", kHeart);
         writeFile("opt1.spc", "s11\n5\n");
@@ -105,7 +105,7 @@ TEST_F(CoefficientFile, HeartDatIsReadWithoutDrawsAndWrittenInItsLayout) {
     EXPECT_EQ(model.errorSee[2], 12.5f);
     // The specification file is read only in an optimiser run.
     EXPECT_EQ(model.objectiveName, "");
-    model.maximize = 'y';
+    model.maximize = true;
     ASSERT_TRUE(readOptimiserSpec());
     EXPECT_EQ(model.objectiveName, "s11");
 

@@ -88,7 +88,7 @@ TEST_F(Driver, SearchFindsAMinimumAndWritesTheReportTheCoefficientsAndTheFile) {
     std::fclose(model.coefficientStream);
     model.coefficientStream = nullptr;
     std::filesystem::rename("opt.dat", "heart.dat");
-    model.maximize = 'n';
+    model.maximize = false;
     ASSERT_TRUE(readOptimiserSpec());
     EXPECT_NEAR(model.coef[0][2], best, 5e-7);
 

@@ -33,9 +33,8 @@ void buildSmallModel(int periods) {
     model.startDate = 2000.4f;
     model.frequency = 4;
     model.runFrequency = 4;
-    model.dateStep = 0.1f;
     model.maxIterations = 200;
-    model.maximize = 'y';
+    model.maximize = true;
     model.seriesLags.assign(kSmallSeries, kSmallLags);
     model.fixOfSeries.assign(kSmallSeries, 0);
     model.fixCount = 1;

@@ -15,7 +15,7 @@ float steadyValue(int s);
 
 // The model record for a run of `periods` quarters from 2000.4: series and
 // savedSeries filled with the steady values, the three equations' coefficients
-// (the layout of heart.dat in smallHeart), no fixes, maximize 'y'.
+// (the layout of heart.dat in smallHeart), no fixes, maximize set.
 void buildSmallModel(int periods);
 
 // heart.dat text with the coefficients buildSmallModel sets; equation 2 is stochastic.

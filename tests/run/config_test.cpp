@@ -61,7 +61,7 @@ TEST_F(Startup, PlainRunReadsEverythingAndPlacesTheAddLine) {
     EXPECT_EQ(model.fixOfSeries, (std::vector<int32_t>{0, 0}));
     EXPECT_EQ(model.fixCount, 1);
     EXPECT_EQ(model.drawCount, 1);
-    EXPECT_EQ(model.maximize, 'n');
+    EXPECT_FALSE(model.maximize);
     EXPECT_EQ(model.startIndex, 20);
     EXPECT_EQ(model.endIndex, 24);
     EXPECT_EQ(model.periodCount, 4);
@@ -70,7 +70,7 @@ TEST_F(Startup, PlainRunReadsEverythingAndPlacesTheAddLine) {
     EXPECT_EQ(model.printTo, 1996.1f);
     EXPECT_EQ(model.lineBuffer, "add model.fix\r\n");
     EXPECT_EQ(model.currentChar, 'a');
-    EXPECT_EQ(model.addPrint, 1);
+    EXPECT_TRUE(model.addPrint);
     EXPECT_FALSE(fileExists("sigma.bnk"));
 }
 
@@ -116,7 +116,7 @@ TEST_F(Startup, OptimiserNeedsItsSpecificationFile) {
     {
         ConsoleCapture console;
         EXPECT_EQ(configure({"1995.1", "1996.1", "m.fix", "max", "spec.dat"}), -1);
-        EXPECT_EQ(model.maximize, 'y');
+        EXPECT_TRUE(model.maximize);
         EXPECT_STREQ(model.specFileName, "spec.dat");
         EXPECT_EQ(model.lineBuffer, "add m.fix max spec.dat\r\n");
     }

@@ -30,8 +30,8 @@ void SolveTest::makeModel(int32_t periods) {
     model.fixOfSeries.assign(kSeries, 0);
     model.fixCount = 1;
     model.maxIterations = 200;
-    model.staticSimulation = 'n';
-    model.maximize = 'n';
+    model.staticSimulation = false;
+    model.maximize = false;
     model.frequency = 4;
     model.runFrequency = 4;
     model.startDate = 1995.1f;

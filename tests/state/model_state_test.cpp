@@ -16,7 +16,7 @@ TEST_F(ModelRecord, ResetReleasesOwnedTablesAndZeroesEveryField) {
     model.errorRho = allocVector(0, 1);
     model.fixCount = 7;
     model.fixType[5] = 'c';
-    model.random.initialised = 1;
+    model.random.initialised = true;
     model.lineBuffer = "add model.fix\r\n";
     model.nameOffsets = {0, 4};
     std::string tmp = scratch.file("heart.dat");
@@ -32,7 +32,7 @@ TEST_F(ModelRecord, ResetReleasesOwnedTablesAndZeroesEveryField) {
     EXPECT_EQ(model.seriesCount, 0);
     EXPECT_EQ(model.fixCount, 0);
     EXPECT_EQ(model.fixType[5], 0);
-    EXPECT_EQ(model.random.initialised, 0);
+    EXPECT_FALSE(model.random.initialised);
     EXPECT_TRUE(model.lineBuffer.empty());
     EXPECT_TRUE(model.nameOffsets.empty());
 }

@@ -173,14 +173,15 @@ PeriodDate optionDate(const std::string& option, const std::string& text, int16_
     PeriodDate date;
     std::string problem;
     // A day needs a frequency; any other notation tells its own.
-    if (!parseDateNotation(text, 0, date, problem) &&
-        !(frequency != 0 && parseDateNotation(text, frequency, date, problem)))
+    if (!parseDateNotation(bankCalendar(), text, 0, date, problem) &&
+        !(frequency != 0 && parseDateNotation(bankCalendar(), text, frequency, date, problem)))
         fail("--%s %s %s; accepted: %s", option.c_str(), text.c_str(), problem.c_str(), kDateNotations);
     if (sameFrequency && date.frequency != frequency)
         fail("--%s %s is %s, but the series are %s", option.c_str(), text.c_str(),
              frequencyName(date.frequency), frequencyName(frequency));
     if (date.index < 0 || date.index >= model.bankLength)
         fail("--%s %s lies outside the bank, which holds %s to %s", option.c_str(), text.c_str(),
-             periodText(0, date.frequency).c_str(), periodText(model.bankLength - 1, date.frequency).c_str());
+             periodText(bankCalendar(), 0, date.frequency).c_str(),
+             periodText(bankCalendar(), model.bankLength - 1, date.frequency).c_str());
     return date;
 }

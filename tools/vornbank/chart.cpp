@@ -7,6 +7,7 @@
 
 #include "bank/bank_file.h"
 #include "bank/series_by_name.h"
+#include "base/exit.h"
 #include "chart_scale.h"
 #include "chart_svg.h"
 #include "named_series.h"
@@ -99,7 +100,7 @@ Fan readFan(const std::string& path, const std::vector<std::string>& names, cons
     fan.periods = data.periods;
     for (const std::string& date : data.dates) {
         PeriodDate period{};
-        if (!parseDate(date, period) || period.index < 0 || period.index >= main.header.length)
+        if (!parseDate(bankCalendar(), date, period) || period.index < 0 || period.index >= main.header.length)
             fail("%s runs to %s, which is not a period of %s", path.c_str(), date.c_str(), main.base.c_str());
         fan.bankPeriods.push_back(period.index);
     }
@@ -153,9 +154,9 @@ void valuedSpan(const ChartBank& bank, DateBounds& from, DateBounds& to) {
         for (int32_t p = 0; p < bank.header.length; ++p) {
             if (std::isnan(valueOrGap(series.values, p))) continue;
             double begins = periodStart(p, series.frequency, bank.header.baseYear, bank.header.baseMonth);
-            if (begins < from.begins) from = {periodText(p, series.frequency), begins, 0};
+            if (begins < from.begins) from = {periodText(bankCalendar(), p, series.frequency), begins, 0};
             if (begins + 1.0 / series.frequency > to.ends)
-                to = {periodText(p, series.frequency), 0, begins + 1.0 / series.frequency};
+                to = {periodText(bankCalendar(), p, series.frequency), 0, begins + 1.0 / series.frequency};
         }
     }
 }
@@ -240,7 +241,7 @@ int runChart(const std::vector<std::string>& args) {
     int32_t tickBase = calendarPeriodOfBase(ticks.frequency, model.bankBaseYear, model.bankBaseMonth);
     for (int32_t n : ticks.periods)
         chart.dateLabels.push_back(
-            {static_cast<double>(n) / ticks.frequency, periodText(n - tickBase, ticks.frequency)});
+            {static_cast<double>(n) / ticks.frequency, periodText(bankCalendar(), n - tickBase, ticks.frequency)});
 
     ChartBank compare =
         comparing ? readMatchingBank("--compare", parsed.options["compare"], main, names) : ChartBank{};
@@ -297,5 +298,5 @@ int runChart(const std::vector<std::string>& args) {
         chart.panels.push_back(std::move(panel));
     }
     writeChart(chartSvg(chart), parsed);
-    return 0;
+    return kExitNormal;
 }

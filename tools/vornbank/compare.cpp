@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "bank/bank_file.h"
+#include "base/exit.h"
 #include "named_series.h"
 #include "state/model_state.h"
 #include "vornbank.h"
@@ -60,7 +61,7 @@ int runCompare(const std::vector<std::string>& args) {
     csv += "\n";
     for (int32_t p = from; p <= to; ++p) {
         std::string date;
-        if (!formatDate(p, frequency, date))
+        if (!formatDate(bankCalendar(), p, frequency, date))
             fail("bank period %d has no %s date in vorn's notation", p, frequencyName(frequency));
         csv += date;
         for (size_t k = 0; k < names.size(); ++k) {
@@ -71,5 +72,5 @@ int runCompare(const std::vector<std::string>& args) {
         csv += "\n";
     }
     std::fputs(csv.c_str(), toolOut);
-    return 0;
+    return kExitNormal;
 }

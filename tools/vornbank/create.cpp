@@ -7,6 +7,7 @@
 #include "bank/bank_file.h"
 #include "bank/bank_header.h"
 #include "bank/journal.h"
+#include "base/exit.h"
 #include "state/model_state.h"
 #include "vornbank.h"
 
@@ -70,5 +71,5 @@ int runCreate(const std::vector<std::string>& args) {
         fail("cannot write the bank %s", base.c_str());
     std::fprintf(toolOut, "created %s: %d periods from month %d of %d\n", base.c_str(), header.length,
                  header.baseMonth, header.baseYear);
-    return 0;
+    return kExitNormal;
 }

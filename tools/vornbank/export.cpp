@@ -5,6 +5,7 @@
 #include "bank/name_index.h"
 #include "bank/series_by_name.h"
 #include "base/dates.h"
+#include "base/exit.h"
 #include "state/model_state.h"
 #include "vornbank.h"
 
@@ -114,7 +115,7 @@ int runExport(const std::vector<std::string>& args) {
     csv += "\n";
     for (int32_t p = from; p <= to; ++p) {
         std::string date;
-        if (!formatDate(p, frequency, date, style))
+        if (!formatDate(bankCalendar(), p, frequency, date, style))
             fail("bank period %d has no %s date in vorn's notation from the bank's base %d month %d", p,
                  frequencyName(frequency), model.bankBaseYear, model.bankBaseMonth);
         csv += date;
@@ -127,5 +128,5 @@ int runExport(const std::vector<std::string>& args) {
         csv += "\n";
     }
     writeToolOutput(csv);
-    return 0;
+    return kExitNormal;
 }

@@ -13,6 +13,7 @@
 #include "bank/name_index.h"
 #include "bank/series_by_name.h"
 #include "base/dates.h"
+#include "base/exit.h"
 #include "state/model_state.h"
 #include "vornbank.h"
 
@@ -181,7 +182,7 @@ std::vector<ImportRow> dataRows(const std::string& path, const std::vector<CsvLi
         ImportRow row{line.number, {}, {}};
         const std::string& dateCell = cells[header.dateColumn];
         std::string problem;
-        if (!parseDateNotation(dateCell, frequency, row.date, problem))
+        if (!parseDateNotation(bankCalendar(), dateCell, frequency, row.date, problem))
             fail("%s line %d, cell '%s' %s; accepted: %s", path.c_str(), line.number, dateCell.c_str(),
                  problem.c_str(), kDateNotations);
         if (!rows.empty() && row.date.frequency != rows[0].date.frequency)
@@ -189,8 +190,8 @@ std::vector<ImportRow> dataRows(const std::string& path, const std::vector<CsvLi
                  dateCell.c_str(), frequencyName(row.date.frequency), frequencyName(rows[0].date.frequency));
         if (row.date.index < 0 || row.date.index >= model.bankLength)
             fail("%s line %d: %s lies outside the bank, which holds %s to %s", path.c_str(), line.number,
-                 dateCell.c_str(), periodText(0, row.date.frequency).c_str(),
-                 periodText(model.bankLength - 1, row.date.frequency).c_str());
+                 dateCell.c_str(), periodText(bankCalendar(), 0, row.date.frequency).c_str(),
+                 periodText(bankCalendar(), model.bankLength - 1, row.date.frequency).c_str());
         auto [at, fresh] = lineOfPeriod.emplace(row.date.index, line.number);
         if (!fresh)
             fail("%s line %d: %s is given on line %d already", path.c_str(), line.number, dateCell.c_str(),
@@ -284,5 +285,5 @@ int runImport(const std::vector<std::string>& args) {
     }
     std::fprintf(toolOut, "imported %zu series (%d new) at %zu dates into %s\n", names.size(), added,
                  rows.size(), base.c_str());
-    return 0;
+    return kExitNormal;
 }

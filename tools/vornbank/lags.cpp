@@ -7,6 +7,7 @@
 #include "bank/byte_order.h"
 #include "bank/name_index.h"
 #include "base/dates.h"
+#include "base/exit.h"
 #include "solve/model_requirements.h"
 #include "state/model_state.h"
 #include "vornbank.h"
@@ -95,5 +96,5 @@ int runLags(const std::vector<std::string>& args) {
     std::fprintf(toolOut, "wrote %s: %zu series; lags (series:periods)%s\n", path.c_str(), lags.size(), kept.c_str());
     checkToolOutput();
     requireWritten(commitStagedFile(staged));
-    return 0;
+    return kExitNormal;
 }

@@ -2,6 +2,7 @@
 #include "bank/name_index.h"
 #include "bank/series_by_name.h"
 #include "base/dates.h"
+#include "base/exit.h"
 #include "state/model_state.h"
 #include "vornbank.h"
 
@@ -43,9 +44,9 @@ std::string seriesSummary(int32_t k, const char* name) {
         to = p;
     }
     if (from < 0) return summary + "no values";
-    std::string start = periodText(from, frequency);
+    std::string start = periodText(bankCalendar(), from, frequency);
     start.resize(std::max<size_t>(start.size() + 1, 11), ' ');
-    return summary + start + periodText(to, frequency);
+    return summary + start + periodText(bankCalendar(), to, frequency);
 }
 
 // The name as list shows it: control characters and backslashes as C escapes,
@@ -75,7 +76,7 @@ int runList(const std::vector<std::string>& args) {
         const char* name = model.namePool.data() + model.nameOffsets[k];
         std::fprintf(toolOut, "%8d  %-16s %s\n", k, shownName(name).c_str(), seriesSummary(k, name).c_str());
     }
-    return 0;
+    return kExitNormal;
 }
 
 int runInfo(const std::vector<std::string>& args) {
@@ -86,5 +87,5 @@ int runInfo(const std::vector<std::string>& args) {
                  "title       %s\nseries      %d\n",
                  base.c_str(), header.baseYear, header.baseMonth, header.length, header.title.c_str(),
                  model.nameCount);
-    return 0;
+    return kExitNormal;
 }

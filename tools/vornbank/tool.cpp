@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/console.h"
+#include "base/exit.h"
 #include "vornbank.h"
 
 namespace {
@@ -45,13 +46,13 @@ const char* const kToolHelp =
 int runTool(const std::vector<std::string>& args) {
     if (args.empty()) {
         std::fputs("vornbank: no verb given; vornbank --help lists the verbs.\n", console.err);
-        return 2;
+        return kExitUsage;
     }
     const std::string& verb = args[0];
     std::vector<std::string> rest(args.begin() + 1, args.end());
     if (verb == "--help" || verb == "-h" || verb == "help") {
         std::fputs(kToolHelp, toolOut);
-        return 0;
+        return kExitNormal;
     }
     if (verb == "create") return runCreate(rest);
     if (verb == "import") return runImport(rest);
@@ -65,7 +66,7 @@ int runTool(const std::vector<std::string>& args) {
     if (verb == "percentiles") return runPercentiles(rest);
     if (verb == "compare") return runCompare(rest);
     printErr("vornbank: unknown verb '%s'; vornbank --help lists the verbs.\n", verb.c_str());
-    return 2;
+    return kExitUsage;
 }
 
 }  // namespace

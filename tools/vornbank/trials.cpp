@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "bank/bank_file.h"
+#include "base/exit.h"
 #include "state/model_state.h"
 #include "trials_data.h"
 #include "vornbank.h"
@@ -62,7 +63,7 @@ int runTrials(const std::vector<std::string>& args) {
                              valueCell(values[static_cast<size_t>(series[k] * data.periods + p)]).c_str());
     }
     closeTrials(data);
-    return 0;
+    return kExitNormal;
 }
 
 int runPercentiles(const std::vector<std::string>& args) {
@@ -93,5 +94,5 @@ int runPercentiles(const std::vector<std::string>& args) {
         csv += "\n";
     }
     std::fputs(csv.c_str(), toolOut);
-    return 0;
+    return kExitNormal;
 }

@@ -124,18 +124,18 @@ std::vector<std::vector<float>> trialSamples(TrialsData& data, const std::vector
 void trialsPeriodRange(const TrialsData& data, const std::string* from,
                        const std::string* to, int64_t& first, int64_t& last) {
     // The file's dates as periods of a calendar that starts in its first year.
-    model.bankBaseYear = std::atoi(data.dates[0].c_str());
-    model.bankBaseMonth = 1;
+    const BankCalendar calendar{std::atoi(data.dates[0].c_str()), 1};
     std::vector<int32_t> indexes;
     for (const std::string& date : data.dates) {
         PeriodDate period{};
-        if (!parseDate(date, period)) fail("%s is not a trials file: its date '%s' is not a period", data.path.c_str(), date.c_str());
+        if (!parseDate(calendar, date, period))
+            fail("%s is not a trials file: its date '%s' is not a period", data.path.c_str(), date.c_str());
         indexes.push_back(period.index);
     }
     auto position = [&](const std::string& option, const std::string& text) {
         PeriodDate date{};
         std::string problem;
-        if (!parseDateNotation(text, data.frequency, date, problem))
+        if (!parseDateNotation(calendar, text, data.frequency, date, problem))
             fail("--%s %s %s; accepted: %s", option.c_str(), text.c_str(), problem.c_str(), kDateNotations);
         auto found = std::find(indexes.begin(), indexes.end(), date.index);
         if (date.frequency != data.frequency || found == indexes.end())

@@ -235,5 +235,5 @@ int runWorkdir(const std::vector<std::string>& args) {
     }
     writeToolOutput(withPathShown(lines));
     std::fprintf(toolOut, "made %s: run vorn there\n", dir.c_str());
-    return 0;
+    return kExitNormal;
 }

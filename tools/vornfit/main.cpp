@@ -101,11 +101,12 @@ ModelHistory readHistory(const std::string& bank, int16_t& frequency) {
 int32_t samplePeriod(const char* option, const std::string& text, int16_t frequency) {
     PeriodDate date;
     std::string problem;
-    if (!parseDateNotation(text, frequency, date, problem))
+    if (!parseDateNotation(bankCalendar(), text, frequency, date, problem))
         fail("--%s %s %s; accepted: %s", option, text.c_str(), problem.c_str(), kDateNotations);
     if (date.index < 0 || date.index >= model.bankLength)
         fail("--%s %s lies outside the bank, which holds %s to %s", option, text.c_str(),
-             periodText(0, frequency).c_str(), periodText(model.bankLength - 1, frequency).c_str());
+             periodText(bankCalendar(), 0, frequency).c_str(),
+             periodText(bankCalendar(), model.bankLength - 1, frequency).c_str());
     return date.index;
 }
 
@@ -155,11 +156,11 @@ int runFit(const std::vector<std::string>& args) {
                          kRegressionCount, bank.c_str());
     }
     checkToolOutput();
-    if (out.empty()) return 0;
+    if (out.empty()) return kExitNormal;
     requireWritten(commitStagedFile(staged));
     if (!parsed.options.count("json"))
         std::fprintf(toolOut, "Wrote %d equations to %s.\n", kRegressionCount, out.c_str());
-    return 0;
+    return kExitNormal;
 }
 
 }  // namespace

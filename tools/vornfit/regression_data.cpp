@@ -8,7 +8,9 @@
 #include "common/tool_kit.h"
 #include "vornfit/vornfit.h"
 
-std::string dateText(int32_t index, const Sample& sample) { return periodText(index, sample.frequency); }
+std::string dateText(int32_t index, const Sample& sample) {
+    return periodText(bankCalendar(), index, sample.frequency);
+}
 
 const char* seriesName(int n) { return model.namePool.data() + model.nameOffsets[n]; }
 
