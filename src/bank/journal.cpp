@@ -17,6 +17,7 @@
 
 #include "bank/journal_file.h"
 #include "bank/stored_values.h"
+#include "base/file_identity.h"
 #include "base/whole_file.h"
 
 JournalHooks journalHooks;
@@ -471,7 +472,7 @@ bool ownJournalThere(const BankChange& change) {
     struct stat made {};
     struct stat there {};
     return ::fstat(change.journal, &made) == 0 && ::lstat(change.journalPath.c_str(), &there) == 0 &&
-           made.st_dev == there.st_dev && made.st_ino == there.st_ino;
+           sameFile(made, there);
 }
 
 // The removal of a leading journal is made durable before the journal that

@@ -16,12 +16,11 @@
 #include "bank/journal.h"
 #include "base/console.h"
 #include "base/exit.h"
+#include "base/file_identity.h"
 #include "fixer/bank_report.h"
 #include "state/model_state.h"
 
 namespace {
-
-bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 // Means go to the workspace bank and standard deviations to the sigma bank: one
 // file for both would lose the means.

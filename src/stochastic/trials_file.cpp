@@ -15,6 +15,7 @@
 #include "base/console.h"
 #include "base/date_notation.h"
 #include "base/exit.h"
+#include "base/file_identity.h"
 #include "base/whole_file.h"
 #include "state/model_state.h"
 
@@ -41,8 +42,6 @@ std::string stem(const std::string& file) {
     abandonTrialsFile();
     endProcess(code);
 }
-
-bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 // A name the run's other files already have, or that is not a regular file,
 // is refused: the rename at the end would replace it.

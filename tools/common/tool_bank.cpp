@@ -10,6 +10,7 @@
 #include "bank/journal.h"
 #include "base/console.h"
 #include "base/exit.h"
+#include "base/file_identity.h"
 #include "state/model_state.h"
 #include "common/tool_kit.h"
 
@@ -71,7 +72,7 @@ void refuseBankOutput(const std::string& option, const std::string& path, const 
     for (const std::string& base : bases) {
         for (const std::string& name : {base + ".bnk", base + ".ind", journalName(base + ".bnk")}) {
             struct stat file;
-            if (::stat(name.c_str(), &file) == 0 && file.st_dev == out.st_dev && file.st_ino == out.st_ino)
+            if (::stat(name.c_str(), &file) == 0 && sameFile(file, out))
                 fail("--%s %s is %s, a file of the bank %s, which this command reads", option.c_str(), path.c_str(),
                      name.c_str(), base.c_str());
         }

@@ -119,7 +119,7 @@ void fail(const char* format, ...) {
     va_start(args, format);
     printFailure(format, args);
     va_end(args);
-    endProcess(1);
+    endProcess(kExitToolFailure);
 }
 
 void usageFail(const std::string& verb, const char* format, ...) {
@@ -128,7 +128,7 @@ void usageFail(const std::string& verb, const char* format, ...) {
     va_start(args, format);
     printFailure(format, args, pointer.c_str());
     va_end(args);
-    endProcess(2);
+    endProcess(kExitUsage);
 }
 
 VerbArgs parseVerbArgs(const std::string& verb, const std::vector<std::string>& args,
@@ -144,7 +144,7 @@ VerbArgs parseVerbArgs(const std::string& verb, const std::vector<std::string>& 
         const std::string& word = args[i];
         if (word == "--help" || word == "-h") {
             std::fputs(help, toolOut);
-            endProcess(0);
+            endProcess(kExitNormal);
         }
         if (word.rfind("--", 0) != 0 || word == "--") {
             result.words.push_back(word);
