@@ -19,34 +19,25 @@ protected:
     }
 };
 
-TEST_F(Dates, AnnualDates) {
-    EXPECT_EQ(index(1995.0f), 5);
-    EXPECT_EQ(frequency(1995.0f), 1);
-    EXPECT_EQ(index(1990.0f), 0);
-}
-
-TEST_F(Dates, QuarterlyDates) {
-    EXPECT_EQ(index(1990.1f), 0);
-    EXPECT_EQ(index(1995.1f), 20);
-    EXPECT_EQ(frequency(1995.1f), 4);
-    EXPECT_EQ(index(1995.4f), 23);
-    EXPECT_EQ(index(1995.05f), 19);  // sub-period 0: the last quarter of 1994
-    EXPECT_EQ(frequency(1995.05f), 4);
-}
-
-TEST_F(Dates, MonthlyDatesAcceptMonthThirteen) {
-    EXPECT_EQ(index(1990.001f), 0);
-    EXPECT_EQ(index(1991.012f), 23);
-    EXPECT_EQ(frequency(1991.012f), 12);
-    EXPECT_EQ(index(1991.013f), 24);
-    EXPECT_EQ(index(1992.001f), 24);
-}
-
-TEST_F(Dates, SemiAnnualDates) {
-    EXPECT_EQ(index(1990.5f), 0);
-    EXPECT_EQ(index(1990.6f), 1);
-    EXPECT_EQ(index(1991.5f), 2);
-    EXPECT_EQ(frequency(1991.5f), 2);
+// Each date's bank period and frequency, for a bank from January 1990.
+TEST_F(Dates, DatesOfEveryFrequency) {
+    const struct {
+        float date;
+        int32_t index;
+        int16_t frequency;
+    } cases[] = {
+        {1995.0f, 5, 1},     {1990.0f, 0, 1},
+        {1990.1f, 0, 4},     {1995.1f, 20, 4},    {1995.4f, 23, 4},
+        {1995.05f, 19, 4},   // sub-period 0: the last quarter of 1994
+        {1990.001f, 0, 12},  {1991.012f, 23, 12},
+        {1991.013f, 24, 12}, // month thirteen is the next year's first
+        {1992.001f, 24, 12},
+        {1990.5f, 0, 2},     {1990.6f, 1, 2},     {1991.5f, 2, 2},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(index(c.date), c.index) << printed(c.date);
+        EXPECT_EQ(frequency(c.date), c.frequency) << printed(c.date);
+    }
 }
 
 TEST_F(Dates, OriginFollowsBaseMonth) {
