@@ -4,8 +4,6 @@
 
 #include "common/tool_kit.h"
 
-namespace {
-
 void appendv(std::string& out, const char* format, va_list args) {
     va_list measure;
     va_copy(measure, args);
@@ -17,8 +15,6 @@ void appendv(std::string& out, const char* format, va_list args) {
     std::vsnprintf(out.data() + start, static_cast<size_t>(length) + 1, format, args);
     out.pop_back();
 }
-
-}  // namespace
 
 void appendf(std::string& out, const char* format, ...) {
     va_list args;

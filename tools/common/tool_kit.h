@@ -2,6 +2,7 @@
 // opening a bank as one change, whole-file writes, text and CSV cells.
 #pragma once
 
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -91,6 +92,7 @@ void writeToolOutput(const std::string& text);
 void checkToolOutput();
 
 // printf-style text of any length, appended to `out` or returned.
+void appendv(std::string& out, const char* format, va_list args);
 void appendf(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 std::string formatted(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

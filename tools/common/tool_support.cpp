@@ -29,11 +29,8 @@ std::string takeHeldMessages() {
 // now) after it in parentheses: a failure is always one line.
 void printFailure(const char* format, va_list args, const char* after = "") {
     std::string held = takeHeldMessages();
-    va_list copy;
-    va_copy(copy, args);
-    std::string message(static_cast<size_t>(std::vsnprintf(nullptr, 0, format, copy)), '\0');
-    va_end(copy);
-    std::vsnprintf(message.data(), message.size() + 1, format, args);
+    std::string message;
+    appendv(message, format, args);
     if (!held.empty()) message += " (" + held + ")";
     std::fprintf(console.err, "%s: %s%s\n", toolName, withPathShown(message).c_str(), after);
 }
